@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+// Small text rules that several parts of the program share, each kept in this one place.
+namespace textops {
+
+// The number a text begins with, read as a floating-point number: blanks, tabs and line breaks
+// are skipped anywhere, &H and &O introduce hexadecimal and octal digits, reading stops at the
+// first character that cannot continue the number, and a text that does not begin with a
+// number is 0.
+double numericValue(QStringView text);
+
+// Shortest decimal form, without a decimal point when the number is whole: 10, 2.5, 0.
+QString numberText(double value);
+
+// Removes U+0020 at both ends; tabs, line breaks and other white space stay.
+QString trimSpaces(QStringView text);
+
+// Replaces every exact (case-sensitive) occurrence from left to right without rescanning the
+// inserted text. An empty `before` leaves the text as it is.
+QString replaceAll(QString text, const QString &before, const QString &after);
+
+} // namespace textops
