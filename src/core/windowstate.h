@@ -3,8 +3,8 @@
 #include <QString>
 #include <QVariant>
 
-// The fields of one item of the item query's reply, named after its XML elements. They are
-// never cleared between items: a field whose element is missing keeps its previous value.
+// The fields of one item of the item query's reply, named after its XML elements. Each element
+// of the reply starts from empty fields, so a missing element never shows another item's value.
 struct ItemRecord
 {
     QString title;

@@ -1,0 +1,140 @@
+#include "browserpane.h"
+
+#include <QAuthenticator>
+#include <QDir>
+#include <QFileInfo>
+#include <QWebEngineCertificateError>
+#include <QWebEngineDownloadRequest>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+
+#include "helpscheme.h"
+
+BrowserPage::BrowserPage(QWebEngineProfile *profile, QObject *parent)
+    : QWebEnginePage(profile, parent)
+{
+    // Silent mode: certificate and authentication prompts are answered with "no".
+    connect(this, &QWebEnginePage::certificateError, this, [](const QWebEngineCertificateError &error) {
+        QWebEngineCertificateError(error).rejectCertificate();
+    });
+    connect(this, &QWebEnginePage::authenticationRequired, this,
+            [this](const QUrl &, QAuthenticator *authenticator) {
+                if (m_silent)
+                    *authenticator = QAuthenticator();
+            });
+    connect(this, &QWebEnginePage::proxyAuthenticationRequired, this,
+            [this](const QUrl &, QAuthenticator *authenticator, const QString &) {
+                if (m_silent)
+                    *authenticator = QAuthenticator();
+            });
+    connect(this, &QWebEnginePage::featurePermissionRequested, this,
+            [this](const QUrl &origin, Feature feature) {
+                setFeaturePermission(origin, feature, PermissionDeniedByUser);
+            });
+}
+
+bool BrowserPage::acceptNavigationRequest(const QUrl &url, NavigationType, bool)
+{
+    return !m_handler || m_handler(url);
+}
+
+QWebEnginePage *BrowserPage::createWindow(WebWindowType)
+{
+    // There is one pane: links meant for a new window open in it.
+    return this;
+}
+
+void BrowserPage::javaScriptAlert(const QUrl &securityOrigin, const QString &msg)
+{
+    if (!m_silent)
+        QWebEnginePage::javaScriptAlert(securityOrigin, msg);
+}
+
+bool BrowserPage::javaScriptConfirm(const QUrl &securityOrigin, const QString &msg)
+{
+    return m_silent ? false : QWebEnginePage::javaScriptConfirm(securityOrigin, msg);
+}
+
+bool BrowserPage::javaScriptPrompt(const QUrl &securityOrigin, const QString &msg,
+                                   const QString &defaultValue, QString *result)
+{
+    return m_silent ? false : QWebEnginePage::javaScriptPrompt(securityOrigin, msg, defaultValue, result);
+}
+
+void BrowserPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message,
+                                           int lineNumber, const QString &sourceID)
+{
+    // Script errors of the pages shown are no concern of the user's.
+    if (!m_silent)
+        QWebEnginePage::javaScriptConsoleMessage(level, message, lineNumber, sourceID);
+}
+
+QStringList BrowserPage::chooseFiles(FileSelectionMode mode, const QStringList &oldFiles,
+                                     const QStringList &acceptedMimeTypes)
+{
+    return m_silent ? QStringList() : QWebEnginePage::chooseFiles(mode, oldFiles, acceptedMimeTypes);
+}
+
+BrowserPane::BrowserPane(const QString &helpRoot, QWidget *parent)
+    : QWebEngineView(parent)
+    , m_profile(new QWebEngineProfile(this)) // off the record: nothing of the pages is kept on disk
+{
+    m_profile->installUrlSchemeHandler(schemes::helpScheme, new HelpSchemeHandler(helpRoot, m_profile));
+    m_profile->installUrlSchemeHandler(schemes::statusScheme, new StatusSchemeHandler(m_profile));
+    m_profile->setUrlRequestInterceptor(new StatusPageGuard(m_profile));
+    connect(m_profile, &QWebEngineProfile::downloadRequested, this,
+            [this](QWebEngineDownloadRequest *download) {
+                if (m_page->isSilent())
+                    download->cancel();
+            });
+
+    m_page = new BrowserPage(m_profile, this);
+    m_page->setNavigationHandler([this](const QUrl &url) {
+        bool cancel = false;
+        emit BeforeNavigate2(url.toString(), &cancel);
+        return !cancel;
+    });
+    setPage(m_page);
+}
+
+BrowserPane::~BrowserPane()
+{
+    // The page must go before the profile it was made with.
+    setPage(nullptr);
+    delete m_page;
+}
+
+void BrowserPane::Navigate(const QString &address)
+{
+    QWebEngineSettings *settings = m_page->settings();
+    if (address.startsWith(u"about:"_qs)) {
+        // Status pages may show text from outside the program; they never run script.
+        settings->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+        m_page->setHtml(address.sliced(6), schemes::statusPageBaseUrl());
+        return;
+    }
+    settings->setAttribute(QWebEngineSettings::JavascriptEnabled, true);
+    const QUrl url(address);
+    const bool webAddress = url.isValid() && url.scheme().size() > 1 && !QFileInfo(address).isAbsolute();
+    if (webAddress) {
+        m_page->load(url);
+        return;
+    }
+    // A local path; a folder is shown as a listing of its files.
+    QString path = QDir::fromNativeSeparators(address);
+    const bool folder = path.endsWith(u'/');
+    QUrl fileUrl = QUrl::fromLocalFile(path);
+    if (folder && !fileUrl.path().endsWith(u'/'))
+        fileUrl.setPath(fileUrl.path() + u'/');
+    m_page->load(fileUrl);
+}
+
+void BrowserPane::setSilent(bool silent)
+{
+    m_page->setSilent(silent);
+}
+
+bool BrowserPane::silent() const
+{
+    return m_page->isSilent();
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <functional>
+
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+class QWebEngineProfile;
+
+// The page inside the pane: reports every navigation before it happens and, in silent mode,
+// opens no dialog of any kind.
+class BrowserPage final : public QWebEnginePage
+{
+    Q_OBJECT
+
+public:
+    using NavigationHandler = std::function<bool(const QUrl &)>; // false cancels
+    BrowserPage(QWebEngineProfile *profile, QObject *parent);
+
+    void setNavigationHandler(NavigationHandler handler) { m_handler = std::move(handler); }
+    void setSilent(bool silent) { m_silent = silent; }
+    bool isSilent() const { return m_silent; }
+
+protected:
+    bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
+    QWebEnginePage *createWindow(WebWindowType type) override;
+    void javaScriptAlert(const QUrl &securityOrigin, const QString &msg) override;
+    bool javaScriptConfirm(const QUrl &securityOrigin, const QString &msg) override;
+    bool javaScriptPrompt(const QUrl &securityOrigin, const QString &msg, const QString &defaultValue,
+                          QString *result) override;
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message, int lineNumber,
+                                  const QString &sourceID) override;
+    QStringList chooseFiles(FileSelectionMode mode, const QStringList &oldFiles,
+                            const QStringList &acceptedMimeTypes) override;
+
+private:
+    NavigationHandler m_handler;
+    bool m_silent = false;
+};
+
+// The browser pane `WebBrowser1`. Navigate takes the four kinds of address the program uses:
+// "about:" followed by HTML (a status page), a web address, the path of a local file, and the
+// path of a local folder ending with a separator (a listing of its files).
+class BrowserPane final : public QWebEngineView
+{
+    Q_OBJECT
+
+public:
+    BrowserPane(const QString &helpRoot, QWidget *parent);
+    ~BrowserPane() override;
+
+    void Navigate(const QString &address);
+    void setSilent(bool silent);
+    bool silent() const;
+
+signals:
+    // Raised before the pane opens any address: links, redirects and Navigate alike. Setting
+    // *cancel to true stops that navigation.
+    void BeforeNavigate2(const QString &address, bool *cancel);
+
+private:
+    QWebEngineProfile *m_profile;
+    BrowserPage *m_page;
+};

@@ -1,0 +1,80 @@
+#include "helpscheme.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMimeDatabase>
+#include <QWebEngineUrlRequestJob>
+#include <QWebEngineUrlScheme>
+
+namespace schemes {
+
+QString defaultHelpBaseUrl()
+{
+    return QString::fromLatin1(helpScheme) + u"://help/"_qs;
+}
+
+QUrl statusPageBaseUrl()
+{
+    return QUrl(QString::fromLatin1(statusScheme) + u"://page/"_qs);
+}
+
+void registerSchemes()
+{
+    QWebEngineUrlScheme help(helpScheme);
+    help.setSyntax(QWebEngineUrlScheme::Syntax::Host);
+    help.setFlags(QWebEngineUrlScheme::SecureScheme);
+    QWebEngineUrlScheme::registerScheme(help);
+
+    QWebEngineUrlScheme status(statusScheme);
+    status.setSyntax(QWebEngineUrlScheme::Syntax::Host);
+    QWebEngineUrlScheme::registerScheme(status);
+}
+
+} // namespace schemes
+
+HelpSchemeHandler::HelpSchemeHandler(const QString &root, QObject *parent)
+    : QWebEngineUrlSchemeHandler(parent)
+    , m_root(root)
+{
+}
+
+void HelpSchemeHandler::requestStarted(QWebEngineUrlRequestJob *job)
+{
+    QString name = QDir::cleanPath(job->requestUrl().path());
+    if (name.startsWith(u'/'))
+        name.remove(0, 1);
+    if (name.isEmpty() || name == u"."_qs)
+        name = u"index.html"_qs;
+    // cleanPath leaves a leading ".." when a path tries to climb out of the site.
+    const QFileInfo info(QDir(m_root).filePath(name));
+    if (name.startsWith(u".."_qs) || !info.isFile()) {
+        job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+        return;
+    }
+    auto *file = new QFile(info.filePath(), job);
+    if (!file->open(QIODevice::ReadOnly)) {
+        job->fail(QWebEngineUrlRequestJob::RequestFailed);
+        return;
+    }
+    const QString suffix = info.suffix().toLower();
+    QByteArray mime;
+    if (suffix == u"php"_qs || suffix == u"html"_qs || suffix == u"htm"_qs)
+        mime = "text/html; charset=utf-8"; // the help site is written in UTF-8
+    else
+        mime = QMimeDatabase().mimeTypeForFile(info, QMimeDatabase::MatchExtension).name().toLatin1();
+    job->reply(mime, file);
+}
+
+void StatusSchemeHandler::requestStarted(QWebEngineUrlRequestJob *job)
+{
+    job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+}
+
+void StatusPageGuard::interceptRequest(QWebEngineUrlRequestInfo &info)
+{
+    const bool fromStatusPage = info.firstPartyUrl().scheme() == QLatin1StringView(schemes::statusScheme) ||
+                                info.initiator().scheme() == QLatin1StringView(schemes::statusScheme);
+    if (fromStatusPage && info.resourceType() != QWebEngineUrlRequestInfo::ResourceTypeMainFrame)
+        info.block(true);
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+#include <QWebEngineUrlRequestInterceptor>
+#include <QWebEngineUrlSchemeHandler>
+
+// The program's own addresses inside the browser pane:
+//  - "taoyefang://help/..." serves the help site that ships beside the executable, so help works
+//    without a network;
+//  - "taoyefang-status://page/" is the origin of status pages. It has no handler that serves
+//    anything and no access to local files, and the guard below stops every request such a page
+//    makes, so text from outside the program that a status page shows cannot read or send data.
+namespace schemes {
+
+inline constexpr char helpScheme[] = "taoyefang";
+inline constexpr char statusScheme[] = "taoyefang-status";
+
+QString defaultHelpBaseUrl();
+QUrl statusPageBaseUrl();
+
+// Must run before the application object is created.
+void registerSchemes();
+
+} // namespace schemes
+
+// Serves the files of the shipped help site; ".php" pages are HTML.
+class HelpSchemeHandler final : public QWebEngineUrlSchemeHandler
+{
+    Q_OBJECT
+
+public:
+    HelpSchemeHandler(const QString &root, QObject *parent);
+    void requestStarted(QWebEngineUrlRequestJob *job) override;
+
+private:
+    QString m_root;
+};
+
+// Answers every request to the status origin with "not found".
+class StatusSchemeHandler final : public QWebEngineUrlSchemeHandler
+{
+    Q_OBJECT
+
+public:
+    using QWebEngineUrlSchemeHandler::QWebEngineUrlSchemeHandler;
+    void requestStarted(QWebEngineUrlRequestJob *job) override;
+};
+
+// Blocks every sub-resource (pictures, frames, scripts, fetches) that a status page asks for.
+class StatusPageGuard final : public QWebEngineUrlRequestInterceptor
+{
+    Q_OBJECT
+
+public:
+    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
+    void interceptRequest(QWebEngineUrlRequestInfo &info) override;
+};

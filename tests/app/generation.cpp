@@ -1,0 +1,279 @@
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "browserpane.h"
+#include "demoserver.h"
+#include "form1.h"
+#include "gbk.h"
+#include "testpaths.h"
+
+namespace {
+
+bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray readBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool copyTree(const QString &from, const QString &to)
+{
+    QDirIterator it(from, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString source = it.next();
+        const QString target = to + source.mid(from.size());
+        QDir().mkpath(QFileInfo(target).absolutePath());
+        if (!QFile::copy(source, target))
+            return false;
+    }
+    return true;
+}
+
+QString paneHtml(BrowserPane *pane)
+{
+    QString html;
+    bool done = false;
+    pane->page()->toHtml([&](const QString &result) {
+        html = result;
+        done = true;
+    });
+    if (!QTest::qWaitFor([&] { return done; }, 10000))
+        return u"(no answer from the page)"_qs;
+    return html;
+}
+
+QStringList outputFolders(const QString &programFolder)
+{
+    return QDir(programFolder + u"/已生成"_qs).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+}
+
+} // namespace
+
+// The window end to end: inputs from the settings file, the shipped templates, the demo service
+// on a free port standing in for the outside services.
+class TestGeneration final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_dir.reset(new QTemporaryDir);
+        QVERIFY(m_dir->isValid());
+        QVERIFY(
+            copyTree(QStringLiteral(TAOYEFANG_SOURCE_DIR) + u"/data/模板"_qs, m_dir->filePath(u"模板"_qs)));
+        m_server.reset(new demo::DemoServer);
+        QVERIFY(m_server->listen());
+        m_messages.clear();
+        m_pages.clear();
+    }
+
+    void runWritesThePageAndTheLinksWork_data()
+    {
+        QTest::addColumn<int>("check1");
+        QTest::newRow("short links off") << 0;
+        QTest::newRow("short links on") << 1;
+    }
+    void runWritesThePageAndTheLinksWork()
+    {
+        QFETCH(int, check1);
+        writeSettings(u"连衣裙"_qs, check1);
+        auto form = makeForm();
+        BrowserPane *pane = form->browser();
+        QVERIFY(pickTemplate(*form, u"经典网格"_qs));
+        m_pages.clear();
+        auto *command = form->findChild<QAction *>(u"shengcheng"_qs);
+        command->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(command->isEnabled(), 20000);
+        QCOMPARE(command->text(), u"开始生成"_qs);
+
+        // One folder named keyword_template_hhmmss holding the template's files but not its own two.
+        const QStringList folders = outputFolders(m_dir->path());
+        QCOMPARE(folders.size(), 1);
+        QVERIFY2(QRegularExpression(u"^连衣裙_经典网格_\\d{6}$"_qs).match(folders.first()).hasMatch(),
+                 qPrintable(folders.first()));
+        const QString output = m_dir->filePath(u"已生成/"_qs + folders.first());
+        QCOMPARE(form->state().outputFolder, output);
+        QVERIFY(QFile::exists(output + u"/style.css"_qs));
+        QVERIFY(!QFile::exists(output + u"/模板文件.htm"_qs));
+        QVERIFY(!QFile::exists(output + u"/效果预览.htm"_qs));
+
+        // The page: header, five filled item blocks and footer, in GBK.
+        const WindowState &state = form->state();
+        const QByteArray index = readBytes(output + u"/index.htm"_qs);
+        QCOMPARE(index, gbk::encode(QString(state.headerPart + state.itemsHtml + state.footerPart)));
+        const QString page = gbk::decode(index);
+        QVERIFY(page.contains(u"<title>连衣裙"_qs) || page.contains(u"连衣裙</title>"_qs) ||
+                page.contains(u"连衣裙"_qs));
+        QVERIFY(!page.contains(u"[#"_qs));
+        const QString origin = u"http://127.0.0.1:"_qs + QString::number(m_server->port());
+        QCOMPARE(page.count(origin + u"/newrank/"_qs), 5);
+        QCOMPARE(page.count(origin + u"/t/"_qs), check1 ? 10 : 0);
+        QCOMPARE(page.count(u"pid=mm_30571968_0_0"_qs) > 0, !check1);
+
+        // What the services received: the query, then a promotion and a shop link per item.
+        const QList<httpkit::Request> requests = m_server->requests();
+        QCOMPARE(requests.size(), check1 ? 11 : 1);
+        const httpkit::Request &query = requests.first();
+        QCOMPARE(query.method, QByteArray("POST"));
+        QCOMPARE(query.target, QByteArray("/apitools/getResult.htm"));
+        QCOMPARE(
+            query.header("Referer"),
+            (origin + u"/apitools/getResult.htm?catId=38&apiName=taobao.taobaoke.items.get"_qs).toLatin1());
+        QCOMPARE(query.header("Content-Type"), QByteArray("application/x-www-form-urlencoded"));
+        QVERIFY(query.body.startsWith("format=xml&method=taobao.taobaoke.items.get&restId=2&"));
+        QVERIFY(query.body.contains("&pid=30571968&keyword=%E8%BF%9E%E8%A1%A3%E8%A3%99&"));
+        QVERIFY(query.body.contains("&sort=commissionVolume_desc&"));
+        QVERIFY(query.body.endsWith("&page_size=5&outer_code=&is_mobile=&session="));
+        for (qsizetype i = 1; i < requests.size(); ++i) {
+            QCOMPARE(requests[i].target, QByteArray("/create.php"));
+            QVERIFY(requests[i].body.startsWith("url=http%3A%2F%2F127%2E0%2E0%2E1%3A"));
+            QVERIFY(!requests[i].hasHeader("Referer"));
+        }
+
+        // The status pages, in order; the success page is what stays.
+        QStringList expected{u"正在通过api接口获取商品数据...."_qs,
+                             u"根据api接口获取到的商品数据生成淘宝客单页..."_qs};
+        if (check1) {
+            for (int i = 0; i < 5; ++i)
+                expected << u"的推广地址转换为短网址..."_qs << u"的店铺推广地址转换为短网址..."_qs;
+        }
+        expected << u"商品数据获取完毕..."_qs << u"/index.htm"_qs << u"单页生成成功,已保存到【"_qs;
+        QCOMPARE(m_pages.size(), expected.size());
+        for (qsizetype i = 0; i < expected.size(); ++i)
+            QVERIFY2(m_pages[i].contains(expected[i]), qPrintable(m_pages[i]));
+        QCOMPARE(m_pages.last(),
+                 u"about:<center><br/><br/><br/><b>单页生成成功,已保存到【"_qs +
+                     QDir::toNativeSeparators(output) +
+                     u"】文件夹</b><br/><br/><br/><br/><a href=\"minglin1.htm\">查看生成的单页文件</a>"
+                     u"<br/><br/><a href=\"minglin2.htm\">预览生成的单页效果</a><br/><br/>"
+                     u"<a href=\"minglin3.htm\">将单页源码复制到剪切板</a>"_qs);
+        QTRY_VERIFY_WITH_TIMEOUT(paneHtml(pane).contains(u"href=\"minglin3.htm\""_qs), 10000);
+
+        // The three links, as a click on them asks for them.
+        pane->load(QUrl(u"taoyefang-status://page/minglin1.htm"_qs));
+        QTRY_COMPARE_WITH_TIMEOUT(pane->url(), QUrl::fromLocalFile(output + u'/'), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(paneHtml(pane).contains(u"index.htm"_qs), 10000);
+        pane->load(QUrl(u"taoyefang-status://page/minglin2.htm"_qs));
+        QTRY_COMPARE_WITH_TIMEOUT(pane->url(), QUrl::fromLocalFile(output + u"/index.htm"_qs), 10000);
+        QGuiApplication::clipboard()->clear();
+        pane->load(QUrl(u"taoyefang-status://page/minglin3.htm"_qs));
+        QTRY_COMPARE(m_messages, QStringList{u"单页源码已经复制到剪切板.|"_qs});
+        QCOMPARE(QGuiApplication::clipboard()->text(), page);
+        // The pane itself never opened a link's own target.
+        QCOMPARE(pane->url(), QUrl::fromLocalFile(output + u"/index.htm"_qs));
+        // Capital letters are another address altogether.
+        pane->load(QUrl(u"taoyefang-status://page/MINGLIN1.HTM"_qs));
+        QTRY_COMPARE_WITH_TIMEOUT(pane->url(), QUrl(u"taoyefang-status://page/MINGLIN1.HTM"_qs), 10000);
+    }
+
+    void statusPageRunsNoScriptAndReachesNothing()
+    {
+        writeSettings(u"连衣裙"_qs, 0);
+        // A template folder whose name carries markup: its preview status page shows the name as
+        // markup, but must neither run script nor fetch anything.
+        const QString origin = u"http:\\\\127.0.0.1:"_qs + QString::number(m_server->port());
+        const QString name = u"<img src=x onerror=\"document.title='pwned'\"><img src="_qs + origin +
+                             u"\\leak.png><iframe src="_qs + origin + u"\\frame>"_qs;
+        QVERIFY(QDir().mkpath(m_dir->filePath(u"模板/"_qs + name)));
+        auto form = makeForm();
+        BrowserPane *pane = form->browser();
+        QVERIFY(pickTemplate(*form, name));
+        QTRY_VERIFY2_WITH_TIMEOUT(paneHtml(pane).contains(u"暂无预览"_qs), qPrintable(paneHtml(pane)), 10000);
+        QTest::qWait(1500);
+        QVERIFY(pane->title() != u"pwned"_qs);
+        QCOMPARE(m_server->requests().size(), 0);
+    }
+
+    void closingDuringARunWritesNothing()
+    {
+        writeSettings(u"连衣裙"_qs, 0);
+        m_server->service().setReplyDelay(3000);
+        auto form = makeForm();
+        QVERIFY(pickTemplate(*form, u"手机精选"_qs));
+        m_pages.clear();
+        connect(form.get(), &Form1::navigated, this, [&form](const QString &address) {
+            if (address.contains(u"正在通过api接口获取商品数据"_qs))
+                QTimer::singleShot(200, form.get(), [&form] { form->close(); });
+        });
+        form->findChild<QAction *>(u"shengcheng"_qs)->trigger();
+        QVERIFY(form->isClosing());
+        QCOMPARE(outputFolders(m_dir->path()), QStringList());
+        QCOMPARE(m_pages.last(), m_pages.first()); // nothing shown after the request page
+        QVERIFY(gbk::decode(readBytes(m_dir->filePath(u"设置.ini"_qs))).contains(u"Text1=连衣裙"_qs));
+    }
+
+private:
+    void writeSettings(const QString &keyword, int check1)
+    {
+        const QString host = u"127.0.0.1:"_qs + QString::number(m_server->port());
+        const QString text = u"[基本设置]\r\nText1="_qs + keyword +
+                             u"\r\nText2=30571968\r\nText3=5\r\nCheck1="_qs + QString::number(check1) +
+                             u"\r\nCombo2=0\r\n[服务设置]\r\n接口主机="_qs + host + u"\r\n短网址主机="_qs +
+                             host + u"\r\n图片主机="_qs + host + u"\r\n"_qs;
+        QVERIFY(writeBytes(m_dir->filePath(u"设置.ini"_qs), gbk::encode(text)));
+    }
+
+    std::unique_ptr<Form1> makeForm()
+    {
+        auto form = std::make_unique<Form1>(m_dir->path());
+        form->setQuitOnClose(false);
+        form->show();
+        connect(form.get(), &Form1::navigated, this, [this](const QString &address) {
+            if (!address.contains(u"页面载入中"_qs))
+                m_pages << address;
+        });
+        connect(form.get(), &Form1::messageShown, this, [this](const QString &text, const QString &title) {
+            m_messages << text + u'|' + title;
+            QTimer::singleShot(0, this, [] {
+                if (QWidget *box = QApplication::activeModalWidget())
+                    box->close();
+            });
+        });
+        // Let the start page come first, as it does for a user.
+        if (!QTest::qWaitFor([&] { return form->browser()->url().toString() == u"taoyefang://help/"_qs; },
+                             20000))
+            qWarning("the start page did not come");
+        return form;
+    }
+
+    static bool pickTemplate(Form1 &form, const QString &name)
+    {
+        auto *combo = form.findChild<QComboBox *>(u"Combo1"_qs);
+        const int index = combo->findText(name);
+        if (index < 0)
+            return false;
+        combo->setCurrentIndex(index);
+        emit combo->activated(index);
+        return true;
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<demo::DemoServer> m_server;
+    QStringList m_messages;
+    QStringList m_pages;
+};
+
+int main(int argc, char *argv[])
+{
+    Form1::prepareApplication();
+    QApplication app(argc, argv);
+    TestGeneration test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "generation.moc"
