@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+
+// The file work of a generation run: a fresh output folder, the copied template, the page.
+namespace outputfolder {
+
+// `name` made usable as one folder name on every system the program runs on: the characters a
+// Windows file name cannot hold (\ / : * ? " < > | and control characters) become "_", as do the
+// trailing dots and spaces Windows would drop, a name made only of dots, and a device name such
+// as CON gets a "_" in front. Nothing in the result can reach outside the folder it is made in.
+QString safeName(QStringView name);
+
+// Makes sure `root` is a folder, creating that one level when it is missing. Returns empty text,
+// or the reason it is not a usable folder.
+QString ensureRoot(const QString &root);
+
+// Creates root/baseName, or root/baseName_2, _3, ... when that name is taken, so an earlier
+// output is never mixed into. Returns the created path ('/' separators), or empty text with
+// `reason` set.
+QString createFresh(const QString &root, const QString &baseName, QString *reason);
+
+// Copies everything below `source` into `target` (created when missing), subfolders included;
+// files already at the target are replaced and every copy is left writable. Returns false when
+// any file or folder could not be copied; the rest is copied all the same.
+bool copyTree(const QString &source, const QString &target);
+
+// Writes the file whole or not at all: a crash or a failed write leaves any earlier file intact.
+bool writeWhole(const QString &path, const QByteArray &bytes);
+
+} // namespace outputfolder

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+// A template folder holds "模板文件.htm", the page with markers, and optionally "效果预览.htm", a
+// finished sample page; everything else in it is a resource of the page.
+namespace templateformat {
+
+inline constexpr QStringView templateFileName = u"模板文件.htm";
+inline constexpr QStringView previewFileName = u"效果预览.htm";
+
+inline constexpr QStringView keywordMarker = u"[#关键词#]";
+inline constexpr QStringView startMarker = u"[#商品循环开始#]";
+inline constexpr QStringView endMarker = u"[#商品循环结束#]";
+
+// The whole file decoded from GBK; empty text when it cannot be read (and then refused like a
+// text without markers).
+QString readTemplateFile(const QString &path);
+
+// Every "[#关键词#]" replaced by the keyword, left to right, before the text is split.
+QString replaceKeyword(const QString &text, const QString &keyword);
+
+// Splits the text at its first start marker and its first end marker: the header before the
+// start marker and the item block between the markers, both with U+0020 trimmed at the edges, and
+// the footer after the end marker, unchanged. The parts are assigned in that order, header first,
+// and a refusal leaves the parts not yet reached as they were. Returns the refusal message, or
+// empty text when the template is usable. A loop region the split cannot use (end marker before
+// the start marker, or none after it) is refused rather than leaking marker text into the page.
+QString split(const QString &text, QString &headerPart, QString &itemBlock, QString &footerPart);
+
+} // namespace templateformat

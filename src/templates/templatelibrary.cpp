@@ -1,0 +1,66 @@
+#include "templatelibrary.h"
+
+#include <QDir>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
+#include "generationtexts.h"
+#include "templateformat.h"
+
+QStringList zairumoban(const QString &路径)
+{
+    QStringList names;
+    // An empty path would list the working folder.
+    if (!路径.isEmpty()) {
+        const QDir root(路径);
+        const QFileInfoList entries =
+            root.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                               QDir::Name | QDir::IgnoreCase);
+        for (const QFileInfo &entry : entries) {
+            if (entry.isDir() && !isHiddenEntry(entry))
+                names.append(entry.fileName());
+        }
+    }
+    if (names.isEmpty())
+        names.append(generationtexts::noTemplate.toString());
+    return names;
+}
+
+QString previewAddress(const QString &templateRoot, const QString &name)
+{
+    if (name == generationtexts::noTemplate)
+        return generationtexts::noTemplatePage.toString();
+    const QString preview =
+        joinPath(joinPath(templateRoot, name), templateformat::previewFileName.toString());
+    if (isPresentFile(preview))
+        return preview;
+    return generationtexts::noPreviewPage(name);
+}
+
+bool isHiddenEntry(const QFileInfo &info)
+{
+    if (info.isHidden())
+        return true;
+#ifdef Q_OS_WIN
+    const QString native = QDir::toNativeSeparators(info.absoluteFilePath());
+    const DWORD attributes = GetFileAttributesW(reinterpret_cast<LPCWSTR>(native.utf16()));
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_SYSTEM))
+        return true;
+#endif
+    return false;
+}
+
+bool isPresentFile(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.isFile() && !isHiddenEntry(info);
+}
+
+QString joinPath(const QString &root, const QString &name)
+{
+    if (root.isEmpty() || root.endsWith(u'/') || root.endsWith(QDir::separator()))
+        return root + name;
+    return root + u'/' + name;
+}

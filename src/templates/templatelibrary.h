@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QFileInfo>
+#include <QString>
+#include <QStringList>
+
+// The template library: the subfolders of the templates folder, and their previews.
+
+// The entries of the template list: the names of the visible subfolders of `路径`, sorted by name
+// with case ignored (the order a Windows listing gives), or the single "暂无模板" when there are
+// none or the folder cannot be listed.
+QStringList zairumoban(const QString &路径);
+
+// Where the pane goes when the user picks `name`: "about:无模板" for the placeholder entry, the
+// template's preview file when it is present, else the page saying the template has no preview.
+QString previewAddress(const QString &templateRoot, const QString &name);
+
+// Hidden (and, on Windows, system) entries count as absent everywhere in the library.
+bool isHiddenEntry(const QFileInfo &info);
+
+// An ordinary, visible file of that name exists.
+bool isPresentFile(const QString &path);
+
+// `root` joined with `name`, whether or not `root` ends with a separator.
+QString joinPath(const QString &root, const QString &name);
