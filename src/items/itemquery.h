@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+struct ServiceHosts;
+
+// The query for affiliate items that goes to the API test tool.
+namespace itemquery {
+
+// The sort code for the text of the sort box; an unknown text sorts by commission volume.
+QString sortCodeFor(const QString &sortText);
+
+// The form body of a taobao.taobaoke.items.get call: forty pairs, in the test tool's order.
+// `countText` is the count box's text; its numeric value becomes page_size.
+QString requestBody(const QString &pid, const QString &keyword, const QString &sortCode,
+                    const QString &countText);
+
+QString endpointUrl(const ServiceHosts &hosts);
+QString refererUrl(const ServiceHosts &hosts);
+
+// Posts the body and waits up to 5 s; returns the reply text or the exchange's time-out text.
+QString send(const ServiceHosts &hosts, const QString &body);
+
+} // namespace itemquery

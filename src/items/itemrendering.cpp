@@ -1,0 +1,33 @@
+#include "itemrendering.h"
+
+#include <array>
+#include <utility>
+
+#include "creditbadge.h"
+#include "textops.h"
+#include "windowstate.h"
+
+namespace itemrendering {
+
+void appendItem(QString &itemsHtml, const QString &itemBlock, int rank, const ItemRecord &record,
+                const QString &volume)
+{
+    itemsHtml += itemBlock;
+    // The whole text is filled, not only the new copy, so a placeholder that a value brought in
+    // (a title holding "[#商品价格#]") is filled too.
+    const std::array<std::pair<QString, QString>, 9> values{{
+        {u"[#商品排名#]"_qs, textops::numberText(rank)},
+        {u"[#商品标题#]"_qs, record.title},
+        {u"[#商品网址#]"_qs, record.click_url},
+        {u"[#商品图片地址#]"_qs, record.pic_url},
+        {u"[#商品价格#]"_qs, record.price},
+        {u"[#商品销售量#]"_qs, volume},
+        {u"[#店铺网址#]"_qs, record.shop_click_url},
+        {u"[#卖家昵称#]"_qs, record.nick},
+        {u"[#信用等级#]"_qs, creditbadge::scoreText(record.seller_credit_score)},
+    }};
+    for (const auto &[placeholder, value] : values)
+        itemsHtml = textops::replaceAll(std::move(itemsHtml), placeholder, value);
+}
+
+} // namespace itemrendering

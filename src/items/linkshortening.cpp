@@ -1,0 +1,72 @@
+#include "linkshortening.h"
+
+#include "encoders.h"
+#include "formport.h"
+#include "markers.h"
+#include "sendto.h"
+#include "statuspages.h"
+#include "textops.h"
+#include "windowstate.h"
+
+namespace linkshortening {
+
+namespace {
+
+// The member name with its closing quote, the colon and the value's opening quote.
+const QString shortLinkMarker = u"tinyurl\":\""_qs;
+
+// Only a ticked box counts; the greyed state does not.
+bool optionTicked(const FormPort &form)
+{
+    return form.shortLinkState() == 1;
+}
+
+// One link: request, reply into state.shortReply, link and page updated. False: window closed.
+bool shortenLink(FormPort &form, WindowState &state, QString &link, bool shopLink)
+{
+    state.shortReply = send(state.hosts, link);
+    if (form.isClosing())
+        return false;
+    if (applyReply(state.shortReply, link))
+        form.navigate(statuspages::linkShortened(state.record.title, shopLink));
+    return true;
+}
+
+} // namespace
+
+QString requestBody(const QString &link)
+{
+    return u"url="_qs + URLEncode(link);
+}
+
+QString send(const ServiceHosts &hosts, const QString &link)
+{
+    return SendTo(u"http://"_qs + hosts.shortHost + u"/create.php"_qs, requestBody(link), QString(), true,
+                  true, 30, true, u"application/x-www-form-urlencoded"_qs);
+}
+
+bool applyReply(const QString &reply, QString &link)
+{
+    if (!reply.contains(shortLinkMarker))
+        return false;
+    QString text = reply;
+    const std::optional<QString> shortLink = jiequ(text, shortLinkMarker, u"\""_qs, false, false, false);
+    // An empty member is the service's way of saying it made none; the long link still works.
+    if (shortLink && !shortLink->isEmpty())
+        link = *shortLink;
+    link = textops::replaceAll(link, u"\\/"_qs, u"/"_qs);
+    return true;
+}
+
+bool shortenItemLinks(FormPort &form, WindowState &state)
+{
+    if (optionTicked(form) && !shortenLink(form, state, state.record.click_url, false))
+        return false;
+    // The shop link costs a request only when the template shows it.
+    if (state.templateText.contains(u"[#店铺网址#]"_qs) && optionTicked(form) &&
+        !shortenLink(form, state, state.record.shop_click_url, true))
+        return false;
+    return true;
+}
+
+} // namespace linkshortening

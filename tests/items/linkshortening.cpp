@@ -1,0 +1,157 @@
+#include <QTest>
+#include <QUrl>
+
+#include "fakeform.h"
+#include "httpserver.h"
+#include "linkshortening.h"
+#include "windowstate.h"
+
+static httpkit::Response answer(const QByteArray &body, int status = 200, int delayMs = 0)
+{
+    httpkit::Response response;
+    response.status = status;
+    response.body = body;
+    response.delayMs = delayMs;
+    return response;
+}
+
+class TestLinkShortening final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void applyReply_data()
+    {
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<bool>("found");
+        QTest::addColumn<QString>("link");
+        QTest::newRow("escaped slashes") << u"{\"tinyurl\":\"http:\\/\\/dwz.cn\\/a1B2\",\"status\":0}"_qs
+                                         << true << u"http://dwz.cn/a1B2"_qs;
+        QTest::newRow("member twice, first wins")
+            << u"{\"tinyurl\":\"http:\\/\\/t\\/1\",\"old\":{\"tinyurl\":\"http:\\/\\/t\\/2\"}}"_qs << true
+            << u"http://t/1"_qs;
+        QTest::newRow("blanks around value")
+            << u"{\"tinyurl\":\"  http:\\/\\/t\\/3 \"}"_qs << true << u"http://t/3"_qs;
+        QTest::newRow("error object") << u"{\"status\":-1,\"err_msg\":\"url为空\"}"_qs << false << u"LONG"_qs;
+        QTest::newRow("time-out") << u"错误|连接超时"_qs << false << u"LONG"_qs;
+        QTest::newRow("blank after colon is another text")
+            << u"{\"tinyurl\": \"http:\\/\\/t\"}"_qs << false << u"LONG"_qs;
+        QTest::newRow("no closing quote") << u"{\"tinyurl\":\"http:\\/\\/t"_qs << true << u"LONG"_qs;
+        QTest::newRow("empty member keeps the long link")
+            << u"{\"tinyurl\":\"\",\"status\":1}"_qs << true << u"LONG"_qs;
+    }
+    void applyReply()
+    {
+        QFETCH(QString, reply);
+        QFETCH(bool, found);
+        QFETCH(QString, link);
+        QString current = u"LONG"_qs;
+        QCOMPARE(linkshortening::applyReply(reply, current), found);
+        QCOMPARE(current, link);
+    }
+
+    void requestBody_data()
+    {
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<QString>("body");
+        QTest::newRow("promotion link")
+            << u"http://s.click.taobao.com/t_8?e=7HZ%3D&p=mm_30571968_0_0"_qs
+            << u"url=http%3A%2F%2Fs%2Eclick%2Etaobao%2Ecom%2Ft%5F8%3Fe%3D7HZ%253D%26p%3Dmm%5F30571968%5F0%5F0"_qs;
+        QTest::newRow("empty link") << QString() << u"url="_qs;
+    }
+    void requestBody()
+    {
+        QFETCH(QString, link);
+        QFETCH(QString, body);
+        QCOMPARE(linkshortening::requestBody(link), body);
+    }
+
+    void itemLinks_data()
+    {
+        QTest::addColumn<int>("option");
+        QTest::addColumn<bool>("shopInTemplate");
+        QTest::addColumn<bool>("serviceWorks");
+        QTest::addColumn<QStringList>("sentLinks");
+        QTest::addColumn<QString>("clickUrl");
+        QTest::addColumn<QString>("shopUrl");
+        QTest::addColumn<QStringList>("pages");
+        const QString click = u"http://s.click.taobao.com/t_8?e=c1&p=mm_30571968_0_0"_qs;
+        const QString shop = u"http://s.click.taobao.com/t_9?e=s1&p=mm_30571968_0_0"_qs;
+        const QString clickPage =
+            u"about:<center><br/><br/><br/>正在将商品<新款<span class=H>裙</span>>的推广地址转换为短网址..."_qs;
+        const QString shopPage =
+            u"about:<center><br/><br/><br/>正在将商品<新款<span class=H>裙</span>>的店铺推广地址转换为短网址..."_qs;
+        QTest::newRow("option off") << 0 << true << true << QStringList() << click << shop << QStringList();
+        QTest::newRow("option greyed")
+            << 2 << true << true << QStringList() << click << shop << QStringList();
+        QTest::newRow("ticked, template without shop link")
+            << 1 << false << true << QStringList{click} << u"http://127.0.0.1/t/1"_qs << shop
+            << QStringList{clickPage};
+        QTest::newRow("ticked, template with shop link")
+            << 1 << true << true << QStringList{click, shop} << u"http://127.0.0.1/t/1"_qs
+            << u"http://127.0.0.1/t/2"_qs << QStringList{clickPage, shopPage};
+        QTest::newRow("ticked, service refuses")
+            << 1 << true << false << QStringList{click, shop} << click << shop << QStringList();
+    }
+    void itemLinks()
+    {
+        QFETCH(int, option);
+        QFETCH(bool, shopInTemplate);
+        QFETCH(bool, serviceWorks);
+        QFETCH(QStringList, sentLinks);
+        int made = 0;
+        httpkit::Server server([&](const httpkit::Request &) {
+            const QByteArray reply = serviceWorks ? "{\"tinyurl\":\"http:\\/\\/127.0.0.1\\/t\\/" +
+                                                        QByteArray::number(++made) + "\",\"status\":0}"
+                                                  : QByteArray("<html>502 Bad Gateway</html>");
+            return answer(reply, serviceWorks ? 200 : 502);
+        });
+        QVERIFY(server.listen());
+        FakeForm form;
+        form.shortLinks = option;
+        WindowState state;
+        state.hosts.shortHost = u"127.0.0.1:"_qs + QString::number(server.port());
+        state.templateText = shopInTemplate ? u"<a href=\"[#店铺网址#]\">店铺</a>"_qs : u"[#商品网址#]"_qs;
+        state.record.title = u"新款<span class=H>裙</span>"_qs;
+        state.record.click_url = u"http://s.click.taobao.com/t_8?e=c1&p=mm_30571968_0_0"_qs;
+        state.record.shop_click_url = u"http://s.click.taobao.com/t_9?e=s1&p=mm_30571968_0_0"_qs;
+
+        QVERIFY(linkshortening::shortenItemLinks(form, state));
+
+        QStringList sent;
+        for (const httpkit::Request &request : server.requests()) {
+            QCOMPARE(request.method, "POST");
+            QCOMPARE(request.target, "/create.php");
+            QVERIFY(!request.hasHeader("Referer"));
+            QCOMPARE(request.header("Content-Type"), "application/x-www-form-urlencoded");
+            QVERIFY(request.body.startsWith("url="));
+            sent.append(QUrl::fromPercentEncoding(request.body.mid(4)));
+        }
+        QCOMPARE(sent, sentLinks);
+        QTEST(state.record.click_url, "clickUrl");
+        QTEST(state.record.shop_click_url, "shopUrl");
+        QTEST(form.pages, "pages");
+    }
+
+    void windowClosedDuringRequest()
+    {
+        FakeForm form;
+        form.shortLinks = 1;
+        httpkit::Server server([&](const httpkit::Request &) {
+            form.closing = true;
+            return answer("{\"tinyurl\":\"http:\\/\\/t\\/1\"}");
+        });
+        QVERIFY(server.listen());
+        WindowState state;
+        state.hosts.shortHost = u"127.0.0.1:"_qs + QString::number(server.port());
+        state.templateText = u"[#店铺网址#]"_qs;
+
+        QVERIFY(!linkshortening::shortenItemLinks(form, state));
+        QCOMPARE(server.requests().size(), 1);
+        QCOMPARE(form.callsWhileClosing, 0);
+        QVERIFY(form.pages.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLinkShortening)
+#include "linkshortening.moc"
