@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+
+#include "catalogue.h"
+#include "httpserver.h"
+#include "shortlinks.h"
+
+namespace demo {
+
+// The port the program's settings point at by default.
+inline constexpr quint16 defaultPort = 17580;
+
+// Stands in for the program's three outside services: the API test tool's item query, the
+// URL-shortening service and the picture host, plus the pages the links lead to.
+class DemoService
+{
+public:
+    explicit DemoService(const Catalogue &catalogue = Catalogue::shipped());
+
+    // Where the handed-out links point, "http://127.0.0.1:PORT"; set it once the port is known.
+    void setOrigin(const QString &origin) { m_origin = origin; }
+    QString origin() const { return m_origin; }
+
+    // The item query's page in GBK instead of UTF-8, as the real test tool may have sent it.
+    void setGbkReplies(bool gbk) { m_gbk = gbk; }
+    // Answers item queries and shortening requests only after this many milliseconds.
+    void setReplyDelay(int ms) { m_delayMs = ms; }
+
+    httpkit::Response handle(const httpkit::Request &request);
+
+    const ShortLinks &shortLinks() const { return m_shortLinks; }
+
+private:
+    httpkit::Response itemQuery(const httpkit::Request &request) const;
+    httpkit::Response shorten(const httpkit::Request &request);
+    httpkit::Response followShortLink(const QString &code) const;
+    httpkit::Response picture(QByteArrayView name) const;
+    httpkit::Response badge(QByteArrayView name) const;
+    httpkit::Response item(QByteArrayView id, QByteArrayView query) const;
+    httpkit::Response shop(QByteArrayView id, QByteArrayView query) const;
+    httpkit::Response notFound(const QByteArray &path) const;
+
+    const Catalogue &m_catalogue;
+    QString m_origin;
+    bool m_gbk = false;
+    int m_delayMs = 0;
+    ShortLinks m_shortLinks;
+    QHash<QByteArray, QByteArray> m_pictures; // num_iid -> SVG, drawn once
+    QHash<QByteArray, QByteArray> m_badges;   // "s_red_1.gif" -> SVG
+};
+
+} // namespace demo

@@ -1,0 +1,95 @@
+#include <csignal>
+#include <cstdio>
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QSocketNotifier>
+
+#ifdef Q_OS_UNIX
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
+#include "demoserver.h"
+
+namespace {
+
+#ifdef Q_OS_UNIX
+// SIGTERM and SIGINT reach the event loop through a socket pair, the one thing a signal
+// handler may safely do.
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(signalPipe[0], &byte, 1);
+}
+
+void quitOnSignals(QCoreApplication &app)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&app] { app.quit(); });
+    struct sigaction action = {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}
+#else
+void onSignal(int)
+{
+    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
+void quitOnSignals(QCoreApplication &)
+{
+    std::signal(SIGTERM, onSignal);
+    std::signal(SIGINT, onSignal);
+}
+#endif
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(u"demo-server"_qs);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        u"Offline stand-in for the item query, URL-shortening and picture services, on 127.0.0.1."_qs);
+    parser.addHelpOption();
+    const QCommandLineOption portOption(u"port"_qs,
+                                        u"Port to listen on (default %1)."_qs.arg(demo::defaultPort), u"N"_qs,
+                                        QString::number(demo::defaultPort));
+    const QCommandLineOption gbkOption(u"gbk"_qs, u"Send the item query's page in GBK instead of UTF-8."_qs);
+    const QCommandLineOption delayOption(
+        u"delay"_qs, u"Answer item queries and shortening requests after MS milliseconds."_qs, u"MS"_qs,
+        u"0"_qs);
+    parser.addOptions({portOption, gbkOption, delayOption});
+    parser.process(app);
+
+    bool portOk = false;
+    const uint port = parser.value(portOption).toUInt(&portOk);
+    bool delayOk = false;
+    const int delay = parser.value(delayOption).toInt(&delayOk);
+    if (!portOk || port > 65535 || !delayOk || delay < 0) {
+        std::fprintf(stderr, "demo-server: --port takes 0 to 65535, --delay a number of milliseconds\n");
+        return 2;
+    }
+
+    demo::DemoServer server;
+    server.service().setGbkReplies(parser.isSet(gbkOption));
+    server.service().setReplyDelay(delay);
+    if (!server.listen(quint16(port))) {
+        std::fprintf(stderr, "demo-server: cannot listen on 127.0.0.1:%u\n", port);
+        return 1;
+    }
+    quitOnSignals(app);
+    std::printf("demo-server listening on http://127.0.0.1:%u\n", unsigned(server.port()));
+    std::fflush(stdout);
+    return app.exec();
+}

@@ -1,0 +1,67 @@
+#include "markup.h"
+
+namespace demo {
+
+QString escapeMarkup(QStringView text)
+{
+    QString out;
+    out.reserve(text.size() + text.size() / 8);
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case u'&':
+            out += u"&amp;";
+            break;
+        case u'<':
+            out += u"&lt;";
+            break;
+        case u'>':
+            out += u"&gt;";
+            break;
+        case u'"':
+            out += u"&quot;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+QString jsonString(QStringView text)
+{
+    QString out;
+    out.reserve(text.size() + 2);
+    out += u'"';
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        switch (u) {
+        case u'"':
+            out += u"\\\"";
+            break;
+        case u'\\':
+            out += u"\\\\";
+            break;
+        case u'/':
+            out += u"\\/";
+            break;
+        case u'\n':
+            out += u"\\n";
+            break;
+        case u'\r':
+            out += u"\\r";
+            break;
+        case u'\t':
+            out += u"\\t";
+            break;
+        default:
+            if (u < 0x20 || u > 0x7e)
+                out += u"\\u" + QString::number(u, 16).rightJustified(4, u'0');
+            else
+                out += c;
+        }
+    }
+    out += u'"';
+    return out;
+}
+
+} // namespace demo
