@@ -3,6 +3,7 @@
 #include <QAuthenticator>
 #include <QDir>
 #include <QFileInfo>
+#include <QTimer>
 #include <QWebEngineCertificateError>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineProfile>
@@ -95,6 +96,19 @@ BrowserPane::BrowserPane(const QString &helpRoot, QWidget *parent)
         return !cancel;
     });
     setPage(m_page);
+
+    // The next of the program's own navigations waits until the engine has finished the one before:
+    // interrupting a load that is under way costs the engine far more than the wait. A load that
+    // takes longer than paceMs is interrupted all the same.
+    constexpr int paceMs = 300;
+    m_pace = new QTimer(this);
+    m_pace->setSingleShot(true);
+    m_pace->setInterval(paceMs);
+    connect(m_pace, &QTimer::timeout, this, &BrowserPane::showPending);
+    connect(this, &QWebEngineView::loadFinished, this, [this] {
+        if (m_hasPending)
+            showPending();
+    });
 }
 
 BrowserPane::~BrowserPane()
@@ -105,6 +119,23 @@ BrowserPane::~BrowserPane()
 }
 
 void BrowserPane::Navigate(const QString &address)
+{
+    m_pending = address;
+    m_hasPending = true;
+    if (!m_pace->isActive())
+        showPending();
+}
+
+void BrowserPane::showPending()
+{
+    if (!m_hasPending)
+        return;
+    m_hasPending = false;
+    m_pace->start();
+    navigateNow(m_pending);
+}
+
+void BrowserPane::navigateNow(const QString &address)
 {
     QWebEngineSettings *settings = m_page->settings();
     if (address.startsWith(u"about:"_qs)) {

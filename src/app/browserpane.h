@@ -5,6 +5,7 @@
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
+class QTimer;
 class QWebEngineProfile;
 
 // The page inside the pane: reports every navigation before it happens and, in silent mode,
@@ -49,6 +50,9 @@ public:
     BrowserPane(const QString &helpRoot, QWidget *parent);
     ~BrowserPane() override;
 
+    // Returns at once; of several calls in a row the last one's page is what stays. Pages that
+    // would be replaced before the engine could show them are skipped: a run that shows a status
+    // page per short link would otherwise queue dozens of navigations in the engine.
     void Navigate(const QString &address);
     void setSilent(bool silent);
     bool silent() const;
@@ -59,6 +63,12 @@ signals:
     void BeforeNavigate2(const QString &address, bool *cancel);
 
 private:
+    void navigateNow(const QString &address);
+    void showPending();
+
     QWebEngineProfile *m_profile;
     BrowserPage *m_page;
+    QTimer *m_pace;
+    QString m_pending;
+    bool m_hasPending = false;
 };
