@@ -13,22 +13,10 @@
 #include "demoserver.h"
 #include "form1.h"
 #include "gbk.h"
+#include "testfiles.h"
 #include "testpaths.h"
 
 namespace {
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 bool copyTree(const QString &from, const QString &to)
 {

@@ -1,17 +1,11 @@
 #include <QTest>
 
 #include "httpserver.h"
+#include "toolreply.h"
 #include "itemquery.h"
 #include "windowstate.h"
 
-static httpkit::Response answer(const QByteArray &body, int status = 200, int delayMs = 0)
-{
-    httpkit::Response response;
-    response.status = status;
-    response.body = body;
-    response.delayMs = delayMs;
-    return response;
-}
+using toolreply::answer;
 
 class TestItemQuery final : public QObject
 {

@@ -3,17 +3,11 @@
 
 #include "fakeform.h"
 #include "httpserver.h"
+#include "toolreply.h"
 #include "linkshortening.h"
 #include "windowstate.h"
 
-static httpkit::Response answer(const QByteArray &body, int status = 200, int delayMs = 0)
-{
-    httpkit::Response response;
-    response.status = status;
-    response.body = body;
-    response.delayMs = delayMs;
-    return response;
-}
+using toolreply::answer;
 
 class TestLinkShortening final : public QObject
 {

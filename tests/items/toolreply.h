@@ -4,8 +4,20 @@
 #include <QPair>
 #include <QString>
 
+#include "httpserver.h"
+
 // Builds replies shaped like the API test tool's: the item list as XML, escaped as HTML.
 namespace toolreply {
+
+// A canned answer of the test server.
+inline httpkit::Response answer(const QByteArray &body, int status = 200, int delayMs = 0)
+{
+    httpkit::Response response;
+    response.status = status;
+    response.body = body;
+    response.delayMs = delayMs;
+    return response;
+}
 
 using Element = QList<QPair<QString, QString>>; // child elements, in the order they are written
 
