@@ -17,6 +17,7 @@
 #include "browserpane.h"
 #include "demoservice.h"
 #include "form1.h"
+#include "runstate.h"
 #include "gbk.h"
 
 namespace {
@@ -93,8 +94,8 @@ Timing timeRun(Form1 &form)
     const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
     QObject::disconnect(asked);
     QObject::disconnect(shown);
-    if (form.state().itemsHtml.count(u"[#"_qs) != 0 ||
-        form.state().itemsHtml.count(u"class=\"goods\""_qs) != 40)
+    if (form.latestRun()->itemsHtml.count(u"[#"_qs) != 0 ||
+        form.latestRun()->itemsHtml.count(u"class=\"goods\""_qs) != 40)
         qFatal("the run did not fill the page");
     return {run, ms};
 }

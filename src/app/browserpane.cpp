@@ -1,8 +1,10 @@
 #include "browserpane.h"
 
 #include <QAuthenticator>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QMenu>
 #include <QTimer>
 #include <QWebEngineCertificateError>
 #include <QWebEngineDownloadRequest>
@@ -120,7 +122,13 @@ BrowserPane::~BrowserPane()
 
 void BrowserPane::Navigate(const QString &address)
 {
+    Navigate(address, QString());
+}
+
+void BrowserPane::Navigate(const QString &address, const QString &tag)
+{
     m_pending = address;
+    m_pendingTag = tag;
     m_hasPending = true;
     if (!m_pace->isActive())
         showPending();
@@ -132,16 +140,19 @@ void BrowserPane::showPending()
         return;
     m_hasPending = false;
     m_pace->start();
-    navigateNow(m_pending);
+    navigateNow(m_pending, m_pendingTag);
 }
 
-void BrowserPane::navigateNow(const QString &address)
+void BrowserPane::navigateNow(const QString &address, const QString &tag)
 {
     QWebEngineSettings *settings = m_page->settings();
     if (address.startsWith(u"about:"_qs)) {
         // Status pages may show text from outside the program; they never run script.
         settings->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
-        m_page->setHtml(address.sliced(6), schemes::statusPageBaseUrl());
+        QUrl base = schemes::statusPageBaseUrl();
+        if (!tag.isEmpty())
+            base = base.resolved(QUrl(tag + u'/'));
+        m_page->setHtml(address.sliced(6), base);
         return;
     }
     settings->setAttribute(QWebEngineSettings::JavascriptEnabled, true);
@@ -168,4 +179,41 @@ void BrowserPane::setSilent(bool silent)
 bool BrowserPane::silent() const
 {
     return m_page->isSilent();
+}
+
+QString BrowserPane::statusTagOf(const QString &address)
+{
+    const QUrl url(address);
+    if (url.scheme() != QLatin1StringView(schemes::statusScheme))
+        return {};
+    const QString base = schemes::statusPageBaseUrl().path();
+    const QString path = url.path();
+    if (!path.startsWith(base))
+        return {};
+    const qsizetype slash = path.indexOf(u'/', base.size());
+    return slash < 0 ? QString() : path.sliced(base.size(), slash - base.size());
+}
+
+bool BrowserPane::showingStatusPage() const
+{
+    return m_page->url().scheme() == QLatin1StringView(schemes::statusScheme) ||
+           m_page->url().scheme() == u"data"_qs;
+}
+
+void BrowserPane::contextMenuEvent(QContextMenuEvent *event)
+{
+    QMenu *menu = createStandardContextMenu();
+    // The program's own pages are shown one after another as a run goes on; going back to one,
+    // reloading it or reading its source means nothing to the user.
+    if (showingStatusPage()) {
+        for (const QWebEnginePage::WebAction action : {QWebEnginePage::Back, QWebEnginePage::Forward,
+                                                       QWebEnginePage::Reload, QWebEnginePage::ViewSource}) {
+            menu->removeAction(m_page->action(action));
+        }
+    }
+    menu->setAttribute(Qt::WA_DeleteOnClose, true);
+    if (menu->isEmpty())
+        delete menu;
+    else
+        menu->popup(event->globalPos());
 }

@@ -54,8 +54,20 @@ public:
     // would be replaced before the engine could show them are skipped: a run that shows a status
     // page per short link would otherwise queue dozens of navigations in the engine.
     void Navigate(const QString &address);
+    // A status page whose links can be told apart from those of every other status page: they
+    // resolve below a base address of their own, named by `tag`.
+    void Navigate(const QString &address, const QString &tag);
     void setSilent(bool silent);
     bool silent() const;
+
+    // The tag of the status page that an address of one of its links resolves to; empty for any
+    // other address.
+    static QString statusTagOf(const QString &address);
+    // True while the pane shows one of the program's status pages.
+    bool showingStatusPage() const;
+
+protected:
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 signals:
     // Raised before the pane opens any address: links, redirects and Navigate alike. Setting
@@ -63,12 +75,13 @@ signals:
     void BeforeNavigate2(const QString &address, bool *cancel);
 
 private:
-    void navigateNow(const QString &address);
+    void navigateNow(const QString &address, const QString &tag);
     void showPending();
 
     QWebEngineProfile *m_profile;
     BrowserPage *m_page;
     QTimer *m_pace;
     QString m_pending;
+    QString m_pendingTag;
     bool m_hasPending = false;
 };

@@ -1,8 +1,5 @@
 #include "form1.h"
 
-#include <cmath>
-#include <optional>
-
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -12,7 +9,6 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QLoggingCategory>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -20,12 +16,15 @@
 #include <QTimer>
 
 #include "browserpane.h"
+#include "cancellation.h"
 #include "generationrun.h"
 #include "generationtexts.h"
 #include "helpscheme.h"
-#include "inifile.h"
+#include "inputrules.h"
 #include "layout.h"
-#include "runprocess.h"
+#include "runstate.h"
+#include "settingsstore.h"
+#include "sortorders.h"
 #include "templatelibrary.h"
 #include "textops.h"
 
@@ -35,15 +34,6 @@ namespace {
 
 const QString applicationTitle = u"淘页坊"_qs;
 const QString makerCredit = u" [Norvane https://www.norvane.com 出品]"_qs;
-
-const QString basicSection = u"基本设置"_qs;
-const QString serviceSection = u"服务设置"_qs;
-
-// The demo service stands in for the outside services until the file names real hosts.
-const QString defaultApiHost = u"127.0.0.1:17580"_qs;
-const QString defaultShortHost = u"127.0.0.1:17580"_qs;
-// Badge addresses go into pages that are published on the internet.
-const QString defaultImageHost = u"img.taobaocdn.com"_qs;
 
 // Heights of the two strips, in twips.
 constexpr float topStripHeight = 530;
@@ -59,19 +49,6 @@ int checkValue(Qt::CheckState state)
 Qt::CheckState checkStateOf(int value)
 {
     return value == 1 ? Qt::Checked : value == 2 ? Qt::PartiallyChecked : Qt::Unchecked;
-}
-
-// A settings value as an integer: a decimal number with blanks around it, rounded half to even.
-std::optional<int> integerValue(const QString &text, int min, int max)
-{
-    bool ok = false;
-    const double value = QLocale::c().toDouble(text.trimmed(), &ok);
-    if (!ok || !std::isfinite(value))
-        return std::nullopt;
-    const double rounded = std::nearbyint(value);
-    if (rounded < min || rounded > max)
-        return std::nullopt;
-    return static_cast<int>(rounded);
 }
 
 QString redirectPage(const QString &address)
@@ -92,8 +69,8 @@ void Form1::prepareApplication()
 Form1::Form1(const QString &programFolder, QWidget *parent)
     : QMainWindow(parent)
 {
-    m_state.programFolder = QDir::fromNativeSeparators(
-        programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder);
+    m_setup = AppSetup::inProgramFolder(QDir::fromNativeSeparators(
+        programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder));
     setWindowTitle(applicationTitle);
     createControls();
     createMenus();
@@ -169,8 +146,8 @@ void Form1::createControls()
     Combo1 = comboBox(u"Combo1"_qs, 5760, 1575);
     Label2 = label(u"Label2"_qs, u"排序:"_qs, 7680, 615);
     Combo2 = comboBox(u"Combo2"_qs, 8160, 2175);
-    Combo2->addItems(
-        {u"30天支出佣金从高到低"_qs, u"30天推广量从高到低"_qs, u"佣金比率从高到低"_qs, u"价格从高到低"_qs});
+    for (const sortorders::SortOrder &order : sortorders::all)
+        Combo2->addItem(order.text.toString());
     Combo2->setCurrentIndex(-1);
     Label5 = label(u"Label5"_qs, u"数量:"_qs, 10560, 615);
     Text3 = lineEdit(u"Text3"_qs, u"10"_qs, 11115, 495);
@@ -178,13 +155,13 @@ void Form1::createControls()
     for (QLabel *l : {Label1, Label2, Label3, Label4, Label5})
         l->lower();
 
-    WebBrowser1 = new BrowserPane(m_state.programFolder + u"/帮助"_qs, m_client);
+    WebBrowser1 = new BrowserPane(m_setup.programFolder + u"/帮助"_qs, m_client);
     WebBrowser1->setObjectName(u"WebBrowser1"_qs);
     place(WebBrowser1, 0, 525, 7695, 5895);
     connect(WebBrowser1, &BrowserPane::BeforeNavigate2, this, &Form1::WebBrowser1_BeforeNavigate2);
     // For the start-up benchmark: says when the start page has first been shown.
     connect(WebBrowser1, &QWebEngineView::loadFinished, this, [this](bool ok) {
-        if (ok && !m_startPageShown && WebBrowser1->url().toString() == m_state.helpBaseUrl) {
+        if (ok && !m_startPageShown && WebBrowser1->url().toString() == m_setup.helpBaseUrl) {
             m_startPageShown = true;
             qCInfo(lcStartup, "start page shown");
         }
@@ -248,48 +225,32 @@ void Form1::createMenus()
 void Form1::Form_Load()
 {
     setWindowTitle(windowTitle() + QCoreApplication::applicationVersion() + makerCredit);
-    m_state.settingsPath = m_state.programFolder + u"/设置.ini"_qs;
-    const auto read = [this](const QString &key, const QString &defaultValue) {
-        return ReadIni(basicSection, key, defaultValue, m_state.settingsPath);
-    };
-    Text1->setText(read(u"Text1"_qs, QString()));
-    Text2->setText(read(u"Text2"_qs, QString()));
-    Text3->setText(read(u"Text3"_qs, u"10"_qs));
+    const settingsstore::Inputs inputs =
+        settingsstore::readInputs(m_setup.settingsPath, checkValue(Check1->checkState()));
+    Text1->setText(inputs.keyword);
+    Text2->setText(inputs.pid);
+    Text3->setText(inputs.count);
     // A value that is no number or out of range leaves the control as it was created.
-    if (const auto state =
-            integerValue(read(u"Check1"_qs, QString::number(checkValue(Check1->checkState()))), 0, 2))
-        Check1->setCheckState(checkStateOf(*state));
-    if (const auto index = integerValue(read(u"Combo2"_qs, u"0"_qs), -1, 3))
-        Combo2->setCurrentIndex(*index);
+    if (inputs.checkState)
+        Check1->setCheckState(checkStateOf(*inputs.checkState));
+    if (inputs.sortIndex)
+        Combo2->setCurrentIndex(*inputs.sortIndex);
 
-    m_state.templateRoot = m_state.programFolder + u"/模板/"_qs;
     Combo1->clear();
-    Combo1->addItems(zairumoban(m_state.templateRoot));
+    Combo1->addItems(zairumoban(m_setup.templateRoot));
     Combo1->setCurrentIndex(-1);
 
     WebBrowser1->setSilent(true);
 
-    const auto service = [this](const QString &key, const QString &defaultValue) {
-        return textops::trimSpaces(ReadIni(serviceSection, key, defaultValue, m_state.settingsPath));
-    };
-    m_state.helpBaseUrl = service(u"帮助网址"_qs, schemes::defaultHelpBaseUrl());
-    if (!m_state.helpBaseUrl.endsWith(u'/'))
-        m_state.helpBaseUrl += u'/';
-    m_state.hosts.apiHost = service(u"接口主机"_qs, defaultApiHost);
-    m_state.hosts.shortHost = service(u"短网址主机"_qs, defaultShortHost);
-    m_state.hosts.imageHost = service(u"图片主机"_qs, defaultImageHost);
+    m_setup.helpBaseUrl = settingsstore::readHelpBaseUrl(m_setup.settingsPath, schemes::defaultHelpBaseUrl());
+    m_setup.hosts = settingsstore::readHosts(m_setup.settingsPath);
 }
 
 void Form1::Form_Unload()
 {
-    const auto write = [this](const QString &key, const QString &value) {
-        WriteIni(basicSection, key, value, m_state.settingsPath);
-    };
-    write(u"text1"_qs, Text1->text());
-    write(u"text2"_qs, Text2->text());
-    write(u"text3"_qs, Text3->text());
-    write(u"Check1"_qs, QString::number(checkValue(Check1->checkState())));
-    write(u"Combo2"_qs, QString::number(Combo2->currentIndex()));
+    settingsstore::writeInputs(m_setup.settingsPath,
+                               {Text1->text(), Text2->text(), Text3->text(), checkValue(Check1->checkState()),
+                                Combo2->currentIndex()});
 }
 
 void Form1::closeEvent(QCloseEvent *event)
@@ -299,10 +260,11 @@ void Form1::closeEvent(QCloseEvent *event)
         return;
     }
     Form_Unload();
-    // A run that is waiting for the network never continues: the waits return, the run sees
-    // the window closing and writes nothing further.
+    // A run that is waiting for the network never continues: its waits return, the run sees
+    // it was cancelled and writes nothing further.
     m_closing = true;
-    net::abortWaits();
+    if (m_activeRun)
+        m_activeRun->cancel();
     event->accept();
     if (m_quitOnClose)
         QCoreApplication::exit(0);
@@ -355,65 +317,79 @@ void Form1::Text2_LostFocus()
 
 void Form1::Text3_LostFocus()
 {
-    if (textops::numericValue(Text3->text()) <= 1) {
-        showMessage(u"数量不能小于2"_qs);
-        Text3->setText(u"2"_qs);
+    if (textops::numericValue(Text3->text()) <= inputrules::minItemCount - 1) {
+        showMessage(inputrules::countTooSmall.toString());
+        Text3->setText(QString::number(inputrules::minItemCount));
     }
-    if (textops::numericValue(Text3->text()) > 40) {
-        showMessage(u"数量不能大于40"_qs);
-        Text3->setText(u"40"_qs);
+    if (textops::numericValue(Text3->text()) > inputrules::maxItemCount) {
+        showMessage(inputrules::countTooLarge.toString());
+        Text3->setText(QString::number(inputrules::maxItemCount));
     }
 }
 
 void Form1::Combo1_Click()
 {
-    navigate(previewAddress(m_state.templateRoot, Combo1->currentText()));
+    navigate(previewAddress(m_setup.templateRoot, Combo1->currentText()));
 }
 
 void Form1::Timer1_Timer()
 {
-    navigate(redirectPage(m_state.helpBaseUrl));
+    navigate(redirectPage(m_setup.helpBaseUrl));
     Timer1->stop();
 }
 
 void Form1::showHelpPage(const QString &pageName)
 {
-    navigate(redirectPage(m_state.helpBaseUrl + pageName));
+    navigate(redirectPage(m_setup.helpBaseUrl + pageName));
 }
 
 void Form1::shengcheng_Click()
 {
-    ::shengcheng_Click(*this, m_state);
+    // The command is disabled during a run, so there is never more than one.
+    net::Cancellation cancel;
+    m_activeRun = &cancel;
+    ::shengcheng_Click(*this, m_setup, cancel);
+    m_activeRun = nullptr;
+}
+
+void Form1::showResult(const QString &page, const std::shared_ptr<const RunState> &run)
+{
+    const QString tag = u"run"_qs + QString::number(m_runs.size() + 1);
+    m_runs.insert(tag, run);
+    m_latestRun = run;
+    emit navigated(page);
+    WebBrowser1->Navigate(page, tag);
 }
 
 void Form1::WebBrowser1_BeforeNavigate2(const QString &address, bool *cancel)
 {
     const QString ending = address.right(12);
-    const bool folder = ending == u"minglin1.htm"_qs;
-    const bool page = ending == u"minglin2.htm"_qs;
-    const bool source = ending == u"minglin3.htm"_qs;
-    if (!folder && !page && !source)
+    if (ending != u"minglin1.htm"_qs && ending != u"minglin2.htm"_qs && ending != u"minglin3.htm"_qs)
         return;
     *cancel = true;
-    // The commands act on the latest run as it stands now. They run once the pane has finished
-    // refusing this navigation: the engine must not be re-entered from inside its own callback.
-    const QString outputFolder = m_state.outputFolder;
-    const QString pageSource = m_state.headerPart + m_state.itemsHtml + m_state.footerPart;
+    // A link of a success page acts on the run that showed the page, even one reached again with
+    // Back; a link from anywhere else acts on the latest run.
+    const std::shared_ptr<const RunState> run = m_runs.value(WebBrowser1->statusTagOf(address), m_latestRun);
+    if (!run)
+        return;
+    // Run once the pane has finished refusing this navigation: the engine must not be re-entered
+    // from inside its own callback.
     QMetaObject::invokeMethod(
-        this,
-        [this, folder, page, outputFolder, pageSource] {
-            if (folder) {
-                navigate(outputFolder + u'/');
-            } else if (page) {
-                navigate(outputFolder + u"/index.htm"_qs);
-            } else {
-                QClipboard *clipboard = QGuiApplication::clipboard();
-                clipboard->clear();
-                clipboard->setText(pageSource);
-                showMessage(u"单页源码已经复制到剪切板."_qs);
-            }
-        },
-        Qt::QueuedConnection);
+        this, [this, ending, run] { runResultLink(ending, run); }, Qt::QueuedConnection);
+}
+
+void Form1::runResultLink(const QString &ending, const std::shared_ptr<const RunState> &run)
+{
+    if (ending == u"minglin1.htm"_qs) {
+        navigate(run->outputFolder + u'/');
+    } else if (ending == u"minglin2.htm"_qs) {
+        navigate(run->outputFolder + u"/index.htm"_qs);
+    } else {
+        QClipboard *clipboard = QGuiApplication::clipboard();
+        clipboard->clear();
+        clipboard->setText(run->pageSource());
+        showMessage(u"单页源码已经复制到剪切板."_qs);
+    }
 }
 
 QString Form1::keywordText() const

@@ -1,9 +1,16 @@
 #pragma once
 
+#include <memory>
+
+#include <QHash>
 #include <QMainWindow>
 
+#include "appsetup.h"
 #include "formport.h"
-#include "windowstate.h"
+
+namespace net {
+class Cancellation;
+}
 
 class BrowserPane;
 class QAction;
@@ -32,7 +39,9 @@ public:
     // Closing ends the program; a test that drives several windows turns that off.
     void setQuitOnClose(bool quit) { m_quitOnClose = quit; }
 
-    const WindowState &state() const { return m_state; }
+    const AppSetup &setup() const { return m_setup; }
+    // The latest run that showed its success page, if any.
+    std::shared_ptr<const RunState> latestRun() const { return m_latestRun; }
     BrowserPane *browser() const { return WebBrowser1; }
 
     // FormPort
@@ -45,7 +54,8 @@ public:
     void navigate(const QString &address) override;
     void showMessage(const QString &text, const QString &title = QString()) override;
     void setGenerateCommand(bool enabled, const QString &caption) override;
-    bool isClosing() const override { return m_closing; }
+    void showResult(const QString &page, const std::shared_ptr<const RunState> &run) override;
+    bool isClosing() const { return m_closing; }
 
 signals:
     // Emitted just before a message box opens, so that tests can see and answer it.
@@ -71,12 +81,18 @@ private:
     void shengcheng_Click();
     void WebBrowser1_BeforeNavigate2(const QString &address, bool *cancel);
     void showHelpPage(const QString &pageName);
+    void runResultLink(const QString &ending, const std::shared_ptr<const RunState> &run);
 
     int twipsX(float twips) const;
     int twipsY(float twips) const;
     void place(QWidget *widget, float left, float top, float width, float height);
 
-    WindowState m_state;
+    AppSetup m_setup;
+    // The run in progress, so that closing the window stops its waits and no one else's.
+    net::Cancellation *m_activeRun = nullptr;
+    // The runs whose success pages were shown, by the tag of their page.
+    QHash<QString, std::shared_ptr<const RunState>> m_runs;
+    std::shared_ptr<const RunState> m_latestRun;
     bool m_closing = false;
     bool m_quitOnClose = true;
     bool m_startPageShown = false;

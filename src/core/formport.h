@@ -1,8 +1,13 @@
 #pragma once
 
+#include <memory>
+
 #include <QString>
 
-// What the core asks of the main window. Form1 implements it; tests use a recording fake.
+struct RunState;
+
+// What the core asks of whatever drives a generation run: the main window, the command line or
+// one keyword of a batch. Form1 implements it; tests use a recording fake.
 // The inputs are read at the moment of the call: the window stays responsive while a run waits
 // for the network, so the user may have changed them since the run began.
 class FormPort
@@ -23,6 +28,7 @@ public:
     virtual void showMessage(const QString &text, const QString &title = QString()) = 0;
     // The generate command: enabled with "开始生成" when idle, disabled with "生成中..." in a run.
     virtual void setGenerateCommand(bool enabled, const QString &caption) = 0;
-    // True once the user has closed the window; a run that was waiting then stops at once.
-    virtual bool isClosing() const = 0;
+    // Shows `page`, the success page of the finished run `run`. Its links act on that run, also
+    // when the page is shown again later.
+    virtual void showResult(const QString &page, const std::shared_ptr<const RunState> &run) = 0;
 };

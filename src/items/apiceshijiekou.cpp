@@ -1,31 +1,38 @@
 #include "apiceshijiekou.h"
 
+#include <algorithm>
+
+#include "cancellation.h"
 #include "creditbadge.h"
 #include "formport.h"
+#include "inputrules.h"
 #include "itemquery.h"
+#include "itemrecord.h"
 #include "itemrendering.h"
 #include "linkshortening.h"
 #include "replyparsing.h"
+#include "runstate.h"
+#include "services.h"
 #include "statuspages.h"
 #include "textops.h"
-#include "windowstate.h"
 
-RetrievalOutcome apiceshijiekou(FormPort &form, WindowState &state)
+RetrievalOutcome apiceshijiekou(FormPort &form, const ServiceHosts &hosts, RunState &run,
+                                const net::Cancellation &cancel)
 {
-    state.sortCode = itemquery::sortCodeFor(form.sortText());
+    const QString sortCode = itemquery::sortCodeFor(form.sortText());
     form.navigate(statuspages::requesting());
 
     // Read after the page is shown, in this order, as the window has them now.
     const QString pid = form.pidText();
     const QString keyword = form.keywordText();
     const QString countText = form.countText();
-    state.replyText =
-        itemquery::send(state.hosts, itemquery::requestBody(pid, keyword, state.sortCode, countText));
-    if (form.isClosing())
+    QString replyText =
+        itemquery::send(hosts, itemquery::requestBody(pid, keyword, sortCode, countText), &cancel);
+    if (cancel.isCancelled())
         return RetrievalOutcome::Aborted;
 
-    replyparsing::decodeEntities(state.replyText);
-    switch (replyparsing::classify(state.replyText)) {
+    replyparsing::decodeEntities(replyText);
+    switch (replyparsing::classify(replyText)) {
     case replyparsing::ReplyKind::TimedOut:
         form.navigate(statuspages::timedOut());
         return RetrievalOutcome::TimedOut;
@@ -37,23 +44,25 @@ RetrievalOutcome apiceshijiekou(FormPort &form, WindowState &state)
     }
     form.navigate(statuspages::generating());
 
-    // The count box may have changed while the query ran; its text now decides.
-    const double count = textops::numericValue(form.countText());
+    // The count box may have changed while the query ran; its text now decides, within the
+    // bounds a page can have whatever the reply holds.
+    const double count = std::min(textops::numericValue(form.countText()), double(inputrules::maxItemCount));
     for (int rank = 1; rank <= count; ++rank) {
-        std::optional<QString> element = replyparsing::takeElement(state.replyText);
+        const std::optional<QString> element = replyparsing::takeElement(replyText);
         if (!element)
             break;
-        state.itemText = std::move(*element);
 
         // Every item starts empty, so a field its element lacks never shows another item's value.
-        state.record = ItemRecord();
+        ItemRecord record;
         QString volume;
-        replyparsing::extractFields(state.itemText, state.record, volume);
-        creditbadge::apply(state.record.seller_credit_score, state.hosts.imageHost);
+        replyparsing::extractFields(*element, record, volume);
+        creditbadge::apply(record.seller_credit_score, hosts.imageHost);
 
-        if (!linkshortening::shortenItemLinks(form, state))
+        if (!linkshortening::shortenItemLinks(form, hosts, run.templateText, record, cancel))
             return RetrievalOutcome::Aborted;
-        itemrendering::appendItem(state.itemsHtml, state.itemBlock, rank, state.record, volume);
+        itemrendering::appendItem(run.itemsHtml, run.itemBlock, rank, record, volume);
+        if (run.itemCount++ == 0)
+            run.firstPicture = record.pic_url;
     }
 
     form.navigate(statuspages::completed());

@@ -7,24 +7,15 @@
 
 #include "encoders.h"
 #include "sendto.h"
+#include "sortorders.h"
 #include "textops.h"
-#include "windowstate.h"
+#include "services.h"
 
 namespace itemquery {
 
 QString sortCodeFor(const QString &sortText)
 {
-    static const std::array<std::pair<QString, QString>, 4> codes{{
-        {u"30天支出佣金从高到低"_qs, u"commissionVolume_desc"_qs},
-        {u"30天推广量从高到低"_qs, u"commissionNum_desc"_qs},
-        {u"佣金比率从高到低"_qs, u"commissionRate_desc"_qs},
-        {u"价格从高到低"_qs, u"price_desc"_qs},
-    }};
-    for (const auto &[text, code] : codes) {
-        if (text == sortText)
-            return code;
-    }
-    return u"commissionVolume_desc"_qs;
+    return sortorders::forText(sortText).toolCode.toString();
 }
 
 // Typed values: the characters that would end a value or change its meaning in a form body are
@@ -124,10 +115,10 @@ QString refererUrl(const ServiceHosts &hosts)
     return endpointUrl(hosts) + u"?catId=38&apiName=taobao.taobaoke.items.get"_qs;
 }
 
-QString send(const ServiceHosts &hosts, const QString &body)
+QString send(const ServiceHosts &hosts, const QString &body, const net::Cancellation *cancel)
 {
     return SendTo(endpointUrl(hosts), body, refererUrl(hosts), true, false, 5, true,
-                  u"application/x-www-form-urlencoded"_qs);
+                  u"application/x-www-form-urlencoded"_qs, cancel);
 }
 
 } // namespace itemquery

@@ -3,6 +3,9 @@
 #include <QString>
 
 struct ServiceHosts;
+namespace net {
+class Cancellation;
+}
 
 // The query for affiliate items that goes to the API test tool.
 namespace itemquery {
@@ -19,6 +22,6 @@ QString endpointUrl(const ServiceHosts &hosts);
 QString refererUrl(const ServiceHosts &hosts);
 
 // Posts the body and waits up to 5 s; returns the reply text or the exchange's time-out text.
-QString send(const ServiceHosts &hosts, const QString &body);
+QString send(const ServiceHosts &hosts, const QString &body, const net::Cancellation *cancel = nullptr);
 
 } // namespace itemquery

@@ -5,7 +5,7 @@
 
 #include "creditbadge.h"
 #include "textops.h"
-#include "windowstate.h"
+#include "itemrecord.h"
 
 namespace itemrendering {
 

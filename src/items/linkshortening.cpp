@@ -1,12 +1,14 @@
 #include "linkshortening.h"
 
+#include "cancellation.h"
 #include "encoders.h"
 #include "formport.h"
+#include "itemrecord.h"
 #include "markers.h"
 #include "sendto.h"
 #include "statuspages.h"
 #include "textops.h"
-#include "windowstate.h"
+#include "services.h"
 
 namespace linkshortening {
 
@@ -21,14 +23,15 @@ bool optionTicked(const FormPort &form)
     return form.shortLinkState() == 1;
 }
 
-// One link: request, reply into state.shortReply, link and page updated. False: window closed.
-bool shortenLink(FormPort &form, WindowState &state, QString &link, bool shopLink)
+// One link: request, link and page updated. False: the run was cancelled.
+bool shortenLink(FormPort &form, const ServiceHosts &hosts, const QString &title, QString &link,
+                 bool shopLink, const net::Cancellation &cancel)
 {
-    state.shortReply = send(state.hosts, link);
-    if (form.isClosing())
+    const QString shortReply = send(hosts, link, &cancel);
+    if (cancel.isCancelled())
         return false;
-    if (applyReply(state.shortReply, link))
-        form.navigate(statuspages::linkShortened(state.record.title, shopLink));
+    if (applyReply(shortReply, link))
+        form.navigate(statuspages::linkShortened(title, shopLink));
     return true;
 }
 
@@ -39,10 +42,10 @@ QString requestBody(const QString &link)
     return u"url="_qs + URLEncode(link);
 }
 
-QString send(const ServiceHosts &hosts, const QString &link)
+QString send(const ServiceHosts &hosts, const QString &link, const net::Cancellation *cancel)
 {
     return SendTo(u"http://"_qs + hosts.shortHost + u"/create.php"_qs, requestBody(link), QString(), true,
-                  true, 30, true, u"application/x-www-form-urlencoded"_qs);
+                  true, 30, true, u"application/x-www-form-urlencoded"_qs, cancel);
 }
 
 bool applyReply(const QString &reply, QString &link)
@@ -58,13 +61,14 @@ bool applyReply(const QString &reply, QString &link)
     return true;
 }
 
-bool shortenItemLinks(FormPort &form, WindowState &state)
+bool shortenItemLinks(FormPort &form, const ServiceHosts &hosts, const QString &templateText,
+                      ItemRecord &record, const net::Cancellation &cancel)
 {
-    if (optionTicked(form) && !shortenLink(form, state, state.record.click_url, false))
+    if (optionTicked(form) && !shortenLink(form, hosts, record.title, record.click_url, false, cancel))
         return false;
     // The shop link costs a request only when the template shows it.
-    if (state.templateText.contains(u"[#店铺网址#]"_qs) && optionTicked(form) &&
-        !shortenLink(form, state, state.record.shop_click_url, true))
+    if (templateText.contains(u"[#店铺网址#]"_qs) && optionTicked(form) &&
+        !shortenLink(form, hosts, record.title, record.shop_click_url, true, cancel))
         return false;
     return true;
 }

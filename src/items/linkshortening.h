@@ -3,8 +3,11 @@
 #include <QString>
 
 class FormPort;
+struct ItemRecord;
 struct ServiceHosts;
-struct WindowState;
+namespace net {
+class Cancellation;
+}
 
 // Replaces an item's promotion links by short links from the URL-shortening service.
 namespace linkshortening {
@@ -14,16 +17,17 @@ QString requestBody(const QString &link);
 
 // Posts one shortening request for `link` and waits up to 30 s; returns the service's reply
 // or the exchange's time-out text.
-QString send(const ServiceHosts &hosts, const QString &link);
+QString send(const ServiceHosts &hosts, const QString &link, const net::Cancellation *cancel = nullptr);
 
 // Applies a service reply to `link`. Returns false, leaving `link` alone, when the reply holds
 // no short link member. Otherwise the link becomes the member's value with "\/" made "/";
 // a member that is empty or not closed leaves the long link in place.
 bool applyReply(const QString &reply, QString &link);
 
-// Shortens the current record's links when the short-link option is ticked: click_url always,
-// shop_click_url only when the template uses the shop link. Each link shortened shows its page.
-// Returns false when the window was closed during a request; nothing more is touched then.
-bool shortenItemLinks(FormPort &form, WindowState &state);
+// Shortens the item's links when the short-link option is ticked: click_url always,
+// shop_click_url only when `templateText` uses the shop link. Each link shortened shows its page.
+// Returns false when `cancel` was cancelled during a request; nothing more is touched then.
+bool shortenItemLinks(FormPort &form, const ServiceHosts &hosts, const QString &templateText,
+                      ItemRecord &record, const net::Cancellation &cancel);
 
 } // namespace linkshortening

@@ -2,7 +2,7 @@
 
 #include "sendto.h"
 #include "textops.h"
-#include "windowstate.h"
+#include "itemrecord.h"
 
 namespace replyparsing {
 

@@ -13,17 +13,12 @@
 
 namespace {
 
-std::atomic_bool aborted = false;
 std::atomic_bool timerStartsFail = false;
 
 // Guards m_loop of every timer object against a wake() from another thread.
 std::mutex loopMutex;
 
 thread_local std::shared_ptr<clsWaitableTimer> currentTimer;
-
-// Every wait in progress, so a shutdown can wake them all.
-std::mutex waitersMutex;
-QList<clsWaitableTimer *> waiters;
 
 int toMilliseconds(double value)
 {
@@ -42,8 +37,6 @@ clsWaitableTimer::~clsWaitableTimer() = default;
 
 void clsWaitableTimer::Wait(int MilliSeconds)
 {
-    if (net::waitsAborted())
-        return;
     const int ms = std::max(0, MilliSeconds);
     m_woken = false;
 
@@ -53,24 +46,23 @@ void clsWaitableTimer::Wait(int MilliSeconds)
     timer.setTimerType(Qt::PreciseTimer); // a coarse timer may fire early; the wait is "at least"
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     {
-        std::scoped_lock lock(loopMutex, waitersMutex);
+        std::scoped_lock lock(loopMutex);
         m_loop = &loop;
         mhTimer = &timer;
-        waiters.append(this);
     }
 
     if (!timerStartsFail)
         timer.start(ms);
     if (timer.isActive()) {
         // exec() forgets an earlier quit(), hence the flag.
-        if (!m_woken && !net::waitsAborted())
+        if (!m_woken)
             loop.exec();
     } else {
         // No timer: sleep the slice in short naps while still handling events.
         const QDeadlineTimer deadline(ms, Qt::PreciseTimer);
         do {
             QCoreApplication::processEvents(QEventLoop::AllEvents);
-            if (m_woken || net::waitsAborted())
+            if (m_woken)
                 break;
             const qint64 left = deadline.remainingTime();
             if (left > 0)
@@ -78,8 +70,7 @@ void clsWaitableTimer::Wait(int MilliSeconds)
         } while (!deadline.hasExpired());
     }
 
-    std::scoped_lock lock(loopMutex, waitersMutex);
-    waiters.removeOne(this);
+    std::scoped_lock lock(loopMutex);
     m_loop = nullptr;
     mhTimer = nullptr;
 }
@@ -103,30 +94,26 @@ void RunProcess(double 时间)
     net::detail::runProcess(时间, {});
 }
 
+void RunProcess(double 时间, const net::Cancellation *cancel)
+{
+    if (cancel && cancel->isCancelled())
+        return;
+    net::detail::runProcess(时间, [cancel](clsWaitableTimer &timer) {
+        if (!cancel)
+            return;
+        QObject::connect(cancel, &net::Cancellation::cancelled, timer.context(), [&timer] { timer.wake(); });
+        // A cancel between the check above and the connection would otherwise be missed.
+        if (cancel->isCancelled())
+            timer.wake();
+    });
+}
+
 const std::shared_ptr<clsWaitableTimer> &mobjWaitTimer()
 {
     return currentTimer;
 }
 
 namespace net {
-
-void abortWaits()
-{
-    aborted = true;
-    std::scoped_lock lock(waitersMutex);
-    for (clsWaitableTimer *waiter : std::as_const(waiters))
-        waiter->wake();
-}
-
-bool waitsAborted()
-{
-    return aborted;
-}
-
-void resetAbortForTests()
-{
-    aborted = false;
-}
 
 namespace detail {
 

@@ -6,6 +6,8 @@
 
 #include <QObject>
 
+#include "cancellation.h"
+
 class QEventLoop;
 class QTimer;
 
@@ -20,7 +22,7 @@ public:
     clsWaitableTimer &operator=(const clsWaitableTimer &) = delete;
 
     // Returns after at least MilliSeconds ms (negative counts as 0), or earlier once wake() is
-    // called or the waits are aborted; events are handled meanwhile. Wait(0) returns after one
+    // called; events are handled meanwhile. Wait(0) returns after one
     // pass of the event loop.
     void Wait(int MilliSeconds);
 
@@ -41,8 +43,11 @@ private:
 };
 
 // Waits at least 时间 ms (rounded to the nearest int) in a nested QEventLoop that sleeps (no
-// spinning) while the window's events are handled. Nested calls from event handlers all end.
+// spinning) while the window's events are handled.
 void RunProcess(double 时间);
+
+// The same wait, ended early once `cancel` is cancelled; it returns at once when it already is.
+void RunProcess(double 时间, const net::Cancellation *cancel);
 
 // The same wait, also ended as soon as `wakeSender` emits `wakeSignal` (a reply's finished, say),
 // so the caller sees the event at once instead of at the end of the slice.
@@ -53,13 +58,6 @@ void RunProcess(double 时间, const Sender *wakeSender, Signal wakeSignal);
 const std::shared_ptr<clsWaitableTimer> &mobjWaitTimer();
 
 namespace net {
-
-// Shutdown: once called, every wait in progress returns at its next wake-up (the current thread's
-// at once) and every later wait returns at once, and SendTo aborts its request and returns at
-// once. The window calls it when the user closes it during a run.
-void abortWaits();
-bool waitsAborted();
-void resetAbortForTests();
 
 namespace detail {
 // Runs the wait of RunProcess; `arm` is called with the fresh timer object before it waits.

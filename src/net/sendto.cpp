@@ -13,6 +13,7 @@
 #include <QUrl>
 
 #include "bytes2bstr.h"
+#include "cancellation.h"
 #include "gbk.h"
 #include "runprocess.h"
 
@@ -97,9 +98,9 @@ struct ReplyDeleter
 };
 
 QString exchange(const QString &网址, const QString &数据, const QString &来路, bool 返回, bool 是否缓存,
-                 qint16 延时时间, bool 编码, const QString &ContentType)
+                 qint16 延时时间, bool 编码, const QString &ContentType, const net::Cancellation *cancel)
 {
-    if (net::waitsAborted() || !QCoreApplication::instance())
+    if ((cancel && cancel->isCancelled()) || !QCoreApplication::instance())
         return timeoutText;
 
     // Only web addresses: the request object must not read local files or other schemes.
@@ -159,6 +160,10 @@ QString exchange(const QString &网址, const QString &数据, const QString &�
         }
     });
 
+    // A cancel ends the reply, and with it the slice in progress.
+    if (cancel)
+        QObject::connect(cancel, &net::Cancellation::cancelled, r, &QNetworkReply::abort);
+
     // Slices of 100 ms; the reply's end wakes the slice, so completion is seen at once.
     const int slices = std::max(1, int(延时时间) * 10);
     bool timedOut = false;
@@ -167,12 +172,12 @@ QString exchange(const QString &网址, const QString &数据, const QString &�
         ++slice;
         if (r->isFinished())
             break;
-        if (net::waitsAborted() || slice >= slices) {
+        if (slice >= slices) {
             timedOut = true;
             break;
         }
     }
-    if (timedOut)
+    if (timedOut || (cancel && cancel->isCancelled()))
         return timeoutText; // the deleter aborts the request
 
     collect();
@@ -188,10 +193,10 @@ QString exchange(const QString &网址, const QString &数据, const QString &�
 } // namespace
 
 QString SendTo(const QString &网址, const QString &数据, const QString &来路, bool 返回, bool 是否缓存,
-               qint16 延时时间, bool 编码, const QString &ContentType)
+               qint16 延时时间, bool 编码, const QString &ContentType, const net::Cancellation *cancel)
 {
     try {
-        return exchange(网址, 数据, 来路, 返回, 是否缓存, 延时时间, 编码, ContentType);
+        return exchange(网址, 数据, 来路, 返回, 是否缓存, 延时时间, 编码, ContentType, cancel);
     } catch (...) {
         return {};
     }

@@ -13,6 +13,7 @@
 #include "browserpane.h"
 #include "form1.h"
 #include "gbk.h"
+#include "eventwait.h"
 #include "testfiles.h"
 
 namespace {
@@ -25,7 +26,7 @@ QString paneText(BrowserPane *pane)
         text = result;
         done = true;
     });
-    if (!QTest::qWaitFor([&] { return done; }, 10000))
+    if (!eventwait::until([&] { return done; }, 10000))
         return u"(no answer from the page)"_qs;
     return text;
 }
@@ -172,13 +173,13 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
         auto *edit = form->findChild<QLineEdit *>(box);
         edit->setFocus(Qt::OtherFocusReason);
-        QTRY_VERIFY(edit->hasFocus());
+        WAIT_VERIFY(edit->hasFocus());
         edit->clear();
         QTest::keyClicks(edit, typed);
         QTest::keyClick(edit, Qt::Key_Tab);
-        QTRY_VERIFY(!edit->hasFocus());
-        QTest::qWait(50);
-        QTRY_COMPARE(m_messages, messages);
+        WAIT_VERIFY(!edit->hasFocus());
+        eventwait::settle(50);
+        WAIT_COMPARE(m_messages, messages);
         QCOMPARE(edit->text(), after);
     }
 
@@ -188,17 +189,17 @@ private slots:
         form->show();
         BrowserPane *pane = form->browser();
         // The start page: the loading words, then the help site's home page.
-        QTRY_COMPARE_WITH_TIMEOUT(pane->url().toString(), u"taoyefang://help/"_qs, 20000);
-        QTRY_COMPARE_WITH_TIMEOUT(pane->title(), u"首页"_qs, 10000);
+        WAIT_COMPARE(pane->url().toString(), u"taoyefang://help/"_qs, 20000);
+        WAIT_COMPARE(pane->title(), u"首页"_qs, 10000);
         const QList<std::pair<const char *, QString>> entries = {
             {"shiyongshuoming", u"bangzhu.php"_qs}, {"mobanzhizuo", u"moban.php"_qs},
             {"guanwang", u"guanwang.php"_qs},       {"zuozhe", u"zuozhe.php"_qs},
             {"yijianjianyi", u"jianyi.php"_qs},     {"chengxushouye", QString()}};
         for (const auto &[action, page] : entries) {
             form->findChild<QAction *>(QString::fromLatin1(action))->trigger();
-            QTRY_COMPARE_WITH_TIMEOUT(pane->url().toString(), u"taoyefang://help/"_qs + page, 10000);
+            WAIT_COMPARE(pane->url().toString(), u"taoyefang://help/"_qs + page, 10000);
         }
-        QTRY_COMPARE(pane->title(), u"首页"_qs);
+        WAIT_COMPARE(pane->title(), u"首页"_qs);
     }
 
     void previewOfThePickedTemplate()
@@ -207,17 +208,17 @@ private slots:
         form->show();
         auto *combo1 = form->findChild<QComboBox *>(u"Combo1"_qs);
         BrowserPane *pane = form->browser();
-        QTRY_COMPARE_WITH_TIMEOUT(pane->url().toString(), u"taoyefang://help/"_qs, 20000);
+        WAIT_COMPARE(pane->url().toString(), u"taoyefang://help/"_qs, 20000);
 
         combo1->setCurrentIndex(combo1->findText(u"经典 [A]"_qs));
         emit combo1->activated(combo1->currentIndex());
-        QTRY_COMPARE_WITH_TIMEOUT(
-            pane->url(), QUrl::fromLocalFile(m_dir->filePath(u"模板/经典 [A]/效果预览.htm"_qs)), 10000);
-        QTRY_COMPARE_WITH_TIMEOUT(paneText(pane), u"预览甲"_qs, 10000);
+        WAIT_COMPARE(pane->url(), QUrl::fromLocalFile(m_dir->filePath(u"模板/经典 [A]/效果预览.htm"_qs)),
+                     10000);
+        WAIT_COMPARE(paneText(pane), u"预览甲"_qs, 10000);
 
         combo1->setCurrentIndex(combo1->findText(u"手机"_qs));
         emit combo1->activated(combo1->currentIndex());
-        QTRY_COMPARE_WITH_TIMEOUT(paneText(pane), u"模板<手机>暂无预览"_qs, 10000);
+        WAIT_COMPARE(paneText(pane), u"模板<手机>暂无预览"_qs, 10000);
     }
 
     void paneFollowsTheWindowSize()
@@ -231,16 +232,16 @@ private slots:
         QCOMPARE(client->size(), QSize(790, 472));
         QCOMPARE(pane->geometry(), QRect(0, 35, 790, 403));
         form->resize(1000, form->height());
-        QTRY_COMPARE(pane->width(), client->width());
+        WAIT_COMPARE(pane->width(), client->width());
         QCOMPARE(pane->height(), 403);
         const int height = pane->height();
         form->resize(300, 1);
-        QTRY_COMPARE(pane->width(), client->width());
+        WAIT_COMPARE(pane->width(), client->width());
         QCOMPARE(pane->height(), height);
         form->showMinimized();
         form->showNormal();
         form->resize(790, 600);
-        QTRY_COMPARE(pane->height(), client->height() - 35 - 34);
+        WAIT_COMPARE(pane->height(), client->height() - 35 - 34);
     }
 
 private:

@@ -13,6 +13,8 @@
 #include "demoserver.h"
 #include "form1.h"
 #include "gbk.h"
+#include "runstate.h"
+#include "eventwait.h"
 #include "testfiles.h"
 #include "testpaths.h"
 
@@ -39,7 +41,7 @@ QString paneHtml(BrowserPane *pane)
         html = result;
         done = true;
     });
-    if (!QTest::qWaitFor([&] { return done; }, 10000))
+    if (!eventwait::until([&] { return done; }, 10000))
         return u"(no answer from the page)"_qs;
     return html;
 }
@@ -86,7 +88,7 @@ private slots:
         m_pages.clear();
         auto *command = form->findChild<QAction *>(u"shengcheng"_qs);
         command->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(command->isEnabled(), 20000);
+        WAIT_VERIFY(command->isEnabled(), 20000);
         QCOMPARE(command->text(), u"开始生成"_qs);
 
         // One folder named keyword_template_hhmmss holding the template's files but not its own two.
@@ -95,15 +97,16 @@ private slots:
         QVERIFY2(QRegularExpression(u"^连衣裙_经典网格_\\d{6}$"_qs).match(folders.first()).hasMatch(),
                  qPrintable(folders.first()));
         const QString output = m_dir->filePath(u"已生成/"_qs + folders.first());
-        QCOMPARE(form->state().outputFolder, output);
+        const std::shared_ptr<const RunState> run = form->latestRun();
+        QVERIFY(run);
+        QCOMPARE(run->outputFolder, output);
         QVERIFY(QFile::exists(output + u"/style.css"_qs));
         QVERIFY(!QFile::exists(output + u"/模板文件.htm"_qs));
         QVERIFY(!QFile::exists(output + u"/效果预览.htm"_qs));
 
         // The page: header, five filled item blocks and footer, in GBK.
-        const WindowState &state = form->state();
         const QByteArray index = readBytes(output + u"/index.htm"_qs);
-        QCOMPARE(index, gbk::encode(QString(state.headerPart + state.itemsHtml + state.footerPart)));
+        QCOMPARE(index, gbk::encode(run->pageSource()));
         const QString page = gbk::decode(index);
         QVERIFY(page.contains(u"<title>连衣裙"_qs) || page.contains(u"连衣裙</title>"_qs) ||
                 page.contains(u"连衣裙"_qs));
@@ -150,23 +153,23 @@ private slots:
                      u"】文件夹</b><br/><br/><br/><br/><a href=\"minglin1.htm\">查看生成的单页文件</a>"
                      u"<br/><br/><a href=\"minglin2.htm\">预览生成的单页效果</a><br/><br/>"
                      u"<a href=\"minglin3.htm\">将单页源码复制到剪切板</a>"_qs);
-        QTRY_VERIFY_WITH_TIMEOUT(paneHtml(pane).contains(u"href=\"minglin3.htm\""_qs), 10000);
+        WAIT_VERIFY(paneHtml(pane).contains(u"href=\"minglin3.htm\""_qs), 10000);
 
         // The three links, as a click on them asks for them.
         pane->load(QUrl(u"taoyefang-status://page/minglin1.htm"_qs));
-        QTRY_COMPARE_WITH_TIMEOUT(pane->url(), QUrl::fromLocalFile(output + u'/'), 10000);
-        QTRY_VERIFY_WITH_TIMEOUT(paneHtml(pane).contains(u"index.htm"_qs), 10000);
+        WAIT_COMPARE(pane->url(), QUrl::fromLocalFile(output + u'/'), 10000);
+        WAIT_VERIFY(paneHtml(pane).contains(u"index.htm"_qs), 10000);
         pane->load(QUrl(u"taoyefang-status://page/minglin2.htm"_qs));
-        QTRY_COMPARE_WITH_TIMEOUT(pane->url(), QUrl::fromLocalFile(output + u"/index.htm"_qs), 10000);
+        WAIT_COMPARE(pane->url(), QUrl::fromLocalFile(output + u"/index.htm"_qs), 10000);
         QGuiApplication::clipboard()->clear();
         pane->load(QUrl(u"taoyefang-status://page/minglin3.htm"_qs));
-        QTRY_COMPARE(m_messages, QStringList{u"单页源码已经复制到剪切板.|"_qs});
+        WAIT_COMPARE(m_messages, QStringList{u"单页源码已经复制到剪切板.|"_qs});
         QCOMPARE(QGuiApplication::clipboard()->text(), page);
         // The pane itself never opened a link's own target.
         QCOMPARE(pane->url(), QUrl::fromLocalFile(output + u"/index.htm"_qs));
         // Capital letters are another address altogether.
         pane->load(QUrl(u"taoyefang-status://page/MINGLIN1.HTM"_qs));
-        QTRY_COMPARE_WITH_TIMEOUT(pane->url(), QUrl(u"taoyefang-status://page/MINGLIN1.HTM"_qs), 10000);
+        WAIT_COMPARE(pane->url(), QUrl(u"taoyefang-status://page/MINGLIN1.HTM"_qs), 10000);
     }
 
     void statusPageRunsNoScriptAndReachesNothing()
@@ -181,8 +184,9 @@ private slots:
         auto form = makeForm();
         BrowserPane *pane = form->browser();
         QVERIFY(pickTemplate(*form, name));
-        QTRY_VERIFY2_WITH_TIMEOUT(paneHtml(pane).contains(u"暂无预览"_qs), qPrintable(paneHtml(pane)), 10000);
-        QTest::qWait(1500);
+        QVERIFY2(eventwait::until([&] { return paneHtml(pane).contains(u"暂无预览"_qs); }, 10000, 20),
+                 qPrintable(paneHtml(pane)));
+        eventwait::settle(1500);
         QVERIFY(pane->title() != u"pwned"_qs);
         QCOMPARE(m_server->requests().size(), 0);
     }
@@ -233,8 +237,8 @@ private:
             });
         });
         // Let the start page come first, as it does for a user.
-        if (!QTest::qWaitFor([&] { return form->browser()->url().toString() == u"taoyefang://help/"_qs; },
-                             20000))
+        if (!eventwait::until([&] { return form->browser()->url().toString() == u"taoyefang://help/"_qs; },
+                              20000))
             qWarning("the start page did not come");
         return form;
     }

@@ -6,7 +6,8 @@
 #include "httpserver.h"
 #include "testpaths.h"
 #include "toolreply.h"
-#include "windowstate.h"
+#include "runstate.h"
+#include "services.h"
 
 Q_DECLARE_METATYPE(RetrievalOutcome)
 
@@ -76,9 +77,10 @@ class TestApiceshijiekou final : public QObject
 
     std::unique_ptr<Services> services;
     FakeForm form;
-    WindowState state;
+    ServiceHosts hosts;
+    RunState state;
 
-    RetrievalOutcome run() { return apiceshijiekou(form, state); }
+    RetrievalOutcome run() { return apiceshijiekou(form, hosts, state, *form.cancel); }
 
 private slots:
     void init()
@@ -86,13 +88,10 @@ private slots:
         services = std::make_unique<Services>();
         QVERIFY(services->server.listen());
         form = FakeForm();
-        state = WindowState();
+        state = RunState();
         const QString host = u"127.0.0.1:"_qs + QString::number(services->server.port());
-        state.hosts = {host, host, u"img.taobaocdn.com"_qs};
+        hosts = {host, host, u"img.taobaocdn.com"_qs};
         state.itemsHtml = u"before;"_qs;
-        // Left over from an earlier run: an item must never show any of it.
-        state.record = {u"旧标题"_qs,       u"http://old/c"_qs, u"http://old/p"_qs,        u"1.00"_qs,
-                        u"http://old/s"_qs, u"旧卖家"_qs,       u"http://old/badge.gif"_qs};
         state.itemBlock =
             u"[#商品排名#]|[#商品价格#]|[#商品销售量#]|[#卖家昵称#]|[#信用等级#]|[#商品网址#];"_qs;
         state.templateText = u"[#商品循环开始#]"_qs + state.itemBlock + u"[#商品循环结束#]"_qs;
@@ -162,7 +161,8 @@ private slots:
         QTEST(run(), "outcome");
         QTEST(form.pages, "pages");
         QTEST(state.itemsHtml, "html");
-        QCOMPARE(state.sortCode, u"price_desc"_qs);
+        QCOMPARE(state.itemCount, state.itemsHtml.count(u';') - 1);
+        QVERIFY(services->server.requests().constFirst().body.contains("&sort=price_desc&"));
         QCOMPARE(services->paths(), QStringList{u"/apitools/getResult.htm"_qs});
     }
 
@@ -218,7 +218,7 @@ private slots:
         int seen = 0;
         services->onRequest = [&](const httpkit::Request &) {
             if (++seen == closeAtRequest)
-                form.closing = true;
+                form.cancel->cancel();
         };
         form.shortLinks = 1;
         state.itemBlock = u"[#商品排名#]|[#商品网址#];"_qs;

@@ -1,11 +1,14 @@
 #pragma once
 
+#include <memory>
+
 #include <QStringList>
 
+#include "cancellation.h"
 #include "formport.h"
 
-// A window stand-in that records what the core asks of it. Once `closing` is set, every further
-// call other than isClosing() is counted in callsWhileClosing.
+// A window stand-in that records what the core asks of it. Once `cancel` is cancelled (the
+// window closed), every further call is counted in callsWhileClosing.
 class FakeForm final : public FormPort
 {
 public:
@@ -15,7 +18,8 @@ public:
     QString templ = u"默认"_qs;
     QString sort = u"30天支出佣金从高到低"_qs;
     int shortLinks = 0;
-    bool closing = false;
+    // Shared, so that a fresh fake can be assigned; each fresh fake has its own.
+    std::shared_ptr<net::Cancellation> cancel = std::make_shared<net::Cancellation>();
 
     QStringList pages;
     mutable QStringList inputReads; // which box was read, in order
@@ -43,12 +47,12 @@ public:
         ++messages;
     }
     void setGenerateCommand(bool, const QString &) override { touch(); }
-    bool isClosing() const override { return closing; }
+    void showResult(const QString &page, const std::shared_ptr<const RunState> &) override { navigate(page); }
 
 private:
     void touch() const
     {
-        if (closing)
+        if (cancel->isCancelled())
             ++callsWhileClosing;
     }
     QString read(const QString &box, const QString &value) const

@@ -3,7 +3,7 @@
 #include "httpserver.h"
 #include "toolreply.h"
 #include "itemquery.h"
-#include "windowstate.h"
+#include "services.h"
 
 using toolreply::answer;
 

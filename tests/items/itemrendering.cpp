@@ -1,7 +1,7 @@
 #include <QTest>
 
 #include "itemrendering.h"
-#include "windowstate.h"
+#include "itemrecord.h"
 
 static ItemRecord record(const QString &title, const QString &price, const QVariant &score)
 {

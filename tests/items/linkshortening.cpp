@@ -5,7 +5,8 @@
 #include "httpserver.h"
 #include "toolreply.h"
 #include "linkshortening.h"
-#include "windowstate.h"
+#include "itemrecord.h"
+#include "services.h"
 
 using toolreply::answer;
 
@@ -103,14 +104,16 @@ private slots:
         QVERIFY(server.listen());
         FakeForm form;
         form.shortLinks = option;
-        WindowState state;
-        state.hosts.shortHost = u"127.0.0.1:"_qs + QString::number(server.port());
-        state.templateText = shopInTemplate ? u"<a href=\"[#店铺网址#]\">店铺</a>"_qs : u"[#商品网址#]"_qs;
-        state.record.title = u"新款<span class=H>裙</span>"_qs;
-        state.record.click_url = u"http://s.click.taobao.com/t_8?e=c1&p=mm_30571968_0_0"_qs;
-        state.record.shop_click_url = u"http://s.click.taobao.com/t_9?e=s1&p=mm_30571968_0_0"_qs;
+        ServiceHosts hosts;
+        hosts.shortHost = u"127.0.0.1:"_qs + QString::number(server.port());
+        const QString templateText =
+            shopInTemplate ? u"<a href=\"[#店铺网址#]\">店铺</a>"_qs : u"[#商品网址#]"_qs;
+        ItemRecord record;
+        record.title = u"新款<span class=H>裙</span>"_qs;
+        record.click_url = u"http://s.click.taobao.com/t_8?e=c1&p=mm_30571968_0_0"_qs;
+        record.shop_click_url = u"http://s.click.taobao.com/t_9?e=s1&p=mm_30571968_0_0"_qs;
 
-        QVERIFY(linkshortening::shortenItemLinks(form, state));
+        QVERIFY(linkshortening::shortenItemLinks(form, hosts, templateText, record, *form.cancel));
 
         QStringList sent;
         for (const httpkit::Request &request : server.requests()) {
@@ -122,8 +125,8 @@ private slots:
             sent.append(QUrl::fromPercentEncoding(request.body.mid(4)));
         }
         QCOMPARE(sent, sentLinks);
-        QTEST(state.record.click_url, "clickUrl");
-        QTEST(state.record.shop_click_url, "shopUrl");
+        QTEST(record.click_url, "clickUrl");
+        QTEST(record.shop_click_url, "shopUrl");
         QTEST(form.pages, "pages");
     }
 
@@ -132,15 +135,15 @@ private slots:
         FakeForm form;
         form.shortLinks = 1;
         httpkit::Server server([&](const httpkit::Request &) {
-            form.closing = true;
+            form.cancel->cancel();
             return answer("{\"tinyurl\":\"http:\\/\\/t\\/1\"}");
         });
         QVERIFY(server.listen());
-        WindowState state;
-        state.hosts.shortHost = u"127.0.0.1:"_qs + QString::number(server.port());
-        state.templateText = u"[#店铺网址#]"_qs;
+        ServiceHosts hosts;
+        hosts.shortHost = u"127.0.0.1:"_qs + QString::number(server.port());
+        ItemRecord record;
 
-        QVERIFY(!linkshortening::shortenItemLinks(form, state));
+        QVERIFY(!linkshortening::shortenItemLinks(form, hosts, u"[#店铺网址#]"_qs, record, *form.cancel));
         QCOMPARE(server.requests().size(), 1);
         QCOMPARE(form.callsWhileClosing, 0);
         QVERIFY(form.pages.isEmpty());

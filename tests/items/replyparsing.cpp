@@ -5,7 +5,7 @@
 #include "replyparsing.h"
 #include "testpaths.h"
 #include "toolreply.h"
-#include "windowstate.h"
+#include "itemrecord.h"
 
 using replyparsing::ReplyKind;
 Q_DECLARE_METATYPE(ReplyKind)

@@ -30,11 +30,7 @@ class TestRunProcess final : public QObject
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        net::resetAbortForTests();
-        net::detail::failTimerStartsForTests(false);
-    }
+    void init() { net::detail::failTimerStartsForTests(false); }
     void cleanup() { init(); }
 
     // At least the time asked for, in both the timer wait and the fallback without a timer.
@@ -181,8 +177,9 @@ private slots:
         QVERIFY(clock.elapsed() >= 50);
     }
 
-    // Shutdown ends the waits in progress, nested ones included, and every later wait at once.
-    void abortEndsEveryWait_data()
+    // A cancel ends the run's waits in progress, nested ones included, and its later waits at
+    // once; a wait of another run, or one that belongs to no run, goes on.
+    void cancelEndsTheRunsWaits_data()
     {
         QTest::addColumn<bool>("fromOtherThread");
         QTest::addColumn<bool>("timerFails");
@@ -190,39 +187,47 @@ private slots:
         QTest::newRow("from another thread") << true << false;
         QTest::newRow("from a handler, no timer") << false << true;
     }
-    void abortEndsEveryWait()
+    void cancelEndsTheRunsWaits()
     {
         QFETCH(bool, fromOtherThread);
         QFETCH(bool, timerFails);
         net::detail::failTimerStartsForTests(timerFails);
-        std::unique_ptr<QThread> aborter;
+        net::Cancellation run;
+        std::unique_ptr<QThread> canceller;
         bool innerEnded = false;
         QTimer::singleShot(10, this, [&] {
             if (fromOtherThread) {
-                aborter.reset(QThread::create([] {
+                canceller.reset(QThread::create([&run] {
                     QThread::msleep(30);
-                    net::abortWaits();
+                    run.cancel();
                 }));
-                aborter->start();
+                canceller->start();
             } else {
-                QTimer::singleShot(30, this, [] { net::abortWaits(); });
+                QTimer::singleShot(30, this, [&run] { run.cancel(); });
             }
-            RunProcess(20000);
+            RunProcess(20000, &run);
             innerEnded = true;
         });
         QElapsedTimer clock;
         clock.start();
-        RunProcess(20000);
+        RunProcess(20000, &run);
         QVERIFY(innerEnded);
         QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
-        QVERIFY(net::waitsAborted());
+        QVERIFY(run.isCancelled());
 
         clock.restart();
-        RunProcess(20000);
+        RunProcess(20000, &run);
         QVERIFY(clock.elapsed() < 10000);
         QVERIFY(!mobjWaitTimer());
-        if (aborter)
-            aborter->wait();
+        if (canceller)
+            canceller->wait();
+
+        // Another run's wait, and a plain one, last as long as they were asked to.
+        net::Cancellation other;
+        clock.restart();
+        RunProcess(60, &other);
+        RunProcess(60);
+        QVERIFY(clock.elapsed() >= 120);
     }
 };
 

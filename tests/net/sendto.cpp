@@ -174,7 +174,6 @@ private slots:
         m_server = std::make_unique<httpkit::Server>(route);
         QVERIFY(m_server->listen());
     }
-    void init() { net::resetAbortForTests(); }
 
     // What the server receives: method, body bytes, and exactly the headers asked for.
     void requestAsReceived_data()
@@ -452,19 +451,27 @@ private slots:
         QCOMPARE(nested, u"late"_qs);
     }
 
-    // Closing the window during a run: the exchange in progress ends at once with the time-out
-    // text and later ones do not go out.
-    void abortedWaits()
+    // Closing the window during a run: the run's exchange in progress ends at once with the
+    // time-out text and its later ones do not go out; the exchanges of a later run do.
+    void cancelledRun()
     {
-        QTimer::singleShot(50, this, [] { net::abortWaits(); });
+        net::Cancellation run;
+        QTimer::singleShot(50, this, [&run] { run.cancel(); });
         QElapsedTimer clock;
         clock.start();
-        QCOMPARE(SendTo(url(u"/delay?ms=20000"_qs), QString(), QString(), true, false, 30, true, formType),
-                 timeoutText);
+        QCOMPARE(
+            SendTo(url(u"/delay?ms=20000"_qs), QString(), QString(), true, false, 30, true, formType, &run),
+            timeoutText);
         QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
         const qsizetype before = m_server->requests().size();
-        QCOMPARE(SendTo(url(u"/echo"_qs), u"x"_qs, QString(), true, false, 30, true, formType), timeoutText);
+        QCOMPARE(SendTo(url(u"/echo"_qs), u"x"_qs, QString(), true, false, 30, true, formType, &run),
+                 timeoutText);
         QCOMPARE(m_server->requests().size(), before);
+
+        net::Cancellation next;
+        QCOMPARE(SendTo(url(u"/echo"_qs), u"x"_qs, QString(), true, false, 30, true, formType, &next),
+                 u"POST x"_qs);
+        QCOMPARE(SendTo(url(u"/echo"_qs), u"y"_qs, QString(), true, false, 30, true, formType), u"POST y"_qs);
     }
 
     // Connections are reused: sequential exchanges do not open one connection each.

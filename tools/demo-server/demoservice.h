@@ -6,12 +6,13 @@
 
 #include "catalogue.h"
 #include "httpserver.h"
+#include "services.h"
 #include "shortlinks.h"
 
 namespace demo {
 
 // The port the program's settings point at by default.
-inline constexpr quint16 defaultPort = 17580;
+inline constexpr quint16 defaultPort = services::demoPort;
 
 // Stands in for the program's three outside services: the API test tool's item query, the
 // URL-shortening service and the picture host, plus the pages the links lead to.

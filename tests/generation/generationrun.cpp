@@ -6,13 +6,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "appsetup.h"
+#include "cancellation.h"
 #include "formport.h"
 #include "gbk.h"
 #include "generationrun.h"
 #include "httpserver.h"
 #include "outputfolder.h"
+#include "runstate.h"
 #include "testpaths.h"
-#include "windowstate.h"
 
 namespace {
 
@@ -26,10 +28,11 @@ class FakeForm final : public FormPort
 {
 public:
     QString keyword = u"连衣裙"_qs, pid = u"30571968"_qs, count = u"2"_qs, tmpl = u"网格"_qs;
-    bool closing = false;
+    net::Cancellation cancel;
     std::function<void(FakeForm &)> onRequest;
     QStringList pages, messages;
     QList<QPair<bool, QString>> commands;
+    std::shared_ptr<const RunState> run; // of the success page
 
     QString keywordText() const override { return keyword; }
     QString pidText() const override { return pid; }
@@ -48,7 +51,11 @@ public:
     {
         commands.append({enabled, caption});
     }
-    bool isClosing() const override { return closing; }
+    void showResult(const QString &page, const std::shared_ptr<const RunState> &result) override
+    {
+        pages.append(page);
+        run = result;
+    }
 };
 
 QByteArray itemsReply()
@@ -76,9 +83,9 @@ QStringList filesBelow(const QString &root)
     return files;
 }
 
-QTime pinnedTime()
+QDateTime pinnedTime()
 {
-    return QTime(14, 5, 9);
+    return QDateTime(QDate(2026, 12, 7), QTime(14, 5, 9));
 }
 
 } // namespace
@@ -91,36 +98,35 @@ class TestGenerationRun final : public QObject
     std::unique_ptr<httpkit::Server> m_server;
     QByteArray m_reply;
     QString m_program;
-    WindowState m_state;
+    AppSetup m_setup;
+
+    RunOutcome generate(FakeForm &form) { return shengcheng_Click(form, m_setup, form.cancel); }
 
     QString outputRoot() const { return m_program + u"/已生成"_qs; }
     void addTemplate(const QString &name, const QString &templateText)
     {
-        QVERIFY(QDir().mkpath(m_state.templateRoot + name));
-        QFile file(m_state.templateRoot + name + u"/模板文件.htm"_qs);
+        QVERIFY(QDir().mkpath(m_setup.templateRoot + name));
+        QFile file(m_setup.templateRoot + name + u"/模板文件.htm"_qs);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(gbk::encode(templateText));
     }
 
 private slots:
-    void initTestCase() { setGenerationClock(&pinnedTime); }
-
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dir->isValid());
         m_program = m_dir->path() + u"/程序"_qs;
-        m_state = WindowState();
-        m_state.programFolder = m_program;
-        m_state.templateRoot = m_program + u"/模板/"_qs;
+        m_setup = AppSetup::inProgramFolder(m_program);
+        m_setup.now = &pinnedTime;
         QVERIFY(outputfolder::copyTree(QStringLiteral(TAOYEFANG_TEST_DATA_DIR "/templates/网格"),
-                                       m_state.templateRoot + u"网格"_qs));
+                                       m_setup.templateRoot + u"网格"_qs));
         m_reply = itemsReply();
         m_server = std::make_unique<httpkit::Server>([this](const httpkit::Request &) {
             return httpkit::Response{200, "text/html; charset=utf-8", {}, m_reply, 0};
         });
         QVERIFY(m_server->listen());
-        m_state.hosts.apiHost = u"127.0.0.1:"_qs + QString::number(m_server->port());
+        m_setup.hosts.apiHost = u"127.0.0.1:"_qs + QString::number(m_server->port());
     }
 
     void inputRefusals_data()
@@ -128,32 +134,41 @@ private slots:
         QTest::addColumn<QString>("tmpl");
         QTest::addColumn<QString>("pid");
         QTest::addColumn<QString>("keyword");
+        QTest::addColumn<QString>("count");
         QTest::addColumn<QString>("message");
         const QString pidMessage = u"正确的淘宝客PID格式是mm_和_0_0中间的8位数字,例如：30571968"_qs;
         QTest::newRow("no template, checked first")
-            << QString() << u"1"_qs << QString() << u"请先选择模板文件!"_qs;
-        QTest::newRow("seven-digit pid") << u"网格"_qs << u"3057196"_qs << u"k"_qs << pidMessage;
+            << QString() << u"1"_qs << QString() << u"0"_qs << u"请先选择模板文件!"_qs;
+        QTest::newRow("seven-digit pid") << u"网格"_qs << u"3057196"_qs << u"k"_qs << u"2"_qs << pidMessage;
         QTest::newRow("nine-digit pid, before the keyword")
-            << u"网格"_qs << u"305719680"_qs << QString() << pidMessage;
+            << u"网格"_qs << u"305719680"_qs << QString() << u"2"_qs << pidMessage;
         QTest::newRow("eight letters pass, empty keyword")
-            << u"网格"_qs << u"abcdefgh"_qs << QString() << u"关键词不能为空!"_qs;
+            << u"网格"_qs << u"abcdefgh"_qs << QString() << u"0"_qs << u"关键词不能为空!"_qs;
+        // The settings file or a command line can hold any count; a run keeps to the window's.
+        QTest::newRow("count of one")
+            << u"网格"_qs << u"30571968"_qs << u"k"_qs << u"1"_qs << u"数量不能小于2"_qs;
+        QTest::newRow("count of letters")
+            << u"网格"_qs << u"30571968"_qs << u"k"_qs << u"abc"_qs << u"数量不能小于2"_qs;
+        QTest::newRow("runaway count")
+            << u"网格"_qs << u"30571968"_qs << u"k"_qs << u"100000"_qs << u"数量不能大于40"_qs;
     }
     void inputRefusals()
     {
         QFETCH(QString, tmpl);
         QFETCH(QString, pid);
         QFETCH(QString, keyword);
+        QFETCH(QString, count);
         QFETCH(QString, message);
         FakeForm form;
         form.tmpl = tmpl;
         form.pid = pid;
         form.keyword = keyword;
-        m_state.itemsHtml = u"earlier items"_qs;
-        shengcheng_Click(form, m_state);
+        form.count = count;
+        QCOMPARE(generate(form), RunOutcome::Refused);
         QCOMPARE(form.messages, QStringList{message});
         QVERIFY(form.commands.isEmpty());
         QVERIFY(form.pages.isEmpty());
-        QCOMPARE(m_state.itemsHtml, u"earlier items"_qs);
+        QVERIFY(m_server->requests().isEmpty());
     }
 
     void templateRefusals_data()
@@ -176,19 +191,17 @@ private slots:
         QFETCH(QString, tmpl);
         QFETCH(QString, text);
         QFETCH(QString, message);
-        const QString file = m_state.templateRoot + tmpl + u"/模板文件.htm"_qs;
+        const QString file = m_setup.templateRoot + tmpl + u"/模板文件.htm"_qs;
         if (text == u"/")
             QVERIFY(QFile::remove(file) && QDir().mkpath(file));
         else if (!text.isNull())
             addTemplate(tmpl, text);
         FakeForm form;
         form.tmpl = tmpl;
-        m_state.itemsHtml = u"earlier items"_qs;
-        shengcheng_Click(form, m_state);
+        QCOMPARE(generate(form), RunOutcome::Refused);
         QCOMPARE(form.messages, QStringList{message});
         const QList<QPair<bool, QString>> commands{{false, running}, {true, idle}};
         QCOMPARE(form.commands, commands);
-        QVERIFY(m_state.itemsHtml.isEmpty());
         QVERIFY(m_server->requests().isEmpty());
         QVERIFY(!QFileInfo::exists(outputRoot()));
     }
@@ -196,9 +209,12 @@ private slots:
     void successfulRun()
     {
         FakeForm form;
-        shengcheng_Click(form, m_state);
+        QCOMPARE(generate(form), RunOutcome::Written);
         const QString folder = outputRoot() + u"/连衣裙_网格_140509"_qs;
-        QCOMPARE(m_state.outputFolder, folder);
+        QVERIFY(form.run);
+        QCOMPARE(form.run->outputFolder, folder);
+        QCOMPARE(form.run->itemCount, 2);
+        QCOMPARE(form.run->keyword, u"连衣裙"_qs);
         QVERIFY(form.messages.isEmpty());
         const QList<QPair<bool, QString>> commands{{false, running}, {true, idle}};
         QCOMPARE(form.commands, commands);
@@ -226,16 +242,16 @@ private slots:
     void runsInTheSameSecondGetTheirOwnFolders()
     {
         FakeForm form;
-        shengcheng_Click(form, m_state);
-        const QString first = m_state.outputFolder;
+        generate(form);
+        const QString first = form.run->outputFolder;
         QFile::remove(first + u"/css/style.css"_qs);
         // Something else already holds the "_2" name.
         QVERIFY(QFile(outputRoot() + u"/连衣裙_网格_140509_2"_qs).open(QIODevice::WriteOnly));
 
         m_reply = u"<taobaoke_item><title>x</title></taobaoke_item>"_qs.toHtmlEscaped().toUtf8();
-        shengcheng_Click(form, m_state);
-        QCOMPARE(m_state.outputFolder, outputRoot() + u"/连衣裙_网格_140509_3"_qs);
-        QVERIFY(readAll(m_state.outputFolder + u"/index.htm"_qs).contains("<li>1 x"));
+        generate(form);
+        QCOMPARE(form.run->outputFolder, outputRoot() + u"/连衣裙_网格_140509_3"_qs);
+        QVERIFY(readAll(form.run->outputFolder + u"/index.htm"_qs).contains("<li>1 x"));
         QCOMPARE(filesBelow(first).size(), 3);
         QVERIFY(readAll(first + u"/index.htm"_qs).contains("<li>2 "));
     }
@@ -257,15 +273,15 @@ private slots:
         QFETCH(QString, folderName);
         FakeForm form;
         form.keyword = keyword;
-        shengcheng_Click(form, m_state);
-        QCOMPARE(m_state.outputFolder, outputRoot() + u'/' + folderName);
+        generate(form);
+        QCOMPARE(form.run->outputFolder, outputRoot() + u'/' + folderName);
         QCOMPARE(QDir(outputRoot()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  QStringList{folderName});
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                  QStringList{u"程序"_qs});
         // The page keeps the keyword as typed.
         QVERIFY(form.pages.last().startsWith(u"about:<center><br/><br/><br/><b>单页生成成功"_qs));
-        QVERIFY(readAll(m_state.outputFolder + u"/index.htm"_qs)
+        QVERIFY(readAll(form.run->outputFolder + u"/index.htm"_qs)
                     .contains(gbk::encode(QString(u"<title>"_qs + keyword))));
     }
 
@@ -293,26 +309,26 @@ private slots:
         else if (blocker == u"long keyword")
             form.keyword = QString(300, u'长');
         else
-            QVERIFY(QFile::remove(m_state.templateRoot + u"网格/index.htm"_qs) &&
-                    QDir().mkpath(m_state.templateRoot + u"网格/index.htm/x"_qs));
-        m_state.outputFolder = u"earlier"_qs;
-
-        shengcheng_Click(form, m_state);
+            QVERIFY(QFile::remove(m_setup.templateRoot + u"网格/index.htm"_qs) &&
+                    QDir().mkpath(m_setup.templateRoot + u"网格/index.htm/x"_qs));
+        QCOMPARE(generate(form), RunOutcome::Failed);
         const QString page = form.pages.last();
         QVERIFY2(page.startsWith(u"about:"_qs) &&
                      page.contains(QDir::toNativeSeparators(m_program + folder)) && page.contains(reason),
                  qPrintable(page));
         QVERIFY(!page.contains(u"成功"_qs));
         QCOMPARE(form.commands.last(), qMakePair(true, idle));
-        if (blocker != u"index folder")
-            QCOMPARE(m_state.outputFolder, u"earlier"_qs);
+        QVERIFY(!form.run);
+        // A folder the run made for a page it could not write is not left behind half-filled.
+        if (blocker == u"index folder")
+            QVERIFY(!QFileInfo::exists(m_program + folder));
     }
 
     void retrievalFailureWritesNothing()
     {
         m_reply = "<html>服务繁忙</html>";
         FakeForm form;
-        shengcheng_Click(form, m_state);
+        QCOMPARE(generate(form), RunOutcome::Failed);
         QVERIFY(form.pages.last().contains(u"获取商品数据失败"_qs));
         QCOMPARE(form.commands.last(), qMakePair(true, idle));
         QVERIFY(!QFileInfo::exists(outputRoot()));
@@ -326,19 +342,19 @@ private slots:
             f.tmpl = u"其他"_qs;
             f.keyword = u"手机"_qs;
         };
-        shengcheng_Click(form, m_state);
-        QCOMPARE(m_state.outputFolder, outputRoot() + u"/连衣裙_网格_140509"_qs);
-        QVERIFY(QFileInfo::exists(m_state.outputFolder + u"/css/style.css"_qs));
-        QVERIFY(readAll(m_state.outputFolder + u"/index.htm"_qs).startsWith("<!DOCTYPE html>"));
+        generate(form);
+        QCOMPARE(form.run->outputFolder, outputRoot() + u"/连衣裙_网格_140509"_qs);
+        QVERIFY(QFileInfo::exists(form.run->outputFolder + u"/css/style.css"_qs));
+        QVERIFY(readAll(form.run->outputFolder + u"/index.htm"_qs).startsWith("<!DOCTYPE html>"));
     }
 
     void closingDuringRetrieval()
     {
         FakeForm form;
         form.onRequest = [](FakeForm &f) {
-            f.closing = true;
+            f.cancel.cancel();
         };
-        shengcheng_Click(form, m_state);
+        QCOMPARE(generate(form), RunOutcome::Cancelled);
         const QList<QPair<bool, QString>> commands{{false, running}};
         QCOMPARE(form.commands, commands);
         QVERIFY(!QFileInfo::exists(outputRoot()));

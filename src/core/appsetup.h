@@ -1,0 +1,36 @@
+#pragma once
+
+#include <functional>
+
+#include <QDateTime>
+#include <QString>
+
+#include "services.h"
+
+// What the program sets up once and keeps for as long as its window (or a command-line run)
+// lives: where things are and which services it talks to.
+struct AppSetup
+{
+    QString programFolder; // the folder that holds the executable, no trailing separator
+    QString settingsPath;
+    QString templateRoot; // ends with a separator
+    QString outputRoot;   // "已生成", no trailing separator
+    QString helpBaseUrl;  // ends with "/"; the window's only
+    ServiceHosts hosts;
+    // The clock that names output folders; tests pin it.
+    std::function<QDateTime()> now = [] {
+        return QDateTime::currentDateTime();
+    };
+
+    // The usual places beside the executable.
+    static AppSetup inProgramFolder(const QString &programFolder)
+    {
+        AppSetup setup;
+        setup.programFolder = programFolder;
+        setup.settingsPath = programFolder + u"/设置.ini"_qs;
+        setup.templateRoot = programFolder + u"/模板/"_qs;
+        setup.outputRoot = programFolder + u"/已生成"_qs;
+        setup.hosts = services::defaultHosts();
+        return setup;
+    }
+};

@@ -1,0 +1,131 @@
+#include "generationrun.h"
+
+#include <memory>
+
+#include <QDir>
+#include <QFile>
+
+#include "apiceshijiekou.h"
+#include "appsetup.h"
+#include "cancellation.h"
+#include "formport.h"
+#include "gbk.h"
+#include "generationtexts.h"
+#include "inputrules.h"
+#include "outputfolder.h"
+#include "runstate.h"
+#include "templateformat.h"
+#include "templatelibrary.h"
+#include "textops.h"
+
+namespace {
+
+const QString indexFileName = u"index.htm"_qs;
+
+void restoreCommand(FormPort &form)
+{
+    form.setGenerateCommand(true, generationtexts::commandIdle.toString());
+}
+
+RunOutcome refuseTemplate(FormPort &form, const QString &message)
+{
+    form.showMessage(message);
+    restoreCommand(form);
+    return RunOutcome::Refused;
+}
+
+RunOutcome showFailure(FormPort &form, const QString &folder, QStringView reason)
+{
+    form.navigate(generationtexts::failurePage(QDir::toNativeSeparators(folder), reason));
+    restoreCommand(form);
+    return RunOutcome::Failed;
+}
+
+// The checks made before anything changes; returns the refusal message, or empty text.
+QString inputRefusal(FormPort &form, const QString &templateName, QString &keyword)
+{
+    if (templateName.isEmpty())
+        return generationtexts::chooseTemplate.toString();
+    if (form.pidText().size() != 8)
+        return generationtexts::badPid.toString();
+    keyword = form.keywordText();
+    if (keyword.isEmpty())
+        return generationtexts::emptyKeyword.toString();
+    return inputrules::countRefusal(textops::numericValue(form.countText())).toString();
+}
+
+// Fills the folder the run has just made; returns the reason when it could not.
+QString writeOutput(const QString &templateFolder, const RunState &run)
+{
+    if (!outputfolder::copyTree(templateFolder, run.outputFolder))
+        return generationtexts::reasonCannotCopy.toString();
+    for (const QStringView name : {templateformat::templateFileName, templateformat::previewFileName}) {
+        const QString copied = joinPath(run.outputFolder, name.toString());
+        if (isPresentFile(copied) && !QFile::remove(copied))
+            return generationtexts::reasonCannotCopy.toString();
+    }
+    if (!outputfolder::writeWhole(joinPath(run.outputFolder, indexFileName), gbk::encode(run.pageSource())))
+        return generationtexts::reasonCannotWrite.toString();
+    return {};
+}
+
+} // namespace
+
+RunOutcome shengcheng_Click(FormPort &form, const AppSetup &setup, const net::Cancellation &cancel)
+{
+    // Both are taken once: the user may pick another template or edit the keyword while the
+    // items are fetched, and the folder has to match the page that was split.
+    const QString templateName = form.templateName();
+    QString keyword;
+    if (const QString refusal = inputRefusal(form, templateName, keyword); !refusal.isEmpty()) {
+        form.showMessage(refusal);
+        return RunOutcome::Refused;
+    }
+
+    form.setGenerateCommand(false, generationtexts::commandRunning.toString());
+    auto run = std::make_shared<RunState>();
+    run->keyword = keyword;
+    run->templateName = templateName;
+
+    const QString templateFolder = joinPath(setup.templateRoot, templateName);
+    const QString templateFile = joinPath(templateFolder, templateformat::templateFileName.toString());
+    if (!isPresentFile(templateFile))
+        return refuseTemplate(form, generationtexts::templateFileInvalid.toString());
+    run->templateText =
+        templateformat::replaceKeyword(templateformat::readTemplateFile(templateFile), keyword);
+    const QString refusal =
+        templateformat::split(run->templateText, run->headerPart, run->itemBlock, run->footerPart);
+    if (!refusal.isEmpty())
+        return refuseTemplate(form, refusal);
+
+    const RetrievalOutcome outcome = apiceshijiekou(form, setup.hosts, *run, cancel);
+    // The window is gone, or going: nothing more is written and the form is left alone.
+    if (outcome == RetrievalOutcome::Aborted || cancel.isCancelled())
+        return RunOutcome::Cancelled;
+    // Retrieval has shown its time-out or failure page; a page without items would only hide it.
+    if (outcome != RetrievalOutcome::Completed) {
+        restoreCommand(form);
+        return RunOutcome::Failed;
+    }
+
+    if (const QString reason = outputfolder::ensureRoot(setup.outputRoot); !reason.isEmpty())
+        return showFailure(form, setup.outputRoot, reason);
+    const QString baseName = outputfolder::safeName(
+        QString(keyword + u'_' + templateName + u'_' + setup.now().time().toString(u"hhmmss")));
+    QString reason;
+    run->outputFolder = outputfolder::createFresh(setup.outputRoot, baseName, &reason);
+    if (run->outputFolder.isEmpty())
+        return showFailure(form, joinPath(setup.outputRoot, baseName), reason);
+
+    reason = writeOutput(templateFolder, *run);
+    if (!reason.isEmpty()) {
+        // The folder is the run's own, made moments ago: nothing half-made is left behind.
+        QDir(run->outputFolder).removeRecursively();
+        return showFailure(form, run->outputFolder, reason);
+    }
+
+    form.navigate(joinPath(run->outputFolder, indexFileName));
+    form.showResult(generationtexts::successPage(QDir::toNativeSeparators(run->outputFolder)), run);
+    restoreCommand(form);
+    return RunOutcome::Written;
+}

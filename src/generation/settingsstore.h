@@ -1,0 +1,40 @@
+#pragma once
+
+#include <optional>
+
+#include <QString>
+
+#include "services.h"
+
+// The entries of "设置.ini" that the window and the command line share: the five inputs in
+// "基本设置" and the services in "服务设置".
+namespace settingsstore {
+
+// The inputs as the window keeps them. Check1 and Combo2 are empty when the file holds no
+// usable number for them; the control then stays as it was created.
+struct Inputs
+{
+    QString keyword;               // Text1
+    QString pid;                   // Text2
+    QString count;                 // Text3
+    std::optional<int> checkState; // Check1: 0 not ticked, 1 ticked, 2 greyed
+    std::optional<int> sortIndex;  // Combo2: -1 none, else the entry's index
+};
+
+// Reads the inputs; a missing entry stores its default (Check1's is `checkDefault`).
+Inputs readInputs(const QString &settingsPath, int checkDefault);
+
+// Writes the five inputs; false when any of them could not be stored.
+bool writeInputs(const QString &settingsPath, const Inputs &inputs);
+
+// The service hosts, each trimmed of spaces; missing entries store the defaults.
+ServiceHosts readHosts(const QString &settingsPath);
+
+// The help site's address, ending with "/".
+QString readHelpBaseUrl(const QString &settingsPath, const QString &defaultUrl);
+
+// A settings value as an integer: a decimal number with blanks around it, rounded half to even,
+// within [min, max]; empty otherwise.
+std::optional<int> integerValue(const QString &text, int min, int max);
+
+} // namespace settingsstore

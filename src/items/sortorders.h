@@ -1,0 +1,33 @@
+#pragma once
+
+#include <array>
+
+#include <QStringView>
+
+// The sort box's entries, in the box's order, and the code the item query sends for each.
+namespace sortorders {
+
+struct SortOrder
+{
+    QStringView text;
+    QStringView toolCode; // the API test tool's sort code
+};
+
+inline constexpr std::array<SortOrder, 4> all{{
+    {u"30天支出佣金从高到低", u"commissionVolume_desc"},
+    {u"30天推广量从高到低", u"commissionNum_desc"},
+    {u"佣金比率从高到低", u"commissionRate_desc"},
+    {u"价格从高到低", u"price_desc"},
+}};
+
+// An unknown text sorts as the first entry does.
+inline const SortOrder &forText(QStringView text)
+{
+    for (const SortOrder &order : all) {
+        if (order.text == text)
+            return order;
+    }
+    return all.front();
+}
+
+} // namespace sortorders
