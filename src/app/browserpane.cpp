@@ -1,10 +1,9 @@
 #include "browserpane.h"
 
 #include <QAuthenticator>
-#include <QContextMenuEvent>
 #include <QDir>
 #include <QFileInfo>
-#include <QMenu>
+#include <QAction>
 #include <QTimer>
 #include <QWebEngineCertificateError>
 #include <QWebEngineDownloadRequest>
@@ -98,6 +97,7 @@ BrowserPane::BrowserPane(const QString &helpRoot, QWidget *parent)
         return !cancel;
     });
     setPage(m_page);
+    connect(m_page, &QWebEnginePage::urlChanged, this, &BrowserPane::offerHistoryActions);
 
     // The next of the program's own navigations waits until the engine has finished the one before:
     // interrupting a load that is under way costs the engine far more than the wait. A load that
@@ -200,20 +200,13 @@ bool BrowserPane::showingStatusPage() const
            m_page->url().scheme() == u"data"_qs;
 }
 
-void BrowserPane::contextMenuEvent(QContextMenuEvent *event)
+void BrowserPane::offerHistoryActions()
 {
-    QMenu *menu = createStandardContextMenu();
     // The program's own pages are shown one after another as a run goes on; going back to one,
-    // reloading it or reading its source means nothing to the user.
-    if (showingStatusPage()) {
-        for (const QWebEnginePage::WebAction action : {QWebEnginePage::Back, QWebEnginePage::Forward,
-                                                       QWebEnginePage::Reload, QWebEnginePage::ViewSource}) {
-            menu->removeAction(m_page->action(action));
-        }
-    }
-    menu->setAttribute(Qt::WA_DeleteOnClose, true);
-    if (menu->isEmpty())
-        delete menu;
-    else
-        menu->popup(event->globalPos());
+    // reloading it or reading its source means nothing to the user. Hidden actions stay out of
+    // the context menu.
+    const bool offer = !showingStatusPage();
+    for (const QWebEnginePage::WebAction action :
+         {QWebEnginePage::Back, QWebEnginePage::Forward, QWebEnginePage::Reload, QWebEnginePage::ViewSource})
+        m_page->action(action)->setVisible(offer);
 }

@@ -66,9 +66,6 @@ public:
     // True while the pane shows one of the program's status pages.
     bool showingStatusPage() const;
 
-protected:
-    void contextMenuEvent(QContextMenuEvent *event) override;
-
 signals:
     // Raised before the pane opens any address: links, redirects and Navigate alike. Setting
     // *cancel to true stops that navigation.
@@ -76,6 +73,7 @@ signals:
 
 private:
     void navigateNow(const QString &address, const QString &tag);
+    void offerHistoryActions();
     void showPending();
 
     QWebEngineProfile *m_profile;

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QLineEdit>
+#include <QWebEnginePage>
 
 #include "browserpane.h"
 #include "demoserver.h"
@@ -170,6 +172,74 @@ private slots:
         // Capital letters are another address altogether.
         pane->load(QUrl(u"taoyefang-status://page/MINGLIN1.HTM"_qs));
         WAIT_COMPARE(pane->url(), QUrl(u"taoyefang-status://page/MINGLIN1.HTM"_qs), 10000);
+    }
+
+    // Two runs; the first one's success page, reached again with Back, still acts on its own run.
+    void linksActOnTheRunOfTheirPage()
+    {
+        writeSettings(u"连衣裙"_qs, 0);
+        auto form = makeForm();
+        BrowserPane *pane = form->browser();
+        QVERIFY(pickTemplate(*form, u"经典网格"_qs));
+        auto *command = form->findChild<QAction *>(u"shengcheng"_qs);
+        command->trigger();
+        const std::shared_ptr<const RunState> first = form->latestRun();
+        QVERIFY(first);
+        WAIT_VERIFY(paneHtml(pane).contains(u"连衣裙_经典网格"_qs), 10000);
+        pane->load(QUrl(u"taoyefang-status://page/run1/minglin1.htm"_qs));
+        WAIT_COMPARE(pane->url(), QUrl::fromLocalFile(first->outputFolder + u'/'), 10000);
+        form->findChild<QLineEdit *>(u"Text1"_qs)->setText(u"手机"_qs);
+        command->trigger();
+        const std::shared_ptr<const RunState> second = form->latestRun();
+        QVERIFY(second && second != first);
+        WAIT_VERIFY(paneHtml(pane).contains(u"手机_经典网格"_qs), 10000);
+
+        // The status pages offer no way back in their context menu; the folder listing does.
+        QVERIFY(!pane->pageAction(QWebEnginePage::Back)->isVisible());
+        QVERIFY(!pane->pageAction(QWebEnginePage::ViewSource)->isVisible());
+        pane->back();
+        WAIT_COMPARE(pane->url(), QUrl::fromLocalFile(first->outputFolder + u'/'), 10000);
+        QVERIFY(pane->pageAction(QWebEnginePage::Back)->isVisible());
+
+        // Back again: the first run's success page, whose links resolve below its own tag.
+        pane->back();
+        WAIT_COMPARE(pane->url(), QUrl(u"taoyefang-status://page/run1/"_qs), 10000);
+        WAIT_VERIFY(paneHtml(pane).contains(u"连衣裙_经典网格"_qs), 10000);
+        QGuiApplication::clipboard()->clear();
+        pane->load(QUrl(u"taoyefang-status://page/run1/minglin3.htm"_qs));
+        WAIT_COMPARE(m_messages, QStringList{u"单页源码已经复制到剪切板.|"_qs});
+        QCOMPARE(QGuiApplication::clipboard()->text(), first->pageSource());
+        QVERIFY(first->pageSource() != second->pageSource());
+        pane->load(QUrl(u"taoyefang-status://page/run1/minglin2.htm"_qs));
+        WAIT_COMPARE(pane->url(), QUrl::fromLocalFile(first->outputFolder + u"/index.htm"_qs), 10000);
+        // A link of the latest page acts on the latest run.
+        pane->load(QUrl(u"taoyefang-status://page/run2/minglin2.htm"_qs));
+        WAIT_COMPARE(pane->url(), QUrl::fromLocalFile(second->outputFolder + u"/index.htm"_qs), 10000);
+    }
+
+    // Closing one window during its run stops that run only: another window's run, later in the
+    // same process, still reaches the network.
+    void aClosedWindowsRunLeavesLaterRunsAlone()
+    {
+        writeSettings(u"连衣裙"_qs, 0);
+        m_server->service().setReplyDelay(3000);
+        auto closing = makeForm();
+        QVERIFY(pickTemplate(*closing, u"经典网格"_qs));
+        connect(closing.get(), &Form1::navigated, this, [&closing](const QString &address) {
+            if (address.contains(u"正在通过api接口获取商品数据"_qs))
+                QTimer::singleShot(100, closing.get(), [&closing] { closing->close(); });
+        });
+        closing->findChild<QAction *>(u"shengcheng"_qs)->trigger();
+        QVERIFY(closing->isClosing());
+        QVERIFY(!closing->latestRun());
+
+        m_server->service().setReplyDelay(0);
+        auto later = makeForm();
+        QVERIFY(pickTemplate(*later, u"经典网格"_qs));
+        later->findChild<QAction *>(u"shengcheng"_qs)->trigger();
+        QVERIFY(later->latestRun());
+        QCOMPARE(outputFolders(m_dir->path()).size(), 1);
+        QCOMPARE(m_server->requests().size(), 2);
     }
 
     void statusPageRunsNoScriptAndReachesNothing()
