@@ -35,8 +35,16 @@ BrowserPage::BrowserPage(QWebEngineProfile *profile, QObject *parent)
             });
 }
 
-bool BrowserPage::acceptNavigationRequest(const QUrl &url, NavigationType, bool)
+bool BrowserPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
 {
+    // Status pages show text from outside the program (titles, folder names). A refresh or a form
+    // in such text must not take the pane anywhere; only the program's own loading page
+    // redirects. Shown pages, links the user clicks and history stay as they are.
+    const bool byThePage =
+        type == NavigationTypeRedirect || type == NavigationTypeFormSubmitted || type == NavigationTypeOther;
+    if (isMainFrame && byThePage && this->url().scheme() == QLatin1StringView(schemes::statusScheme) &&
+        BrowserPane::statusTagOf(this->url().toString()) != BrowserPane::loadingPageTag)
+        return false;
     return !m_handler || m_handler(url);
 }
 

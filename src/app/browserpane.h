@@ -60,6 +60,9 @@ public:
     void setSilent(bool silent);
     bool silent() const;
 
+    // The tag of the program's loading page, the one status page that may redirect.
+    static constexpr QStringView loadingPageTag = u"loading";
+
     // The tag of the status page that an address of one of its links resolves to; empty for any
     // other address.
     static QString statusTagOf(const QString &address);

@@ -334,13 +334,20 @@ void Form1::Combo1_Click()
 
 void Form1::Timer1_Timer()
 {
-    navigate(redirectPage(m_setup.helpBaseUrl));
+    showLoadingPage(m_setup.helpBaseUrl);
     Timer1->stop();
 }
 
 void Form1::showHelpPage(const QString &pageName)
 {
-    navigate(redirectPage(m_setup.helpBaseUrl + pageName));
+    showLoadingPage(m_setup.helpBaseUrl + pageName);
+}
+
+void Form1::showLoadingPage(const QString &address)
+{
+    const QString page = redirectPage(address);
+    emit navigated(page);
+    WebBrowser1->Navigate(page, BrowserPane::loadingPageTag.toString());
 }
 
 void Form1::shengcheng_Click()

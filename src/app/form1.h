@@ -81,6 +81,7 @@ private:
     void shengcheng_Click();
     void WebBrowser1_BeforeNavigate2(const QString &address, bool *cancel);
     void showHelpPage(const QString &pageName);
+    void showLoadingPage(const QString &address);
     void runResultLink(const QString &ending, const std::shared_ptr<const RunState> &run);
 
     int twipsX(float twips) const;

@@ -248,8 +248,9 @@ private slots:
         // A template folder whose name carries markup: its preview status page shows the name as
         // markup, but must neither run script nor fetch anything.
         const QString origin = u"http:\\\\127.0.0.1:"_qs + QString::number(m_server->port());
-        const QString name = u"<img src=x onerror=\"document.title='pwned'\"><img src="_qs + origin +
-                             u"\\leak.png><iframe src="_qs + origin + u"\\frame>"_qs;
+        const QString name = u"<meta http-equiv=\"refresh\" content=\"0;url="_qs + origin +
+                             u"\\moved\"><img src=x onerror=\"document.title='pwned'\"><img src="_qs +
+                             origin + u"\\leak.png><iframe src="_qs + origin + u"\\frame>"_qs;
         QVERIFY(QDir().mkpath(m_dir->filePath(u"模板/"_qs + name)));
         auto form = makeForm();
         BrowserPane *pane = form->browser();
@@ -258,6 +259,7 @@ private slots:
                  qPrintable(paneHtml(pane)));
         eventwait::settle(1500);
         QVERIFY(pane->title() != u"pwned"_qs);
+        QCOMPARE(pane->url().scheme(), u"taoyefang-status"_qs);
         QCOMPARE(m_server->requests().size(), 0);
     }
 
