@@ -118,7 +118,7 @@ void shengcheng_Click(FormPort &form, WindowState &state)
 
     const QString indexFile = joinPath(folder, indexFileName);
     const QString page = state.headerPart + state.itemsHtml + state.footerPart;
-    if (!outputfolder::writeWhole(indexFile, gbk::encode(page))) {
+    if (!outputfolder::writeWhole(indexFile, gbk::encodeHtml(page))) {
         showFailure(form, folder, generationtexts::reasonCannotWrite);
         return;
     }
