@@ -64,7 +64,7 @@ QString writeOutput(const QString &templateFolder, const RunState &run)
         if (isPresentFile(copied) && !QFile::remove(copied))
             return generationtexts::reasonCannotCopy.toString();
     }
-    if (!outputfolder::writeWhole(joinPath(run.outputFolder, indexFileName), gbk::encode(run.pageSource())))
+    if (!outputfolder::writeWhole(joinPath(run.outputFolder, indexFileName), gbk::encodeHtml(run.pageSource())))
         return generationtexts::reasonCannotWrite.toString();
     return {};
 }

@@ -49,6 +49,9 @@ ReplyKind classify(const QString &replyText)
     // The exchange's time-out text wins even over items: the reply is then not the tool's.
     if (replyText.contains(timeoutText))
         return ReplyKind::TimedOut;
+    // A reply cut off on the way is no reply: some of its items would pass for all of them.
+    if (replyText.contains(connectionErrorText))
+        return ReplyKind::NoItems;
     if (!replyText.contains(itemOpen) || !replyText.contains(itemClose))
         return ReplyKind::NoItems;
     return ReplyKind::Items;

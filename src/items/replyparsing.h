@@ -15,7 +15,8 @@ void decodeEntities(QString &replyText);
 
 enum class ReplyKind {
     TimedOut, // the exchange's time-out text is in the reply
-    NoItems,  // no complete item element: an error reply, an empty reply, a page of the tool
+    NoItems,  // no complete item element: an error reply, an empty reply, a page of the tool,
+              // or an exchange that broke down before the whole reply arrived
     Items,
 };
 ReplyKind classify(const QString &replyText);

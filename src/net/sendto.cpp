@@ -87,6 +87,26 @@ QString decodeText(const QByteArray &body, const QByteArray &contentType)
     return utf8.decode(body);
 }
 
+// The exchange broke down before the whole reply was in. An HTTP error status that came with its
+// body is a reply like any other; a transport error, or a body that stops short of the length
+// its header gave, is not. A compressed body's length says nothing about the decoded one.
+bool brokenOff(const QNetworkReply &reply, qint64 bodySize)
+{
+    const QNetworkReply::NetworkError error = reply.error();
+    if (error != QNetworkReply::NoError) {
+        const bool gotStatus = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
+        if (!gotStatus || error < QNetworkReply::ContentAccessDenied ||
+            error == QNetworkReply::ProtocolFailure)
+            return true;
+    }
+    const QByteArray encoding = reply.rawHeader("Content-Encoding").trimmed().toLower();
+    if (!encoding.isEmpty() && encoding != "identity")
+        return false;
+    bool ok = false;
+    const qint64 length = reply.rawHeader("Content-Length").trimmed().toLongLong(&ok);
+    return ok && bodySize < length;
+}
+
 struct ReplyDeleter
 {
     void operator()(QNetworkReply *reply) const
@@ -181,7 +201,11 @@ QString exchange(const QString &网址, const QString &数据, const QString &�
         return timeoutText; // the deleter aborts the request
 
     collect();
-    if (tooLarge || !返回)
+    if (tooLarge)
+        return {};
+    if (brokenOff(*r, body.size()))
+        return connectionErrorText;
+    if (!返回)
         return {};
     const QByteArray contentType = r->rawHeader("Content-Type");
     reply.reset();

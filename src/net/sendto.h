@@ -8,6 +8,8 @@ class Cancellation;
 
 // The result of SendTo when the exchange did not complete in time.
 inline const QString timeoutText = QStringLiteral("错误|连接超时");
+// The result of SendTo when the exchange broke down before the whole reply arrived.
+inline const QString connectionErrorText = QStringLiteral("错误|连接中断");
 
 // One HTTP exchange over this thread's QNetworkAccessManager (kept, so connections are reused).
 // - GET when 数据 is empty, else POST of 数据 as UTF-8. "Referer" only when 来路 is not empty,
@@ -20,8 +22,9 @@ inline const QString timeoutText = QStringLiteral("错误|连接超时");
 // - The reply body whatever the HTTP status: decoded by the reply's charset (else a byte order
 //   mark, else UTF-8) when 编码 is true, else by bytes2BSTR (empty text when that fails).
 //   返回 false gives empty text after the full exchange.
-// - Network errors (refused, reset, closed early, garbage) end the exchange: the result is what
-//   body arrived, often empty text. A body above 32 MiB is dropped: empty text.
+// - An exchange that breaks down gives connectionErrorText, never the part of a reply that came:
+//   a connection refused, reset or closed early, a reply that is not HTTP, a body shorter than its
+//   Content-Length, too many redirects. A body above 32 MiB is dropped: empty text.
 // - Redirects are followed as a browser does, but never from https to http nor to other schemes.
 // - An address that is not http(s) gives timeoutText at once. Never throws.
 QString SendTo(const QString &网址, const QString &数据, const QString &来路, bool 返回, bool 是否缓存,

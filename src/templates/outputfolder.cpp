@@ -3,11 +3,17 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringList>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "generationtexts.h"
 #include "templatelibrary.h"
+#include "wholefile.h"
 
 namespace outputfolder {
 
@@ -42,41 +48,87 @@ void makeWritable(const QString &path)
     QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner | QFileDevice::WriteUser);
 }
 
+// Opens a regular file for reading, never through a link: the check and the open are one step
+// where the system allows it, so a file swapped for a link meanwhile is not read either.
+bool openRegularFile(QFile &file, const QString &path)
+{
+#ifdef Q_OS_UNIX
+    // O_NONBLOCK: a pipe put in the file's place must not hang the copy.
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    struct stat status;
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
+#else
+    const QFileInfo info(path);
+    if (info.isSymLink() || info.isJunction() || !info.isFile())
+        return false;
+    file.setFileName(path);
+    return file.open(QIODevice::ReadOnly);
+#endif
+}
+
 bool copyFile(const QString &source, const QString &target)
 {
+    QFile in;
+    if (!openRegularFile(in, source))
+        return false;
     if (occupied(target)) {
         makeWritable(target);
         if (!QFile::remove(target))
             return false;
     }
-    if (!QFile::copy(source, target))
+    QFile out(target);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         return false;
+    constexpr qint64 chunk = 256 * 1024;
+    bool ok = true;
+    while (ok && !in.atEnd()) {
+        const QByteArray bytes = in.read(chunk);
+        ok = !bytes.isEmpty() && out.write(bytes) == bytes.size();
+    }
+    ok = ok && in.error() == QFileDevice::NoError && out.flush();
+    out.close();
+    ok = ok && out.error() == QFileDevice::NoError;
+    if (!ok) {
+        QFile::remove(target);
+        return false;
+    }
     makeWritable(target);
     return true;
 }
 
-bool copyInto(const QString &source, const QString &target, QStringList &ancestors)
+bool isLink(const QFileInfo &entry)
+{
+    return entry.isSymLink() || entry.isJunction() || entry.isShortcut();
+}
+
+bool copyInto(const QString &source, const QString &target, const QString &relative, QStringList &skipped)
 {
     if (!QDir().mkpath(target))
         return false;
-    const QString canonical = QFileInfo(source).canonicalFilePath();
-    // A link back up the tree would otherwise be copied without end.
-    if (ancestors.contains(canonical))
-        return true;
-    ancestors.append(canonical);
-
     bool ok = true;
-    const QFileInfoList entries =
-        QDir(source).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    const QFileInfoList entries = QDir(source).entryInfoList(
+        QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
     for (const QFileInfo &entry : entries) {
+        const QString name = relative.isEmpty() ? entry.fileName() : relative + u'/' + entry.fileName();
+        if (isLink(entry)) {
+            skipped.append(name);
+            continue;
+        }
         const QString to = target + u'/' + entry.fileName();
         if (entry.isDir())
-            ok = copyInto(entry.filePath(), to, ancestors) && ok;
+            ok = copyInto(entry.filePath(), to, name, skipped) && ok;
         else if (entry.isFile())
             ok = copyFile(entry.filePath(), to) && ok;
         // Sockets, pipes and devices are no part of a page.
     }
-    ancestors.removeLast();
     return ok;
 }
 
@@ -128,24 +180,20 @@ QString createFresh(const QString &root, const QString &baseName, QString *reaso
     return QString();
 }
 
-bool copyTree(const QString &source, const QString &target)
+bool copyTree(const QString &source, const QString &target, QStringList *skippedLinks)
 {
     if (!QFileInfo(source).isDir())
         return false;
-    QStringList ancestors;
-    return copyInto(source, target, ancestors);
+    QStringList skipped;
+    const bool ok = copyInto(source, target, QString(), skipped);
+    if (skippedLinks)
+        *skippedLinks = skipped;
+    return ok;
 }
 
 bool writeWhole(const QString &path, const QByteArray &bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return writeWholeFile(path, bytes);
 }
 
 } // namespace outputfolder

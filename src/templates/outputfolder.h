@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 // The file work of a generation run: a fresh output folder, the copied template, the page.
@@ -22,12 +23,16 @@ QString ensureRoot(const QString &root);
 // `reason` set.
 QString createFresh(const QString &root, const QString &baseName, QString *reason);
 
-// Copies everything below `source` into `target` (created when missing), subfolders included;
-// files already at the target are replaced and every copy is left writable. Returns false when
-// any file or folder could not be copied; the rest is copied all the same.
-bool copyTree(const QString &source, const QString &target);
+// Copies the regular files and folders below `source` into `target` (created when missing);
+// files already at the target are replaced and every copy is left writable. Links (symbolic
+// links, junctions, shortcuts), to files or folders, inside the folder or out of it, are neither
+// followed nor copied: nothing outside `source` is ever read. Their paths relative to `source`
+// ('/' separators, in copy order) go to `skippedLinks` when given. Returns false when any file or
+// folder could not be copied; the rest is copied all the same.
+bool copyTree(const QString &source, const QString &target, QStringList *skippedLinks = nullptr);
 
-// Writes the file whole or not at all: a crash or a failed write leaves any earlier file intact.
+// Writes the file whole or not at all: a crash, a failed write or a full disk leaves any earlier
+// file intact and returns false.
 bool writeWhole(const QString &path, const QByteArray &bytes);
 
 } // namespace outputfolder

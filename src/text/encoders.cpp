@@ -92,12 +92,13 @@ QString URLEncoding(QStringView vstrIn)
     for (const QChar c : vstrIn) {
         const unsigned code = gbk::code(c);
         // Every double-byte GBK code has a lead byte of 0x81 or more, so "below 255" singles
-        // out the one-byte codes.
-        if (code < 255) {
+        // out the one-byte codes but one: 0xFF is a single byte too, written as that one byte.
+        if (code < 0xFF) {
             out += c;
             continue;
         }
-        appendByte(out, code >> 8);
+        if (code > 0xFF)
+            appendByte(out, code >> 8);
         appendByte(out, code & 0xFF);
     }
     return out;

@@ -13,6 +13,7 @@ QString UTF8Encode(QStringView szInput);
 // both bytes ("%XX%XX") for a double-byte character. A space becomes %20, never "+".
 QString URLEncode(QStringView input_url);
 
-// Characters whose GBK code is a single byte stay as they are; a double-byte character becomes
-// "%XX%XX" of its two GBK bytes. A character GBK cannot represent is left as it is.
+// Characters whose GBK code is a single byte below 0xFF stay as they are; a double-byte character
+// becomes "%XX%XX" of its two GBK bytes, the byte 0xFF (U+F8F5) "%FF". A character GBK cannot
+// represent is left as it is.
 QString URLEncoding(QStringView vstrIn);

@@ -1,81 +1,267 @@
 #include "inifile.h"
 
-#include <optional>
+#include <algorithm>
 
-#include <QByteArrayList>
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
+#include <QList>
 #include <QStringDecoder>
 
 #include "gbk.h"
+#include "wholefile.h"
 
 namespace {
 
 // A value holds at most this many bytes, as with the 144-byte buffer of the Windows call.
 constexpr qsizetype maxValueBytes = 143;
 
-// The lines of an INI file as GBK bytes, without their line ends.
-struct IniLines
+// One line of the file in GBK, and the line end it had ("\r\n", "\n", a lone "\r", or none on
+// the last line), so that lines nobody changes go back exactly as they came.
+struct Line
 {
-    QByteArrayList lines;
-    QByteArray lineEnd = "\r\n";
-    bool endsWithLineEnd = true;
+    QByteArray text;
+    QByteArray end;
 };
 
-QByteArray toGbkIfUnicode(const QByteArray &raw)
+unsigned unitAt(QByteArrayView text, qsizetype i)
 {
-    if (raw.startsWith("\xEF\xBB\xBF"))
-        return gbk::encode(QString::fromUtf8(raw.sliced(3)));
-    if (raw.startsWith("\xFF\xFE")) {
-        QStringDecoder utf16(QStringDecoder::Utf16LE);
-        const QString text = utf16.decode(raw.sliced(2));
-        return gbk::encode(text);
-    }
-    // Non-ASCII text that is valid UTF-8 is almost never GBK, whose pairs rarely form valid
-    // UTF-8 sequences: such a file was saved as UTF-8 by an editor.
-    const bool ascii = std::all_of(raw.begin(), raw.end(), [](char c) { return (c & 0x80) == 0; });
-    if (!ascii) {
-        QStringDecoder utf8(QStringDecoder::Utf8);
-        const QString asUtf8 = utf8.decode(raw);
-        if (!utf8.hasError())
-            return gbk::encode(asUtf8);
-    }
-    return raw;
+    return static_cast<unsigned char>(text[i]);
 }
 
-IniLines readLines(const QString &path)
+unsigned unitAt(QStringView text, qsizetype i)
 {
-    IniLines ini;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return ini;
-    const QByteArray content = toGbkIfUnicode(file.readAll());
-    if (content.isEmpty())
-        return ini;
-    if (content.contains('\n') && !content.contains("\r\n"))
-        ini.lineEnd = "\n";
-    ini.endsWithLineEnd = content.endsWith('\n');
-    ini.lines = content.split('\n');
-    if (ini.endsWithLineEnd)
-        ini.lines.removeLast();
-    for (QByteArray &line : ini.lines) {
-        if (line.endsWith('\r'))
-            line.chop(1);
+    return text[i].unicode();
+}
+
+int hexValue(unsigned unit)
+{
+    if (unit >= '0' && unit <= '9')
+        return int(unit - '0');
+    if (unit >= 'A' && unit <= 'F')
+        return int(unit - 'A' + 10);
+    if (unit >= 'a' && unit <= 'f')
+        return int(unit - 'a' + 10);
+    return -1;
+}
+
+// The character reference at `i` that the file format reads back: "&#x", one to six hex digits
+// and ";", naming a character GBK cannot hold, or "&" itself. Any other text, "&#x41;" among it,
+// stays as it stands, so a value typed with such text in it comes back as typed.
+template <typename Text> std::optional<char32_t> referenceAt(Text text, qsizetype i, qsizetype &length)
+{
+    if (i + 4 >= text.size() || unitAt(text, i) != '&' || unitAt(text, i + 1) != '#' ||
+        unitAt(text, i + 2) != 'x')
+        return std::nullopt;
+    char32_t value = 0;
+    qsizetype j = i + 3;
+    for (; j < text.size() && j < i + 3 + 6; ++j) {
+        const int digit = hexValue(unitAt(text, j));
+        if (digit < 0)
+            break;
+        value = value * 16 + char32_t(digit);
     }
-    return ini;
+    if (j == i + 3 || j >= text.size() || unitAt(text, j) != ';')
+        return std::nullopt;
+    const bool scalar = value <= 0x10FFFF && (value < 0xD800 || value > 0xDFFF);
+    if (value != u'&' && (!scalar || gbk::canEncode(value)))
+        return std::nullopt;
+    length = j + 1 - i;
+    return value;
 }
 
-bool sameName(const QByteArray &gbkName, const QString &name)
+// Text as the file holds it: an "&" that would read as a reference is written as one itself,
+// then every character outside GBK becomes its reference.
+QByteArray encodeText(QStringView text)
 {
-    return gbk::decode(gbkName).compare(name, Qt::CaseInsensitive) == 0;
+    QString escaped;
+    escaped.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        qsizetype length = 0;
+        if (text[i] == u'&' && referenceAt(text, i, length))
+            escaped += u"&#x26;"_qs;
+        else
+            escaped += text[i];
+    }
+    return gbk::encodeHtml(escaped);
 }
 
+QString decodeText(QByteArrayView bytes)
+{
+    const QString text = gbk::decode(bytes);
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size();) {
+        qsizetype length = 0;
+        if (const auto value = referenceAt(QStringView(text), i, length)) {
+            out += QString::fromUcs4(&*value, 1);
+            i += length;
+        } else {
+            out += text[i++];
+        }
+    }
+    return out;
+}
+
+// Text decoded with the converter flushed at the end; nothing when the bytes are not valid
+// text in that encoding.
+std::optional<QString> strictDecode(QStringConverter::Encoding encoding, QByteArrayView bytes)
+{
+    QStringDecoder decoder(encoding, QStringConverter::Flag::ConvertInitialBom);
+    QByteArray input(bytes.data(), bytes.size());
+    // A NUL cannot continue any sequence: it ends one left open at the end as an error.
+    if (encoding == QStringConverter::Utf8)
+        input.append('\0');
+    QString text = decoder.decode(input);
+    if (decoder.hasError())
+        return std::nullopt;
+    if (encoding == QStringConverter::Utf8)
+        text.chop(1);
+    return text;
+}
+
+// UTF-16 text of an INI file: whole code units, surrogates in pairs, no NUL.
+std::optional<QString> utf16Text(QByteArrayView bytes, QStringConverter::Encoding encoding)
+{
+    if (bytes.size() % 2 != 0)
+        return std::nullopt;
+    std::optional<QString> text = strictDecode(encoding, bytes);
+    if (!text)
+        return std::nullopt;
+    for (qsizetype i = 0; i < text->size(); ++i) {
+        const QChar c = text->at(i);
+        if (c.isNull())
+            return std::nullopt;
+        if (c.isHighSurrogate() && i + 1 < text->size() && text->at(i + 1).isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            return std::nullopt;
+    }
+    return text;
+}
+
+qsizetype asciiUnits(const QString &text)
+{
+    return std::count_if(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+// UTF-16 without a byte-order mark, in the byte order that reads as an INI file.
+std::optional<inifile::Coding> utf16WithoutMark(QByteArrayView bytes)
+{
+    const auto structured = [](const std::optional<QString> &text) {
+        return text && (text->contains(u'=') || text->contains(u'['));
+    };
+    const std::optional<QString> le = utf16Text(bytes, QStringConverter::Utf16LE);
+    const std::optional<QString> be = utf16Text(bytes, QStringConverter::Utf16BE);
+    const bool isLe = structured(le);
+    const bool isBe = structured(be);
+    if (isLe && isBe)
+        return asciiUnits(*le) >= asciiUnits(*be) ? inifile::Coding::Utf16LE : inifile::Coding::Utf16BE;
+    if (isLe)
+        return inifile::Coding::Utf16LE;
+    if (isBe)
+        return inifile::Coding::Utf16BE;
+    return std::nullopt;
+}
+
+// Every non-ASCII byte pairs up as a GB2312 letter or hanzi: what a GBK settings file holds.
+bool readsAsGb2312(QByteArrayView bytes)
+{
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0x80)
+            continue;
+        if (b < 0xA1 || b > 0xF7 || i + 1 >= bytes.size())
+            return false;
+        const auto trail = static_cast<unsigned char>(bytes[++i]);
+        if (trail < 0xA1 || trail > 0xFE)
+            return false;
+    }
+    return true;
+}
+
+// The file's content as GBK bytes; nothing when its encoding is not recognised.
+std::optional<QByteArray> toGbk(QByteArrayView file)
+{
+    std::optional<QString> text;
+    switch (inifile::detectCoding(file)) {
+    case inifile::Coding::Gbk:
+        return QByteArray(file.data(), file.size());
+    case inifile::Coding::Unrecognised:
+        return std::nullopt;
+    case inifile::Coding::Utf8:
+        text = strictDecode(QStringConverter::Utf8, file.startsWith("\xEF\xBB\xBF") ? file.sliced(3) : file);
+        break;
+    case inifile::Coding::Utf16LE:
+        text = utf16Text(file.startsWith("\xFF\xFE") ? file.sliced(2) : file, QStringConverter::Utf16LE);
+        break;
+    case inifile::Coding::Utf16BE:
+        text = utf16Text(file.startsWith("\xFE\xFF") ? file.sliced(2) : file, QStringConverter::Utf16BE);
+        break;
+    }
+    if (!text)
+        return std::nullopt;
+    return encodeText(*text);
+}
+
+QList<Line> splitLines(QByteArrayView content)
+{
+    QList<Line> lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < content.size(); ++i) {
+        const char c = content[i];
+        if (c != '\n' && c != '\r')
+            continue;
+        const qsizetype endLength = (c == '\r' && i + 1 < content.size() && content[i + 1] == '\n') ? 2 : 1;
+        lines.append(
+            Line{content.sliced(start, i - start).toByteArray(), content.sliced(i, endLength).toByteArray()});
+        i += endLength - 1;
+        start = i + 1;
+    }
+    if (start < content.size())
+        lines.append(Line{content.sliced(start).toByteArray(), QByteArray()});
+    return lines;
+}
+
+// The line end new lines get: the one the file uses, "\r\n" for a new file.
+QByteArray lineEndOf(const QList<Line> &lines)
+{
+    for (const char *candidate : {"\r\n", "\n", "\r"}) {
+        if (std::any_of(lines.cbegin(), lines.cend(),
+                        [&](const Line &line) { return line.end == candidate; }))
+            return candidate;
+    }
+    return "\r\n";
+}
+
+QByteArray joinLines(const QList<Line> &lines)
+{
+    QByteArray content;
+    for (const Line &line : lines)
+        content += line.text + line.end;
+    return content;
+}
+
+bool sameName(const QByteArray &fileName, const QString &name)
+{
+    return decodeText(fileName).compare(name, Qt::CaseInsensitive) == 0;
+}
+
+// The name of a "[name]" line. The closing bracket is looked for character by character: a GBK
+// trail byte can be 0x5D, the bracket's byte (朷 is 96 5D).
 std::optional<QByteArray> sectionName(const QByteArray &line)
 {
     const QByteArray trimmed = line.trimmed();
     if (!trimmed.startsWith('['))
         return std::nullopt;
-    const qsizetype close = trimmed.indexOf(']');
+    qsizetype close = -1;
+    for (qsizetype i = 1; i < trimmed.size(); ++i) {
+        if (trimmed[i] == ']') {
+            close = i;
+            break;
+        }
+        if (gbk::isLeadByte(static_cast<unsigned char>(trimmed[i])))
+            ++i;
+    }
     return (close < 0 ? trimmed.sliced(1) : trimmed.sliced(1, close - 1)).trimmed();
 }
 
@@ -87,18 +273,19 @@ struct Location
     qsizetype lastEntry = -1;   // the last non-blank line of the section
 };
 
-Location locate(const IniLines &ini, const QString &section, const QString &key)
+Location locate(const QList<Line> &lines, const QString &section, const QString &key)
 {
     Location where;
-    for (qsizetype i = 0; i < ini.lines.size(); ++i) {
-        const auto name = sectionName(ini.lines[i]);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QByteArray &line = lines[i].text;
+        const auto name = sectionName(line);
         if (where.sectionLine >= 0) {
             if (name)
                 break;
-            const QByteArray &line = ini.lines[i];
             if (line.trimmed().isEmpty())
                 continue;
             where.lastEntry = i;
+            // "=" (0x3D) is never a GBK trail byte, so the first one ends the key.
             const qsizetype eq = line.indexOf('=');
             if (where.keyLine < 0 && eq >= 0 && sameName(line.first(eq).trimmed(), key))
                 where.keyLine = i;
@@ -118,12 +305,16 @@ QByteArray valueOf(const QByteArray &line)
     return value;
 }
 
-// The first `maxValueBytes` bytes, never ending in the first half of a double-byte character.
+// The first `maxValueBytes` bytes, never ending inside a character: a double-byte character,
+// or a reference standing for one. 0x80 and 0xFF are characters of one byte.
 QByteArray cutToLimit(const QByteArray &value)
 {
     qsizetype end = 0;
     while (end < value.size()) {
-        const qsizetype width = (static_cast<unsigned char>(value[end]) >= 0x80) ? 2 : 1;
+        qsizetype width = 1;
+        if (!referenceAt(QByteArrayView(value), end, width) &&
+            gbk::isLeadByte(static_cast<unsigned char>(value[end])))
+            width = 2;
         if (end + width > maxValueBytes)
             break;
         end += width;
@@ -131,52 +322,135 @@ QByteArray cutToLimit(const QByteArray &value)
     return value.first(std::min(end, value.size()));
 }
 
+// Inserts a line before `at`. A last line without a line end gets one first; the new line then
+// is the one without, so the file still ends the way it did.
+void insertLine(QList<Line> &lines, qsizetype at, const QByteArray &text, const QByteArray &lineEnd)
+{
+    Line line{text, lineEnd};
+    if (at > 0 && lines[at - 1].end.isEmpty()) {
+        lines[at - 1].end = lineEnd;
+        line.end.clear();
+    }
+    lines.insert(at, line);
+}
+
+// Nothing when the file cannot be read; empty bytes when there is no file.
+std::optional<QByteArray> readFile(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QByteArray();
+    if (!info.isFile())
+        return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes;
+}
+
 } // namespace
 
-QString ReadIni(const QString &section, const QString &key, const QString &defaultValue, const QString &path)
+namespace inifile {
+
+Coding detectCoding(QByteArrayView file)
 {
-    const IniLines ini = readLines(path);
-    const Location where = locate(ini, section, key);
-    QByteArray value;
-    if (where.keyLine >= 0)
-        value = cutToLimit(valueOf(ini.lines[where.keyLine]));
+    if (file.startsWith("\xEF\xBB\xBF"))
+        return strictDecode(QStringConverter::Utf8, file.sliced(3)) ? Coding::Utf8 : Coding::Unrecognised;
+    if (file.startsWith("\xFF\xFE"))
+        return utf16Text(file.sliced(2), QStringConverter::Utf16LE) ? Coding::Utf16LE : Coding::Unrecognised;
+    if (file.startsWith("\xFE\xFF"))
+        return utf16Text(file.sliced(2), QStringConverter::Utf16BE) ? Coding::Utf16BE : Coding::Unrecognised;
+    if (file.contains('\0')) {
+        if (const auto coding = utf16WithoutMark(file))
+            return *coding;
+        // Mostly NUL bytes is no text of ours: UTF-32, or a broken UTF-16 file.
+        const auto nuls = std::count(file.begin(), file.end(), '\0');
+        return nuls * 4 > file.size() ? Coding::Unrecognised : Coding::Gbk;
+    }
+    if (std::all_of(file.begin(), file.end(), [](char c) { return (c & 0x80) == 0; }))
+        return Coding::Gbk;
+    if (!strictDecode(QStringConverter::Utf8, file) || readsAsGb2312(file))
+        return Coding::Gbk;
+    return Coding::Utf8;
+}
+
+QString lookUp(QByteArrayView file, const QString &section, const QString &key)
+{
+    const std::optional<QByteArray> content = toGbk(file);
+    if (!content)
+        return QString();
+    const QList<Line> lines = splitLines(*content);
+    const Location where = locate(lines, section, key);
+    if (where.keyLine < 0)
+        return QString();
+    QByteArray value = cutToLimit(valueOf(lines[where.keyLine].text));
     const qsizetype nul = value.indexOf('\0');
     if (nul >= 0)
         value.truncate(nul);
+    return decodeText(value);
+}
+
+std::optional<QByteArray> store(QByteArrayView file, const QString &section, const QString &key,
+                                const QString &value)
+{
+    const std::optional<QByteArray> content = toGbk(file);
+    if (!content)
+        return std::nullopt;
+    QList<Line> lines = splitLines(*content);
+    const QByteArray lineEnd = lineEndOf(lines);
+
+    // A line break inside a value would split the entry and corrupt the file's structure.
+    QString flatValue = value;
+    flatValue.replace(u'\r', u' ').replace(u'\n', u' ');
+    const QByteArray storedValue = encodeText(flatValue);
+
+    const Location where = locate(lines, section, key);
+    if (where.keyLine >= 0) {
+        // Keep the key as the file spells it; only the value changes.
+        QByteArray &text = lines[where.keyLine].text;
+        text = text.first(text.indexOf('=') + 1) + storedValue;
+    } else if (where.sectionLine >= 0) {
+        insertLine(lines, where.lastEntry + 1, encodeText(key) + '=' + storedValue, lineEnd);
+    } else {
+        if (!lines.isEmpty() && lines.last().end.isEmpty())
+            lines.last().end = lineEnd;
+        lines.append(Line{'[' + encodeText(section) + ']', lineEnd});
+        lines.append(Line{encodeText(key) + '=' + storedValue, lineEnd});
+    }
+    return joinLines(lines);
+}
+
+} // namespace inifile
+
+QString ReadIni(const QString &section, const QString &key, const QString &defaultValue, const QString &path)
+{
+    const std::optional<QByteArray> file = readFile(path);
+    if (!file || inifile::detectCoding(*file) == inifile::Coding::Unrecognised)
+        return defaultValue;
+    const QString value = inifile::lookUp(*file, section, key);
     if (value.isEmpty()) {
         WriteIni(section, key, defaultValue, path);
         return defaultValue;
     }
-    return gbk::decode(value);
+    return value;
 }
 
 bool WriteIni(const QString &section, const QString &key, const QString &value, const QString &path)
 {
-    IniLines ini = readLines(path);
-    // A line break inside a value would split the entry and corrupt the file's structure.
-    QString flatValue = value;
-    flatValue.replace(u'\r', u' ').replace(u'\n', u' ');
-    const QByteArray entry = gbk::encode(key) + '=' + gbk::encode(flatValue);
-
-    const Location where = locate(ini, section, key);
-    if (where.keyLine >= 0) {
-        // Keep the key as the file spells it; only the value changes.
-        const QByteArray &old = ini.lines[where.keyLine];
-        ini.lines[where.keyLine] = old.first(old.indexOf('=') + 1) + gbk::encode(flatValue);
-    } else if (where.sectionLine >= 0) {
-        ini.lines.insert(where.lastEntry + 1, entry);
-    } else {
-        ini.lines.append('[' + gbk::encode(section) + ']');
-        ini.lines.append(entry);
-        ini.endsWithLineEnd = true;
-    }
-
-    QByteArray content = ini.lines.join(ini.lineEnd);
-    if (ini.endsWithLineEnd)
-        content += ini.lineEnd;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    const std::optional<QByteArray> file = readFile(path);
+    if (!file)
         return false;
-    file.write(content);
-    return file.commit();
+    const QFileInfo info(path);
+    // The read-only mark is the user's word, also for an administrator who could write anyway.
+    if (info.exists() && (!info.isWritable() || !(info.permissions() & QFileDevice::WriteOwner)))
+        return false;
+    const std::optional<QByteArray> content = inifile::store(*file, section, key, value);
+    if (!content)
+        return false;
+    if (info.exists() && *content == *file)
+        return true;
+    return writeWholeFile(path, *content);
 }

@@ -1,18 +1,49 @@
 #pragma once
 
+#include <optional>
+
+#include <QByteArray>
 #include <QString>
 
 // The settings file: an INI file in GBK, read and written the way the Windows profile functions
 // treat one. Section and key names match without regard to case; a value is replaced in place;
 // a new entry goes to the end of its section; a missing section or file is created; every other
-// line stays as it was. A file saved as UTF-8 or UTF-16 with a byte-order mark is read too, and
-// written back as GBK.
+// line stays as it was, byte for byte, line ends included. A character GBK cannot represent is
+// stored as a character reference ("&#x1F600;") and read back as the character.
+//
+// Files saved by an editor in another encoding are read too and written back as GBK: UTF-8 and
+// UTF-16 with a byte-order mark, UTF-16 without one (either byte order), and UTF-8 without one.
+// GBK and UTF-8 without a mark cannot always be told apart, and the cost of a wrong guess is not
+// the same: GBK text taken for UTF-8 is lost when the file is written back, UTF-8 taken for GBK
+// only shows wrong characters and keeps its bytes. So a file is UTF-8 only when it is valid UTF-8
+// and its bytes do not read as plain GBK text either, that is as letters and hanzi of GB2312
+// (lead byte A1-F7, trail byte A1-FE), which UTF-8's multi-byte sequences almost never are.
+// A file whose encoding is not recognised (a byte-order mark the rest contradicts, UTF-32, mostly
+// NUL bytes) is never written.
 
 // The stored value, cut to 143 GBK bytes on a character boundary. A missing or empty entry
-// stores `defaultValue` and returns it.
+// stores `defaultValue` and returns it; a file that cannot be read or is not recognised is left
+// alone and gives `defaultValue`.
 QString ReadIni(const QString &section, const QString &key, const QString &defaultValue, const QString &path);
 
 // Stores one entry. The file is replaced as a whole only once the new content is safely on
-// disk, so a crash or a full disk never leaves it half-written. Returns false when nothing could
-// be stored.
+// disk, so a crash or a full disk never leaves it half-written; when nothing changes it is not
+// written at all. Returns false when nothing could be stored: the file or its folder cannot be
+// written, the file is marked read-only, or it cannot be read or its encoding is not recognised.
 bool WriteIni(const QString &section, const QString &key, const QString &value, const QString &path);
+
+// The same on the file's bytes, for callers and tests that hold them in memory.
+namespace inifile {
+
+enum class Coding { Gbk, Utf8, Utf16LE, Utf16BE, Unrecognised };
+Coding detectCoding(QByteArrayView file);
+
+// The value as ReadIni returns it, or empty text when the entry is missing or empty or the file
+// is not recognised.
+QString lookUp(QByteArrayView file, const QString &section, const QString &key);
+
+// The file with the entry stored; nothing when the file's encoding is not recognised.
+std::optional<QByteArray> store(QByteArrayView file, const QString &section, const QString &key,
+                                const QString &value);
+
+} // namespace inifile

@@ -16,9 +16,10 @@ std::optional<QString> jiequ(QString &待截取内容, const QString &起始字�
     if (特殊模式)
         待截取内容 = cut;
 
-    // No end marker after the start marker: there is no piece. Including the end marker does not
-    // make one up either.
-    const qsizetype end = cut.indexOf(终止字符);
+    // The end marker is looked for after the start marker also when the start marker is kept:
+    // inside it ("tinyurl\":\"" holds the quote that ends the value) it ends nothing. No end marker
+    // after the start marker: there is no piece. Including the end marker does not make one up.
+    const qsizetype end = cut.indexOf(终止字符, 保留起始字符 ? 起始字符.size() : 0);
     if (end < 0)
         return std::nullopt;
 

@@ -1,4 +1,6 @@
 #include <QFile>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 
 #include "apiceshijiekou.h"
@@ -237,6 +239,30 @@ private slots:
         services->delayMs = 5600;
         QCOMPARE(run(), RetrievalOutcome::TimedOut);
         QCOMPARE(form.pages, (QStringList{requesting, timedOut}));
+        QCOMPARE(state.itemsHtml, u"before;"_qs);
+    }
+
+    // A reply cut off by the connection holds some complete items; they must not pass for all.
+    void replyCutOffFails()
+    {
+        using namespace toolreply;
+        const QByteArray whole = page(xml({item(1), item(2), item(3)})).toUtf8();
+        const QByteArray cut = whole.left(whole.indexOf("&lt;/taobaoke_item&gt;", whole.size() / 2) + 22);
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        connect(&server, &QTcpServer::newConnection, this, [&] {
+            QTcpSocket *socket = server.nextPendingConnection();
+            connect(socket, &QTcpSocket::readyRead, socket, [socket, whole, cut] {
+                socket->readAll();
+                socket->write(
+                    "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: " +
+                    QByteArray::number(whole.size()) + "\r\n\r\n" + cut);
+                socket->disconnectFromHost();
+            });
+        });
+        hosts.apiHost = u"127.0.0.1:"_qs + QString::number(server.serverPort());
+        QCOMPARE(run(), RetrievalOutcome::Failed);
+        QCOMPARE(form.pages, (QStringList{requesting, failed}));
         QCOMPARE(state.itemsHtml, u"before;"_qs);
     }
 };

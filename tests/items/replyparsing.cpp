@@ -76,6 +76,7 @@ private slots:
         QTest::newRow("shipped reply") << fixture("reply_dresses.html") << ReplyKind::Items;
         QTest::newRow("time-out text among items") << items + u"错误|连接超时"_qs << ReplyKind::TimedOut;
         QTest::newRow("time-out alone") << u"错误|连接超时"_qs << ReplyKind::TimedOut;
+        QTest::newRow("connection broken off") << u"错误|连接中断"_qs << ReplyKind::NoItems;
         QTest::newRow("other error text") << u"错误|"_qs << ReplyKind::NoItems;
         QTest::newRow("empty reply") << QString() << ReplyKind::NoItems;
         QTest::newRow("error response") << fixture("reply_error.html") << ReplyKind::NoItems;

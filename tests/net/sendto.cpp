@@ -73,7 +73,18 @@ class RawServer : public QObject
 {
     Q_OBJECT
 public:
-    enum Mode { Silent, Trickle, Reset, CloseEarly, GarbageOpen, GarbageClose, UntilClose, Endless };
+    enum Mode {
+        Silent,
+        Trickle,
+        Reset,
+        CloseEarly,
+        ResetMidBody,
+        ResetAfterBody,
+        GarbageOpen,
+        GarbageClose,
+        UntilClose,
+        Endless
+    };
 
     explicit RawServer(Mode mode)
         : m_mode(mode)
@@ -98,6 +109,20 @@ private:
             socket->abort(); // unread data in the buffer: the peer gets a reset
             return;
         }
+        if (m_mode == ResetMidBody || m_mode == ResetAfterBody) {
+            if (socket->property("answered").toBool())
+                return;
+            socket->setProperty("answered", true);
+            // The request stays unread, so the close below is a reset, once the client has had
+            // time to take in what was sent.
+            socket->write(
+                m_mode == ResetMidBody
+                    ? "HTTP/1.1 200 OK\r\nContent-Length: 40\r\n\r\n<taobaoke_item>1</taobaoke_item>"
+                    : "HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n0123456789");
+            socket->flush();
+            QTimer::singleShot(100, socket, [socket] { socket->abort(); });
+            return;
+        }
         socket->readAll();
         if (socket->property("answered").toBool())
             return;
@@ -105,6 +130,8 @@ private:
         switch (m_mode) {
         case Silent:
         case Reset:
+        case ResetMidBody:
+        case ResetAfterBody:
             break;
         case Trickle: {
             auto *timer = new QTimer(socket);
@@ -324,8 +351,9 @@ private slots:
                  result);
     }
 
-    // Servers that misbehave: each ends in the time-out text or in what arrived, never a hang,
-    // and a timed-out request is aborted.
+    // Servers that misbehave: each ends in the time-out text or the connection error text, never
+    // in a part of a reply nor a hang, and a timed-out request is aborted. A reply that came whole
+    // stays a reply, whatever the connection does after it.
     void misbehavingServers_data()
     {
         QTest::addColumn<int>("mode");
@@ -333,10 +361,14 @@ private slots:
         QTest::addColumn<bool>("clientCloses");
         QTest::newRow("never answers") << int(RawServer::Silent) << timeoutText << true;
         QTest::newRow("one byte a second") << int(RawServer::Trickle) << timeoutText << true;
-        QTest::newRow("resets") << int(RawServer::Reset) << QString() << false;
-        QTest::newRow("closes early") << int(RawServer::CloseEarly) << u"0123456789"_qs << false;
-        QTest::newRow("garbage, stays open") << int(RawServer::GarbageOpen) << QString() << true;
-        QTest::newRow("garbage, closes") << int(RawServer::GarbageClose) << QString() << false;
+        QTest::newRow("resets") << int(RawServer::Reset) << connectionErrorText << false;
+        QTest::newRow("closes early") << int(RawServer::CloseEarly) << connectionErrorText << false;
+        QTest::newRow("resets in the middle of the body")
+            << int(RawServer::ResetMidBody) << connectionErrorText << false;
+        QTest::newRow("resets after the whole body")
+            << int(RawServer::ResetAfterBody) << u"0123456789"_qs << false;
+        QTest::newRow("garbage, stays open") << int(RawServer::GarbageOpen) << connectionErrorText << true;
+        QTest::newRow("garbage, closes") << int(RawServer::GarbageClose) << connectionErrorText << false;
         QTest::newRow("body until close") << int(RawServer::UntilClose) << u"body until close"_qs << false;
         QTest::newRow("endless body") << int(RawServer::Endless) << QString() << true;
     }
@@ -380,9 +412,9 @@ private slots:
             << u"/redirect?status=303&to=/final"_qs << u"a=1"_qs << u"final GET "_qs;
         QTest::newRow("307 keeps the POST")
             << u"/redirect?status=307&to=/final"_qs << u"a=1"_qs << u"final POST a=1"_qs;
-        QTest::newRow("endless loop: what arrived, nothing") << u"/loop"_qs << QString() << QString();
+        QTest::newRow("endless loop: broken off") << u"/loop"_qs << QString() << connectionErrorText;
         QTest::newRow("to a local file refused")
-            << u"/redirect?status=302&to=file:///etc/hostname"_qs << QString() << QString();
+            << u"/redirect?status=302&to=file:///etc/hostname"_qs << QString() << connectionErrorText;
     }
     void redirects()
     {
@@ -401,7 +433,7 @@ private slots:
         QTest::newRow("not an address") << u"::not a url::"_qs << timeoutText;
         QTest::newRow("local file") << u"file:///etc/hostname"_qs << timeoutText;
         QTest::newRow("data url") << u"data:text/plain,hello"_qs << timeoutText;
-        QTest::newRow("refused: exchange over, nothing came") << u"refused"_qs << QString();
+        QTest::newRow("refused") << u"refused"_qs << connectionErrorText;
     }
     void unusableAddresses()
     {

@@ -1,6 +1,7 @@
 #include <QTest>
 
 #include "encoders.h"
+#include "gbk.h"
 
 class TestEncoders final : public QObject
 {
@@ -67,6 +68,8 @@ private slots:
         QTest::newRow("full-width comma") << u"，"_qs << u"%A3%AC"_qs;
         QTest::newRow("lowest lead byte") << u"丂"_qs << u"%81%40"_qs;
         QTest::newRow("not in GBK left as it is") << u"ก"_qs << u"ก"_qs;
+        QTest::newRow("byte FF is one byte") << u"a\uF8F5b"_qs << u"a%FFb"_qs;
+        QTest::newRow("highest double-byte code") << QString(gbk::decode("\xfe\xfe")) << u"%FE%FE"_qs;
     }
     void urlEncoding()
     {

@@ -36,9 +36,12 @@ private slots:
         QTest::newRow("empty text") << QString() << u"["_qs << u"]"_qs << false << false << err;
         QTest::newRow("short link reply") << uR"({"status":0,"tinyurl":"S"})"_qs << uR"(tinyurl":")"_qs
                                           << u"\""_qs << false << false << u"S"_qs;
-        // With the start marker kept, the end search starts inside the start marker itself.
-        QTest::newRow("end marker inside kept start")
-            << uR"({"tinyurl":"S"})"_qs << uR"(tinyurl":")"_qs << u"\""_qs << true << false << u"tinyurl"_qs;
+        // With the start marker kept, an end marker inside the start marker ends nothing.
+        QTest::newRow("end marker inside kept start") << uR"({"tinyurl":"S"})"_qs << uR"(tinyurl":")"_qs
+                                                      << u"\""_qs << true << false << u"tinyurl\":\"S"_qs;
+        QTest::newRow("end marker inside kept start, end kept")
+            << uR"({"tinyurl":"S"})"_qs << uR"(tinyurl":")"_qs << u"\""_qs << true << true
+            << u"tinyurl\":\"S\""_qs;
         QTest::newRow("multi-unit markers")
             << u"<a>链接</a>"_qs << u"<a>"_qs << u"</a>"_qs << false << false << u"链接"_qs;
         QTest::newRow("empty piece") << u"[]"_qs << u"["_qs << u"]"_qs << false << false << QString();
@@ -110,6 +113,15 @@ private slots:
         QString special = text;
         QVERIFY(!::jiequ(special, u"["_qs, u"]"_qs, true, false, keepEnd).has_value());
         QCOMPARE(special, specialAfter);
+    }
+
+    // With the start marker kept, an end marker that stands only inside the start marker is no end.
+    void endOnlyInsideKeptStart()
+    {
+        QString text = u"ab\"c\":d"_qs;
+        const QString start = u"\":"_qs;
+        QVERIFY(!::jiequ(text, start, u"\""_qs, false, true, false).has_value());
+        QVERIFY(!::jiequ(text, start, u"\""_qs, false, true, true).has_value());
     }
 };
 
