@@ -15,6 +15,7 @@
 #include "outputfolder.h"
 #include "runstate.h"
 #include "templateformat.h"
+#include "templatecopy.h"
 #include "templatelibrary.h"
 #include "textops.h"
 
@@ -54,17 +55,16 @@ QString inputRefusal(FormPort &form, const QString &templateName, QString &keywo
     return inputrules::countRefusal(textops::numericValue(form.countText())).toString();
 }
 
-// Fills the folder the run has just made; returns the reason when it could not.
-QString writeOutput(const QString &templateFolder, const RunState &run)
+// Finishes the folder the template was copied into; returns the reason when it could not.
+QString writePage(const RunState &run)
 {
-    if (!outputfolder::copyTree(templateFolder, run.outputFolder))
-        return generationtexts::reasonCannotCopy.toString();
     for (const QStringView name : {templateformat::templateFileName, templateformat::previewFileName}) {
         const QString copied = joinPath(run.outputFolder, name.toString());
         if (isPresentFile(copied) && !QFile::remove(copied))
             return generationtexts::reasonCannotCopy.toString();
     }
-    if (!outputfolder::writeWhole(joinPath(run.outputFolder, indexFileName), gbk::encodeHtml(run.pageSource())))
+    if (!outputfolder::writeWhole(joinPath(run.outputFolder, indexFileName),
+                                  gbk::encodeHtml(run.pageSource())))
         return generationtexts::reasonCannotWrite.toString();
     return {};
 }
@@ -117,15 +117,23 @@ RunOutcome shengcheng_Click(FormPort &form, const AppSetup &setup, const net::Ca
     if (run->outputFolder.isEmpty())
         return showFailure(form, joinPath(setup.outputRoot, baseName), reason);
 
-    reason = writeOutput(templateFolder, *run);
+    // The folder is the run's own, made moments ago: whatever stops the run from here on, nothing
+    // half-made is left behind.
+    QStringList skippedLinks;
+    const CopyOutcome copied = copyTemplate(form, templateFolder, run->outputFolder, skippedLinks, cancel);
+    if (copied == CopyOutcome::Cancelled) {
+        QDir(run->outputFolder).removeRecursively();
+        return RunOutcome::Cancelled;
+    }
+    reason = copied == CopyOutcome::Copied ? writePage(*run) : generationtexts::reasonCannotCopy.toString();
     if (!reason.isEmpty()) {
-        // The folder is the run's own, made moments ago: nothing half-made is left behind.
         QDir(run->outputFolder).removeRecursively();
         return showFailure(form, run->outputFolder, reason);
     }
 
     form.navigate(joinPath(run->outputFolder, indexFileName));
-    form.showResult(generationtexts::successPage(QDir::toNativeSeparators(run->outputFolder)), run);
+    form.showResult(generationtexts::successPage(QDir::toNativeSeparators(run->outputFolder), skippedLinks),
+                    run);
     restoreCommand(form);
     return RunOutcome::Written;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 // Every text the template library and the generation run show to the user, kept in one place.
@@ -35,8 +36,12 @@ inline constexpr QStringView reasonCannotWrite = u"无法写入单页文件index
 // goes in as it stands.
 QString noPreviewPage(const QString &templateName);
 
-// The page shown after a successful run: the folder as given, then the three result links.
-QString successPage(const QString &folder);
+// The page shown after a successful run: the folder as given, then the three result links, then
+// (only when there are any) the links of the template folder that were not copied, escaped.
+QString successPage(const QString &folder, const QStringList &skippedLinks = {});
+
+// Shown while a large template folder is being copied.
+QString copyingPage(int filesCopied);
 
 // The page shown when the output could not be written: the folder (escaped) and the reason.
 QString failurePage(const QString &folder, QStringView reason);

@@ -109,7 +109,16 @@ bool isLink(const QFileInfo &entry)
     return entry.isSymLink() || entry.isJunction() || entry.isShortcut();
 }
 
-bool copyInto(const QString &source, const QString &target, const QString &relative, QStringList &skipped)
+// What one copy keeps track of as it goes down the tree.
+struct TreeCopy
+{
+    QStringList skipped;
+    const std::function<bool(int)> &onFile;
+    int copied = 0;
+    bool stopped = false;
+};
+
+bool copyInto(const QString &source, const QString &target, const QString &relative, TreeCopy &copy)
 {
     if (!QDir().mkpath(target))
         return false;
@@ -117,19 +126,24 @@ bool copyInto(const QString &source, const QString &target, const QString &relat
     const QFileInfoList entries = QDir(source).entryInfoList(
         QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
     for (const QFileInfo &entry : entries) {
+        if (copy.stopped)
+            return false;
         const QString name = relative.isEmpty() ? entry.fileName() : relative + u'/' + entry.fileName();
         if (isLink(entry)) {
-            skipped.append(name);
+            copy.skipped.append(name);
             continue;
         }
         const QString to = target + u'/' + entry.fileName();
-        if (entry.isDir())
-            ok = copyInto(entry.filePath(), to, name, skipped) && ok;
-        else if (entry.isFile())
+        if (entry.isDir()) {
+            ok = copyInto(entry.filePath(), to, name, copy) && ok;
+        } else if (entry.isFile()) {
             ok = copyFile(entry.filePath(), to) && ok;
+            if (copy.onFile && !copy.onFile(++copy.copied))
+                copy.stopped = true;
+        }
         // Sockets, pipes and devices are no part of a page.
     }
-    return ok;
+    return ok && !copy.stopped;
 }
 
 } // namespace
@@ -180,14 +194,15 @@ QString createFresh(const QString &root, const QString &baseName, QString *reaso
     return QString();
 }
 
-bool copyTree(const QString &source, const QString &target, QStringList *skippedLinks)
+bool copyTree(const QString &source, const QString &target, QStringList *skippedLinks,
+              const std::function<bool(int)> &onFile)
 {
     if (!QFileInfo(source).isDir())
         return false;
-    QStringList skipped;
-    const bool ok = copyInto(source, target, QString(), skipped);
+    TreeCopy copy{{}, onFile};
+    const bool ok = copyInto(source, target, QString(), copy);
     if (skippedLinks)
-        *skippedLinks = skipped;
+        *skippedLinks = copy.skipped;
     return ok;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -29,7 +31,10 @@ QString createFresh(const QString &root, const QString &baseName, QString *reaso
 // followed nor copied: nothing outside `source` is ever read. Their paths relative to `source`
 // ('/' separators, in copy order) go to `skippedLinks` when given. Returns false when any file or
 // folder could not be copied; the rest is copied all the same.
-bool copyTree(const QString &source, const QString &target, QStringList *skippedLinks = nullptr);
+// `onFile`, when given, is called after each file with the number copied so far; returning false
+// stops the copy there (the result is then false). It runs on the copying thread.
+bool copyTree(const QString &source, const QString &target, QStringList *skippedLinks = nullptr,
+              const std::function<bool(int)> &onFile = {});
 
 // Writes the file whole or not at all: a crash, a failed write or a full disk leaves any earlier
 // file intact and returns false.

@@ -2,9 +2,11 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "appsetup.h"
 #include "cancellation.h"
@@ -30,6 +32,7 @@ public:
     QString keyword = u"连衣裙"_qs, pid = u"30571968"_qs, count = u"2"_qs, tmpl = u"网格"_qs;
     net::Cancellation cancel;
     std::function<void(FakeForm &)> onRequest;
+    std::function<void(FakeForm &, const QString &)> onPage;
     QStringList pages, messages;
     QList<QPair<bool, QString>> commands;
     std::shared_ptr<const RunState> run; // of the success page
@@ -45,6 +48,8 @@ public:
         pages.append(address);
         if (address.contains(requestPageMark) && onRequest)
             onRequest(*this);
+        if (onPage)
+            onPage(*this, address);
     }
     void showMessage(const QString &text, const QString &) override { messages.append(text); }
     void setGenerateCommand(bool enabled, const QString &caption) override
@@ -358,6 +363,45 @@ private slots:
         const QList<QPair<bool, QString>> commands{{false, running}};
         QCOMPARE(form.commands, commands);
         QVERIFY(!QFileInfo::exists(outputRoot()));
+        QVERIFY(form.pages.filter(u"单页生成"_qs).isEmpty());
+    }
+
+    // A link in the template folder is not copied, and the success page says so.
+    void linksInTheTemplateAreNamed()
+    {
+        const QString outside = m_dir->filePath(u"outside"_qs);
+        QVERIFY(QDir().mkpath(outside));
+        QVERIFY(QFile(outside + u"/secret.txt"_qs).open(QIODevice::WriteOnly));
+        QVERIFY(QFile::link(outside, m_setup.templateRoot + u"网格/<etc>"_qs));
+        FakeForm form;
+        QCOMPARE(generate(form), RunOutcome::Written);
+        QVERIFY(!QFileInfo::exists(form.run->outputFolder + u"/<etc>"_qs));
+        QVERIFY2(form.pages.last().endsWith(u"模板文件夹中的链接没有复制: &lt;etc&gt;"_qs),
+                 qPrintable(form.pages.last()));
+    }
+
+    // Closing the window while a large template is copied stops the copy at once and leaves no
+    // folder behind.
+    void closingDuringTheCopy()
+    {
+        const QString images = m_setup.templateRoot + u"网格/many"_qs;
+        QVERIFY(QDir().mkpath(images));
+        for (int i = 0; i < 4000; ++i)
+            QVERIFY(QFile(images + u"/"_qs + QString::number(i) + u".gif"_qs).open(QIODevice::WriteOnly));
+        FakeForm form;
+        QElapsedTimer sinceCancel;
+        form.onPage = [&sinceCancel](FakeForm &f, const QString &page) {
+            if (page.contains(u"商品数据获取完毕"_qs)) {
+                QTimer::singleShot(20, [&f, &sinceCancel] {
+                    sinceCancel.start();
+                    f.cancel.cancel();
+                });
+            }
+        };
+        QCOMPARE(generate(form), RunOutcome::Cancelled);
+        QVERIFY(sinceCancel.isValid());
+        QVERIFY2(sinceCancel.elapsed() < 1000, qPrintable(QString::number(sinceCancel.elapsed())));
+        QCOMPARE(QDir(outputRoot()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
         QVERIFY(form.pages.filter(u"单页生成"_qs).isEmpty());
     }
 };
