@@ -2,9 +2,11 @@
 
 #include <functional>
 
+#include <QHash>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
+class HelpSchemeHandler;
 class QTimer;
 class QWebEngineProfile;
 
@@ -56,6 +58,8 @@ public:
     void Navigate(const QString &address);
     void setSilent(bool silent);
     bool silent() const;
+    // What the help pages' marked phrases show (see helpplaces.h).
+    void setHelpPlaces(const QHash<QString, QString> &places);
 
 signals:
     // Raised before the pane opens any address: links, redirects and Navigate alike. Setting
@@ -67,6 +71,7 @@ private:
     void showPending();
 
     QWebEngineProfile *m_profile;
+    HelpSchemeHandler *m_help;
     BrowserPage *m_page;
     QTimer *m_pace;
     QString m_pending;

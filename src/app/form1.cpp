@@ -10,6 +10,8 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QDirIterator>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -20,8 +22,10 @@
 #include <QTimer>
 
 #include "browserpane.h"
+#include "datalocations.h"
 #include "generationrun.h"
 #include "generationtexts.h"
+#include "helpplaces.h"
 #include "helpscheme.h"
 #include "inifile.h"
 #include "layout.h"
@@ -74,6 +78,15 @@ std::optional<int> integerValue(const QString &text, int min, int max)
     return static_cast<int>(rounded);
 }
 
+// The help site's logo at every size the program ships it in.
+QIcon programIcon()
+{
+    QIcon icon;
+    for (QDirIterator it(u":/icons"_qs); it.hasNext();)
+        icon.addFile(it.next());
+    return icon;
+}
+
 QString redirectPage(const QString &address)
 {
     return u"about:<center>页面载入中...<meta http-equiv=\"refresh\" content=\"0;url="_qs + address +
@@ -85,7 +98,9 @@ QString redirectPage(const QString &address)
 void Form1::prepareApplication()
 {
     schemes::registerSchemes();
-    QCoreApplication::setApplicationName(u"taoyefang"_qs);
+    // The window's class (WM_CLASS) and, on Wayland, its app id: the desktop entry matches both.
+    QCoreApplication::setApplicationName(QStringLiteral(TAOYEFANG_APP_NAME));
+    QGuiApplication::setDesktopFileName(QStringLiteral(TAOYEFANG_APP_ID));
     QCoreApplication::setApplicationVersion(QStringLiteral(TAOYEFANG_VERSION));
 }
 
@@ -95,6 +110,7 @@ Form1::Form1(const QString &programFolder, QWidget *parent)
     m_state.programFolder = QDir::fromNativeSeparators(
         programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder);
     setWindowTitle(applicationTitle);
+    setWindowIcon(programIcon());
     createControls();
     createMenus();
     Form_Load();
@@ -248,7 +264,10 @@ void Form1::createMenus()
 void Form1::Form_Load()
 {
     setWindowTitle(windowTitle() + QCoreApplication::applicationVersion() + makerCredit);
-    m_state.settingsPath = m_state.programFolder + u"/设置.ini"_qs;
+    // Beside the program in a portable folder, in the user's folders once installed.
+    const DataLocations where = locate(m_state.programFolder);
+    m_state.settingsPath = where.settingsPath;
+    QDir().mkpath(QFileInfo(m_state.settingsPath).path());
     const auto read = [this](const QString &key, const QString &defaultValue) {
         return ReadIni(basicSection, key, defaultValue, m_state.settingsPath);
     };
@@ -262,12 +281,15 @@ void Form1::Form_Load()
     if (const auto index = integerValue(read(u"Combo2"_qs, u"0"_qs), -1, 3))
         Combo2->setCurrentIndex(*index);
 
-    m_state.templateRoot = m_state.programFolder + u"/模板/"_qs;
+    m_state.templateRoot = where.templateRoot;
+    m_state.userTemplateRoot = where.userTemplateRoot;
+    m_state.outputRoot = where.outputRoot;
     Combo1->clear();
-    Combo1->addItems(zairumoban(m_state.templateRoot));
+    Combo1->addItems(zairumoban(where.templateRoots));
     Combo1->setCurrentIndex(-1);
 
     WebBrowser1->setSilent(true);
+    WebBrowser1->setHelpPlaces(helpPlaces(where));
 
     const auto service = [this](const QString &key, const QString &defaultValue) {
         return textops::trimSpaces(ReadIni(serviceSection, key, defaultValue, m_state.settingsPath));
@@ -278,6 +300,11 @@ void Form1::Form_Load()
     m_state.hosts.apiHost = service(u"接口主机"_qs, defaultApiHost);
     m_state.hosts.shortHost = service(u"短网址主机"_qs, defaultShortHost);
     m_state.hosts.imageHost = service(u"图片主机"_qs, defaultImageHost);
+}
+
+void Form1::setSessionHosts(const ServiceHosts &hosts)
+{
+    m_state.hosts = hosts;
 }
 
 void Form1::Form_Unload()
@@ -367,7 +394,7 @@ void Form1::Text3_LostFocus()
 
 void Form1::Combo1_Click()
 {
-    navigate(previewAddress(m_state.templateRoot, Combo1->currentText()));
+    navigate(previewAddress({m_state.templateRoot, m_state.userTemplateRoot}, Combo1->currentText()));
 }
 
 void Form1::Timer1_Timer()

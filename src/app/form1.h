@@ -29,6 +29,9 @@ public:
     explicit Form1(const QString &programFolder = QString(), QWidget *parent = nullptr);
     ~Form1() override;
 
+    // Services for this session only, in place of those the settings file names; never saved.
+    void setSessionHosts(const ServiceHosts &hosts);
+
     // Closing ends the program; a test that drives several windows turns that off.
     void setQuitOnClose(bool quit) { m_quitOnClose = quit; }
 

@@ -31,8 +31,10 @@ struct WindowState
 {
     QString programFolder; // the folder that holds the executable, no trailing separator
     QString settingsPath;
-    QString templateRoot; // ends with a separator
-    QString helpBaseUrl;  // ends with "/"
+    QString templateRoot;     // the shipped templates, ends with a separator
+    QString userTemplateRoot; // the user's own, ends with a separator; templateRoot in a portable folder
+    QString outputRoot;       // 已生成, where each run makes its folder
+    QString helpBaseUrl;      // ends with "/"
     ServiceHosts hosts;
 
     QString templateText;

@@ -16,7 +16,6 @@ namespace {
 
 QTime (*generationClock)() = nullptr;
 
-const QString outputRootName = u"已生成"_qs;
 const QString indexFileName = u"index.htm"_qs;
 
 void restoreCommand(FormPort &form)
@@ -65,7 +64,8 @@ void shengcheng_Click(FormPort &form, WindowState &state)
     form.setGenerateCommand(false, generationtexts::commandRunning.toString());
     state.itemsHtml.clear();
 
-    const QString templateFolder = joinPath(state.templateRoot, templateName);
+    const QString templateFolder =
+        findTemplateFolder({state.templateRoot, state.userTemplateRoot}, templateName);
     const QString templateFile = joinPath(templateFolder, templateformat::templateFileName.toString());
     if (!isPresentFile(templateFile)) {
         refuseTemplate(form, generationtexts::templateFileInvalid.toString());
@@ -90,7 +90,7 @@ void shengcheng_Click(FormPort &form, WindowState &state)
         return;
     }
 
-    const QString outputRoot = joinPath(state.programFolder, outputRootName);
+    const QString outputRoot = state.outputRoot;
     if (const QString reason = outputfolder::ensureRoot(outputRoot); !reason.isEmpty()) {
         showFailure(form, outputRoot, reason);
         return;

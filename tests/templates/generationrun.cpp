@@ -113,6 +113,7 @@ private slots:
         m_state = WindowState();
         m_state.programFolder = m_program;
         m_state.templateRoot = m_program + u"/模板/"_qs;
+        m_state.outputRoot = outputRoot();
         QVERIFY(outputfolder::copyTree(QStringLiteral(TAOYEFANG_TEST_DATA_DIR "/templates/网格"),
                                        m_state.templateRoot + u"网格"_qs));
         m_reply = itemsReply();
