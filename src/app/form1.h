@@ -24,8 +24,8 @@ public:
     // Registers what the browser pane needs; call before the application object is created.
     static void prepareApplication();
 
-    // `programFolder` is where the settings file, the templates and the output live: the
-    // executable's folder unless a test gives another.
+    // `programFolder` holds the shipped templates and help pages, and, when it is writable, the
+    // settings file and the output as well: the executable's folder unless a test gives another.
     explicit Form1(const QString &programFolder = QString(), QWidget *parent = nullptr);
     ~Form1() override;
 

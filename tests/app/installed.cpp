@@ -6,7 +6,6 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QLineEdit>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -225,6 +224,22 @@ private slots:
         QVERIFY(QFileInfo(portable + u"/设置.ini"_qs).isFile());
         QCOMPARE(QDir(m_home).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList());
+    }
+
+    // The desktop finds the window's entry and icon by its class and app id; the window carries
+    // the help site's logo at every size the icon theme gets.
+    void windowMatchesItsDesktopEntry()
+    {
+        QFile file(QStringLiteral(TAOYEFANG_DESKTOP_ENTRY));
+        QVERIFY2(file.open(QIODevice::ReadOnly), TAOYEFANG_DESKTOP_ENTRY);
+        const QString entry = QString::fromUtf8(file.readAll());
+        QVERIFY(entry.contains(u"\nStartupWMClass="_qs + QCoreApplication::applicationName() + u'\n'));
+        QCOMPARE(QFileInfo(file).completeBaseName(), QGuiApplication::desktopFileName());
+
+        auto form = makeForm(m_program);
+        const QList<QSize> sizes = form->windowIcon().availableSizes();
+        for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
+            QVERIFY2(sizes.contains(QSize(size, size)), qPrintable(QString::number(size)));
     }
 
 private:
