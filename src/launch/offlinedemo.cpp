@@ -42,8 +42,10 @@ bool OfflineDemo::start(const QString &program, int timeoutMs)
 {
     stop();
     m_error.clear();
-    if (!QFileInfo(program).isExecutable()) {
-        fail(u"找不到离线演示服务程序 %1"_qs.arg(program));
+    const QFileInfo file(program);
+    if (!file.isFile() || !file.isExecutable()) {
+        fail((file.exists() ? u"离线演示服务程序不可执行：%1"_qs : u"找不到离线演示服务程序 %1"_qs)
+                 .arg(program));
         return false;
     }
 

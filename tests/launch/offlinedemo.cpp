@@ -102,6 +102,7 @@ private slots:
         QTest::addColumn<QByteArray>("body"); // the script; empty: no program at all
         QTest::addColumn<QString>("reason");
         QTest::newRow("no such program") << QByteArray() << u"找不到离线演示服务程序"_qs;
+        QTest::newRow("not executable") << QByteArray("-") << u"离线演示服务程序不可执行"_qs;
         QTest::newRow("ends at once, saying why")
             << QByteArray("echo 'demo-server: cannot listen on 127.0.0.1:0' >&2; exit 1")
             << u"离线演示服务启动后就退出了：demo-server: cannot listen on 127.0.0.1:0"_qs;
@@ -115,13 +116,15 @@ private slots:
         QFETCH(QByteArray, body);
         QFETCH(QString, reason);
         QTemporaryDir dir;
-        const QString program = body.isEmpty() ? dir.filePath(u"demo-server"_qs) : script(dir, body);
+        QString program = body.isEmpty() ? dir.filePath(u"demo-server"_qs) : script(dir, body);
+        if (body == "-")
+            QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner));
         OfflineDemo demo;
         QVERIFY(!demo.start(program, 500));
         QVERIFY2(demo.errorString().startsWith(reason), qPrintable(demo.errorString()));
         QVERIFY(!demo.isRunning());
         // Nothing is left running.
-        if (!body.isEmpty()) {
+        if (!body.isEmpty() && body != "-") {
             const qint64 pid = scriptPid(dir);
             QVERIFY(pid > 0);
             QVERIFY(processGone(pid));
