@@ -101,26 +101,28 @@ private slots:
     {
         QTest::addColumn<QByteArray>("body"); // the script; empty: no program at all
         QTest::addColumn<QString>("reason");
-        QTest::newRow("no such program") << QByteArray() << u"找不到离线演示服务程序"_qs;
-        QTest::newRow("not executable") << QByteArray("-") << u"离线演示服务程序不可执行"_qs;
+        QTest::addColumn<int>("timeoutMs");
+        QTest::newRow("no such program") << QByteArray() << u"找不到离线演示服务程序"_qs << 5000;
+        QTest::newRow("not executable") << QByteArray("-") << u"离线演示服务程序不可执行"_qs << 5000;
         QTest::newRow("ends at once, saying why")
             << QByteArray("echo 'demo-server: cannot listen on 127.0.0.1:0' >&2; exit 1")
-            << u"离线演示服务启动后就退出了：demo-server: cannot listen on 127.0.0.1:0"_qs;
+            << u"离线演示服务启动后就退出了：demo-server: cannot listen on 127.0.0.1:0"_qs << 5000;
         QTest::newRow("never says where it listens")
-            << QByteArray("exec sleep 30") << u"离线演示服务在 0.5 秒内没有开始监听"_qs;
+            << QByteArray("exec sleep 30") << u"离线演示服务在 0.5 秒内没有开始监听"_qs << 500;
         QTest::newRow("says something else")
-            << QByteArray("echo 'ready'; exec sleep 30") << u"离线演示服务没有报告端口：ready"_qs;
+            << QByteArray("echo 'ready'; exec sleep 30") << u"离线演示服务没有报告端口：ready"_qs << 5000;
     }
     void failures()
     {
         QFETCH(QByteArray, body);
         QFETCH(QString, reason);
+        QFETCH(int, timeoutMs);
         QTemporaryDir dir;
         QString program = body.isEmpty() ? dir.filePath(u"demo-server"_qs) : script(dir, body);
         if (body == "-")
             QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner));
         OfflineDemo demo;
-        QVERIFY(!demo.start(program, 500));
+        QVERIFY(!demo.start(program, timeoutMs));
         QVERIFY2(demo.errorString().startsWith(reason), qPrintable(demo.errorString()));
         QVERIFY(!demo.isRunning());
         // Nothing is left running.
