@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what building and running 淘页坊 needs on Debian 12 (or a derivative), then builds it.
+# Installs what building, testing and running 淘页坊 needs on Debian 12 (or a derivative), then
+# builds it.
 # Usage: scripts/setup.sh [build-dir] [extra cmake options...]
 set -euo pipefail
 
@@ -7,24 +8,11 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${1:-$here/build}
 shift || true
 
-packages=(build-essential cmake ninja-build pkg-config
-          qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin libgl-dev
-          fonts-noto-cjk xvfb xauth)
-
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-    as_root=()
-    if [ "$(id -u)" -ne 0 ]; then
-        command -v sudo >/dev/null || { echo "Please run as root or install sudo." >&2; exit 1; }
-        as_root=(sudo)
-    fi
-    echo "Installing: ${missing[*]}"
-    "${as_root[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+# Building (the icon is drawn with rsvg-convert), running, and checking the package in the tests.
+"$here/scripts/install-packages.sh" build-essential cmake ninja-build pkg-config \
+    qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin libgl-dev librsvg2-bin \
+    fonts-noto-cjk xvfb xauth \
+    dpkg-dev file desktop-file-utils appstream
 
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
 cmake --build "$build" --parallel

@@ -60,7 +60,7 @@
     <tr><th>输入项</th><th>填写说明</th></tr>
     <tr><td class="nowrap">产品关键词</td><td>要推广的商品关键词，例如 <code>连衣裙</code>、<code>蓝牙耳机</code>。不能为空。关键词会替换模板中所有的 <code>[#关键词#]</code>（页面标题、大标题等），也是输出文件夹名称的一部分。</td></tr>
     <tr><td class="nowrap">淘宝客PID</td><td>只填 PID 中 <code>mm_</code> 与 <code>_0_0</code> 之间的 <strong>8 位数字</strong>。例如你的 PID 是 <code>mm_30571968_0_0</code>，这里填 <code>30571968</code>。填写完整的 PID 会被认为格式错误。离开输入框时，如果内容不是 8 个字符，会弹出 PID 格式提示。</td></tr>
-    <tr><td class="nowrap">模板</td><td>下拉列表中是程序目录下 <code>模板</code> 文件夹里的各个子文件夹。选中后浏览区显示该模板的效果预览；模板没有预览文件时显示“模板&lt;名称&gt;暂无预览”。一个模板都没有时，列表中只有“暂无模板”。列表在程序启动时读取，新放入的模板要重新启动程序才会出现。</td></tr>
+    <tr><td class="nowrap">模板</td><td>下拉列表中是<span data-place="templates">程序目录下 <code>模板</code></span> 文件夹里的各个子文件夹。选中后浏览区显示该模板的效果预览；模板没有预览文件时显示“模板&lt;名称&gt;暂无预览”。一个模板都没有时，列表中只有“暂无模板”。列表在程序启动时读取，新放入的模板要重新启动程序才会出现。</td></tr>
     <tr><td class="nowrap">排序</td><td>商品的排列方式，共四种，见下表。</td></tr>
     <tr><td class="nowrap">数量</td><td>生成的商品件数，<strong>2 到 40</strong> 之间的整数，默认 10。离开输入框时：小于 2 会提示“数量不能小于2”并改为 2；大于 40 会提示“数量不能大于40”并改为 40。</td></tr>
   </table>
@@ -108,7 +108,7 @@
   <p>三个链接总是针对<strong>最近一次</strong>生成的结果。</p>
 
   <h3>输出文件夹</h3>
-  <p>每次生成都会在程序目录下的 <code>已生成</code> 文件夹中新建一个文件夹，名称为 <code>关键词_模板名_时分秒</code>，例如 14 点 05 分 09 秒用模板“经典网格”生成“连衣裙”，得到：</p>
+  <p>每次生成都会在<span data-place="output">程序目录下的 <code>已生成</code></span> 文件夹中新建一个文件夹，名称为 <code>关键词_模板名_时分秒</code>，例如 14 点 05 分 09 秒用模板“经典网格”生成“连衣裙”，得到：</p>
   <pre><code>已生成\连衣裙_经典网格_140509\
     index.htm        <span class="c">← 生成的单页</span>
     style.css        <span class="c">← 模板自带的样式和图片，原样复制</span>
@@ -123,7 +123,7 @@
 
 <section class="card" id="ini">
   <h2>5. 设置文件 设置.ini</h2>
-  <p>程序目录下的 <code>设置.ini</code> 保存输入项和服务地址。文件不存在时，程序启动时自动创建；缺少的项目会按默认值补上。</p>
+  <p><span data-place="settings">程序目录下的 <code>设置.ini</code></span> 保存输入项和服务地址。文件不存在时，程序启动时自动创建；缺少的项目会按默认值补上。</p>
   <pre><code>[基本设置]
 Text1=连衣裙        <span class="c">; 产品关键词</span>
 Text2=30571968      <span class="c">; 淘宝客PID（8 位数字）</span>
@@ -171,10 +171,10 @@ Combo2=0            <span class="c">; 排序序号 0～3</span>
     <tr><td><span class="msg">通过api接口获取商品数据失败,请点击开始生成按钮重新尝试生成...</span></td><td>接口有回应，但没有返回商品：关键词没有对应的推广商品、PID 不正确，或接口返回了错误。</td><td>换一个更常见的关键词，核对 PID，稍后重试。本次未写出任何文件。</td></tr>
     <tr><td><span class="msg">单页源码已经复制到剪切板.</span></td><td>点击了“将单页源码复制到剪切板”。</td><td>到需要的地方粘贴即可。</td></tr>
     <tr><td><span class="msg">模板&lt;名称&gt;暂无预览</span></td><td>该模板没有 <code>效果预览.htm</code>。</td><td>不影响生成，可以照常使用。</td></tr>
-    <tr><td><span class="msg">无模板</span></td><td>选中了“暂无模板”：<code>模板</code> 文件夹中没有任何模板。</td><td>把模板文件夹放进 <code>模板</code> 后重新启动程序。</td></tr>
+    <tr><td><span class="msg">无模板</span></td><td>选中了“暂无模板”：<span data-place="templates"><code>模板</code></span> 文件夹中没有任何模板。</td><td>把模板文件夹放进 <span data-place="user-templates"><code>模板</code></span> 后重新启动程序。</td></tr>
   </table>
   </div>
-  <p>如果输出文件夹无法创建或 <code>index.htm</code> 无法写入（例如磁盘已满、程序目录没有写入权限），浏览区会显示失败页面，写明文件夹和原因，不会显示“单页生成成功”。请把程序放在有写入权限的目录中（不要放在 <code>C:\Program Files</code> 下）。</p>
+  <p>如果输出文件夹无法创建或 <code>index.htm</code> 无法写入（例如磁盘已满、没有写入权限），浏览区会显示失败页面，写明文件夹和原因，不会显示“单页生成成功”。程序目录不可写入时（例如安装到系统中），设置、自己的模板和生成的页面都保存在用户自己的文件夹中，不必再把程序放到可写入的目录。</p>
 </section>
 
 <section class="card" id="faq">
@@ -189,7 +189,7 @@ Combo2=0            <span class="c">; 排序序号 0～3</span>
   </details>
   <details>
     <summary>新做的模板没有出现在列表中？</summary>
-    <div><p>模板列表只在程序启动时读取一次。确认模板是 <code>模板</code> 文件夹下的一个子文件夹（不是隐藏文件夹），然后重新启动程序。</p></div>
+    <div><p>模板列表只在程序启动时读取一次。确认模板是 <span data-place="user-templates"><code>模板</code></span> 文件夹下的一个子文件夹（不是隐藏文件夹），然后重新启动程序。</p></div>
   </details>
   <details>
     <summary>生成的商品比填写的数量少？</summary>

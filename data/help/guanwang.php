@@ -70,7 +70,7 @@
 
 <section class="card">
   <h2>获取与更新</h2>
-  <p>最新版本、更多模板和联系方式发布在 Norvane 的网站上，网址见淘页坊窗口标题栏中的 Norvane 署名。升级时保留旧版程序目录中的 <code>设置.ini</code>、<code>模板</code> 和 <code>已生成</code> 文件夹，复制到新版程序目录即可继续使用。</p>
+  <p>最新版本、更多模板和联系方式发布在 Norvane 的网站上，网址见淘页坊窗口标题栏中的 Norvane 署名。<span data-place="settings"><code>设置.ini</code></span>、<span data-place="user-templates"><code>模板</code></span> 和 <span data-place="output"><code>已生成</code></span> 中的内容在升级后继续使用：便携版把它们从旧版程序目录复制到新版程序目录即可，安装版升级时不会改动它们。</p>
   <p class="muted">淘页坊是独立开发的第三方工具，与淘宝网、淘宝联盟无隶属关系。“淘宝”“淘宝客”等名称归其权利人所有。</p>
 </section>
 </main>

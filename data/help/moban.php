@@ -45,7 +45,7 @@
 
 <section class="card" id="folder">
   <h2>1. 模板文件夹</h2>
-  <p>每个模板是程序目录下 <code>模板</code> 文件夹中的一个子文件夹，<strong>文件夹名就是模板名</strong>，显示在窗口的“模板”下拉列表中。</p>
+  <p>每个模板是<span data-place="templates">程序目录下 <code>模板</code></span> 文件夹中的一个子文件夹，<strong>文件夹名就是模板名</strong>，显示在窗口的“模板”下拉列表中。自己制作的模板放进 <span data-place="user-templates"><code>模板</code></span>。</p>
   <pre><code>模板\
   经典网格\
     模板文件.htm     <span class="c">← 必需：带标记的页面模板</span>

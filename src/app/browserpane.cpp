@@ -89,7 +89,8 @@ BrowserPane::BrowserPane(const QString &helpRoot, QWidget *parent)
     : QWebEngineView(parent)
     , m_profile(new QWebEngineProfile(this)) // off the record: nothing of the pages is kept on disk
 {
-    m_profile->installUrlSchemeHandler(schemes::helpScheme, new HelpSchemeHandler(helpRoot, m_profile));
+    m_help = new HelpSchemeHandler(helpRoot, m_profile);
+    m_profile->installUrlSchemeHandler(schemes::helpScheme, m_help);
     m_profile->installUrlSchemeHandler(schemes::statusScheme, new StatusSchemeHandler(m_profile));
     m_profile->setUrlRequestInterceptor(new StatusPageGuard(m_profile));
     connect(m_profile, &QWebEngineProfile::downloadRequested, this,
@@ -217,4 +218,9 @@ void BrowserPane::offerHistoryActions()
     for (const QWebEnginePage::WebAction action :
          {QWebEnginePage::Back, QWebEnginePage::Forward, QWebEnginePage::Reload, QWebEnginePage::ViewSource})
         m_page->action(action)->setVisible(offer);
+}
+
+void BrowserPane::setHelpPlaces(const QHash<QString, QString> &places)
+{
+    m_help->setPlaces(places);
 }

@@ -2,9 +2,11 @@
 
 #include <functional>
 
+#include <QHash>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
+class HelpSchemeHandler;
 class QTimer;
 class QWebEngineProfile;
 
@@ -59,6 +61,8 @@ public:
     void Navigate(const QString &address, const QString &tag);
     void setSilent(bool silent);
     bool silent() const;
+    // What the help pages' marked phrases show (see helpplaces.h).
+    void setHelpPlaces(const QHash<QString, QString> &places);
 
     // The tag of the program's loading page, the one status page that may redirect.
     static constexpr QStringView loadingPageTag = u"loading";
@@ -80,6 +84,7 @@ private:
     void showPending();
 
     QWebEngineProfile *m_profile;
+    HelpSchemeHandler *m_help;
     BrowserPage *m_page;
     QTimer *m_pace;
     QString m_pending;

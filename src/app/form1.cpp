@@ -7,6 +7,8 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QDirIterator>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLoggingCategory>
@@ -17,8 +19,10 @@
 
 #include "browserpane.h"
 #include "cancellation.h"
+#include "datalocations.h"
 #include "generationrun.h"
 #include "generationtexts.h"
+#include "helpplaces.h"
 #include "helpscheme.h"
 #include "inputrules.h"
 #include "layout.h"
@@ -51,6 +55,15 @@ Qt::CheckState checkStateOf(int value)
     return value == 1 ? Qt::Checked : value == 2 ? Qt::PartiallyChecked : Qt::Unchecked;
 }
 
+// The help site's logo at every size the program ships it in.
+QIcon programIcon()
+{
+    QIcon icon;
+    for (QDirIterator it(u":/icons"_qs); it.hasNext();)
+        icon.addFile(it.next());
+    return icon;
+}
+
 QString redirectPage(const QString &address)
 {
     return u"about:<center>页面载入中...<meta http-equiv=\"refresh\" content=\"0;url="_qs + address +
@@ -62,7 +75,9 @@ QString redirectPage(const QString &address)
 void Form1::prepareApplication()
 {
     schemes::registerSchemes();
-    QCoreApplication::setApplicationName(u"taoyefang"_qs);
+    // The window's class (WM_CLASS) and, on Wayland, its app id: the desktop entry matches both.
+    QCoreApplication::setApplicationName(QStringLiteral(TAOYEFANG_APP_NAME));
+    QGuiApplication::setDesktopFileName(QStringLiteral(TAOYEFANG_APP_ID));
     QCoreApplication::setApplicationVersion(QStringLiteral(TAOYEFANG_VERSION));
 }
 
@@ -72,6 +87,7 @@ Form1::Form1(const QString &programFolder, QWidget *parent)
     m_setup = AppSetup::inProgramFolder(QDir::fromNativeSeparators(
         programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder));
     setWindowTitle(applicationTitle);
+    setWindowIcon(programIcon());
     createControls();
     createMenus();
     Form_Load();
@@ -225,6 +241,13 @@ void Form1::createMenus()
 void Form1::Form_Load()
 {
     setWindowTitle(windowTitle() + QCoreApplication::applicationVersion() + makerCredit);
+    // Beside the program in a portable folder, in the user's folders once installed.
+    const DataLocations where = locate(m_setup.programFolder);
+    m_setup.settingsPath = where.settingsPath;
+    m_setup.templateRoot = where.templateRoot;
+    m_setup.templateRoots = where.templateRoots;
+    m_setup.outputRoot = where.outputRoot;
+    QDir().mkpath(QFileInfo(m_setup.settingsPath).path());
     const settingsstore::Inputs inputs =
         settingsstore::readInputs(m_setup.settingsPath, checkValue(Check1->checkState()));
     Text1->setText(inputs.keyword);
@@ -237,13 +260,19 @@ void Form1::Form_Load()
         Combo2->setCurrentIndex(*inputs.sortIndex);
 
     Combo1->clear();
-    Combo1->addItems(zairumoban(m_setup.templateRoot));
+    Combo1->addItems(zairumoban(m_setup.templateRoots));
     Combo1->setCurrentIndex(-1);
 
     WebBrowser1->setSilent(true);
+    WebBrowser1->setHelpPlaces(helpPlaces(where));
 
     m_setup.helpBaseUrl = settingsstore::readHelpBaseUrl(m_setup.settingsPath, schemes::defaultHelpBaseUrl());
     m_setup.hosts = settingsstore::readHosts(m_setup.settingsPath);
+}
+
+void Form1::setSessionHosts(const ServiceHosts &hosts)
+{
+    m_setup.hosts = hosts;
 }
 
 void Form1::Form_Unload()
@@ -329,7 +358,7 @@ void Form1::Text3_LostFocus()
 
 void Form1::Combo1_Click()
 {
-    navigate(previewAddress(m_setup.templateRoot, Combo1->currentText()));
+    navigate(previewAddress(m_setup.templateRoots, Combo1->currentText()));
 }
 
 void Form1::Timer1_Timer()

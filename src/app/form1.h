@@ -31,10 +31,13 @@ public:
     // Registers what the browser pane needs; call before the application object is created.
     static void prepareApplication();
 
-    // `programFolder` is where the settings file, the templates and the output live: the
-    // executable's folder unless a test gives another.
+    // `programFolder` holds the shipped templates and help pages, and, when it is writable, the
+    // settings file and the output as well: the executable's folder unless a test gives another.
     explicit Form1(const QString &programFolder = QString(), QWidget *parent = nullptr);
     ~Form1() override;
+
+    // Services for this session only, in place of those the settings file names; never saved.
+    void setSessionHosts(const ServiceHosts &hosts);
 
     // Closing ends the program; a test that drives several windows turns that off.
     void setQuitOnClose(bool quit) { m_quitOnClose = quit; }

@@ -1,11 +1,14 @@
 #include "helpscheme.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMimeDatabase>
 #include <QWebEngineUrlRequestJob>
 #include <QWebEngineUrlScheme>
+
+#include "helpplaces.h"
 
 namespace schemes {
 
@@ -58,12 +61,15 @@ void HelpSchemeHandler::requestStarted(QWebEngineUrlRequestJob *job)
         return;
     }
     const QString suffix = info.suffix().toLower();
-    QByteArray mime;
-    if (suffix == u"php"_qs || suffix == u"html"_qs || suffix == u"htm"_qs)
-        mime = "text/html; charset=utf-8"; // the help site is written in UTF-8
-    else
-        mime = QMimeDatabase().mimeTypeForFile(info, QMimeDatabase::MatchExtension).name().toLatin1();
-    job->reply(mime, file);
+    if (suffix == u"php"_qs || suffix == u"html"_qs || suffix == u"htm"_qs) {
+        // The help site is written in UTF-8.
+        auto *page = new QBuffer(job);
+        page->setData(fillPlaces(QString::fromUtf8(file->readAll()), m_places).toUtf8());
+        page->open(QIODevice::ReadOnly);
+        job->reply("text/html; charset=utf-8", page);
+        return;
+    }
+    job->reply(QMimeDatabase().mimeTypeForFile(info, QMimeDatabase::MatchExtension).name().toLatin1(), file);
 }
 
 void StatusSchemeHandler::requestStarted(QWebEngineUrlRequestJob *job)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineUrlSchemeHandler>
@@ -23,7 +24,8 @@ void registerSchemes();
 
 } // namespace schemes
 
-// Serves the files of the shipped help site; ".php" pages are HTML.
+// Serves the files of the shipped help site; ".php" pages are HTML. The pages' marked phrases
+// that name the program's folders show the real paths (see helpplaces.h).
 class HelpSchemeHandler final : public QWebEngineUrlSchemeHandler
 {
     Q_OBJECT
@@ -31,9 +33,11 @@ class HelpSchemeHandler final : public QWebEngineUrlSchemeHandler
 public:
     HelpSchemeHandler(const QString &root, QObject *parent);
     void requestStarted(QWebEngineUrlRequestJob *job) override;
+    void setPlaces(const QHash<QString, QString> &places) { m_places = places; }
 
 private:
     QString m_root;
+    QHash<QString, QString> m_places;
 };
 
 // Answers every request to the status origin with "not found".

@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include "services.h"
 
@@ -13,9 +14,10 @@ struct AppSetup
 {
     QString programFolder; // the folder that holds the executable, no trailing separator
     QString settingsPath;
-    QString templateRoot; // ends with a separator
-    QString outputRoot;   // "已生成", no trailing separator
-    QString helpBaseUrl;  // ends with "/"; the window's only
+    QString templateRoot;      // the shipped templates, ends with a separator
+    QStringList templateRoots; // where templates are found; a later root wins a name
+    QString outputRoot;        // "已生成", no trailing separator
+    QString helpBaseUrl;       // ends with "/"; the window's only
     ServiceHosts hosts;
     // The clock that names output folders; tests pin it.
     std::function<QDateTime()> now = [] {
@@ -29,6 +31,7 @@ struct AppSetup
         setup.programFolder = programFolder;
         setup.settingsPath = programFolder + u"/设置.ini"_qs;
         setup.templateRoot = programFolder + u"/模板/"_qs;
+        setup.templateRoots = {setup.templateRoot};
         setup.outputRoot = programFolder + u"/已生成"_qs;
         setup.hosts = services::defaultHosts();
         return setup;

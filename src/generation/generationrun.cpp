@@ -87,7 +87,7 @@ RunOutcome shengcheng_Click(FormPort &form, const AppSetup &setup, const net::Ca
     run->keyword = keyword;
     run->templateName = templateName;
 
-    const QString templateFolder = joinPath(setup.templateRoot, templateName);
+    const QString templateFolder = findTemplateFolder(setup.templateRoots, templateName);
     const QString templateFile = joinPath(templateFolder, templateformat::templateFileName.toString());
     if (!isPresentFile(templateFile))
         return refuseTemplate(form, generationtexts::templateFileInvalid.toString());

@@ -173,7 +173,9 @@ QString ensureRoot(const QString &root)
         return QString();
     if (occupied(root))
         return generationtexts::reasonNameTaken.toString();
-    if (QDir().mkdir(root) || QFileInfo(root).isDir())
+    // The folders above it too: an installed program's root lies in the documents folder, which a
+    // new account may not have yet.
+    if (!root.isEmpty() && (QDir().mkpath(root) || QFileInfo(root).isDir()))
         return QString();
     return generationtexts::reasonCannotCreate.toString();
 }

@@ -16,7 +16,7 @@ namespace outputfolder {
 // as CON gets a "_" in front. Nothing in the result can reach outside the folder it is made in.
 QString safeName(QStringView name);
 
-// Makes sure `root` is a folder, creating that one level when it is missing. Returns empty text,
+// Makes sure `root` is a folder, creating it and any missing folder above it. Returns empty text,
 // or the reason it is not a usable folder.
 QString ensureRoot(const QString &root);
 

@@ -1,5 +1,7 @@
 #include "templatelibrary.h"
 
+#include <algorithm>
+
 #include <QDir>
 
 #ifdef Q_OS_WIN
@@ -26,6 +28,54 @@ QStringList zairumoban(const QString &路径)
     if (names.isEmpty())
         names.append(generationtexts::noTemplate.toString());
     return names;
+}
+
+QStringList zairumoban(const QStringList &roots)
+{
+    QStringList names;
+    for (const QString &root : roots) {
+        if (root.isEmpty())
+            continue;
+        for (const QString &name : zairumoban(root)) {
+            // The placeholder stands for an empty folder here, unless a template carries its name.
+            if (!names.contains(name) &&
+                (name != generationtexts::noTemplate || QFileInfo(joinPath(root, name)).isDir()))
+                names.append(name);
+        }
+    }
+    std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
+        const int folded = a.compare(b, Qt::CaseInsensitive);
+        return folded != 0 ? folded < 0 : a < b;
+    });
+    if (names.isEmpty())
+        names.append(generationtexts::noTemplate.toString());
+    return names;
+}
+
+QString findTemplateFolder(const QStringList &roots, const QString &name)
+{
+    QString first;
+    for (auto root = roots.crbegin(); root != roots.crend(); ++root) {
+        if (root->isEmpty())
+            continue;
+        const QString folder = joinPath(*root, name);
+        const QFileInfo info(folder);
+        if (info.isDir() && !isHiddenEntry(info))
+            return folder;
+        first = folder;
+    }
+    return first;
+}
+
+QString previewAddress(const QStringList &roots, const QString &name)
+{
+    if (name == generationtexts::noTemplate)
+        return generationtexts::noTemplatePage.toString();
+    const QString preview =
+        joinPath(findTemplateFolder(roots, name), templateformat::previewFileName.toString());
+    if (isPresentFile(preview))
+        return preview;
+    return generationtexts::noPreviewPage(name);
 }
 
 QString previewAddress(const QString &templateRoot, const QString &name)

@@ -11,9 +11,20 @@
 // none or the folder cannot be listed.
 QStringList zairumoban(const QString &路径);
 
+// The template list drawn from several templates folders (the shipped ones and the user's own):
+// every visible subfolder name of any of them, once, sorted the same way; "暂无模板" when there
+// are none.
+QStringList zairumoban(const QStringList &roots);
+
+// The folder of the template `name`: in the last of `roots` that holds it as a visible folder, so
+// the user's own template wins over a shipped one of the same name; in the first root when none
+// holds it (a run then finds no template file there). Empty roots are passed over.
+QString findTemplateFolder(const QStringList &roots, const QString &name);
+
 // Where the pane goes when the user picks `name`: "about:无模板" for the placeholder entry, the
 // template's preview file when it is present, else the page saying the template has no preview.
 QString previewAddress(const QString &templateRoot, const QString &name);
+QString previewAddress(const QStringList &roots, const QString &name);
 
 // Hidden (and, on Windows, system) entries count as absent everywhere in the library.
 bool isHiddenEntry(const QFileInfo &info);

@@ -94,6 +94,83 @@ private slots:
         QCOMPARE(::previewAddress(dir.path() + u'/', name), address);
         QCOMPARE(::previewAddress(dir.path(), name), address);
     }
+
+    // An installed program lists the templates it ships and the user's own.
+    void severalRoots_data()
+    {
+        QTest::addColumn<QStringList>("shipped");
+        QTest::addColumn<QStringList>("own"); // the user's; "-" for no such folder
+        QTest::addColumn<QStringList>("listed");
+        QTest::newRow("the user's come in, sorted with the shipped ones")
+            << QStringList{u"Zeta/"_qs, u"alpha/"_qs} << QStringList{u"Beta/"_qs, u"note.txt"_qs}
+            << QStringList{u"alpha"_qs, u"Beta"_qs, u"Zeta"_qs};
+        QTest::newRow("a name in both is listed once")
+            << QStringList{u"经典网格/"_qs, u"手机精选/"_qs} << QStringList{u"经典网格/"_qs}
+            << QStringList{u"手机精选"_qs, u"经典网格"_qs};
+        QTest::newRow("no folder of the user's yet")
+            << QStringList{u"经典网格/"_qs} << QStringList{u"-"_qs} << QStringList{u"经典网格"_qs};
+        QTest::newRow("only the user's, hidden ones skipped")
+            << QStringList() << QStringList{u"mine/"_qs, u".old/"_qs} << QStringList{u"mine"_qs};
+        QTest::newRow("none anywhere")
+            << QStringList() << QStringList{u"-"_qs} << QStringList{u"暂无模板"_qs};
+        QTest::newRow("a template named like the placeholder, once")
+            << QStringList() << QStringList{u"暂无模板/"_qs} << QStringList{u"暂无模板"_qs};
+    }
+    void severalRoots()
+    {
+        QFETCH(QStringList, shipped);
+        QFETCH(QStringList, own);
+        QFETCH(QStringList, listed);
+        QTemporaryDir dir;
+        const QString shippedRoot = dir.filePath(u"程序/模板/"_qs);
+        const QString ownRoot = dir.filePath(u"config/模板/"_qs);
+        QVERIFY(QDir().mkpath(shippedRoot));
+        populate(shippedRoot, shipped);
+        if (own != QStringList{u"-"_qs}) {
+            QVERIFY(QDir().mkpath(ownRoot));
+            populate(ownRoot, own);
+        }
+        QCOMPARE(::zairumoban(QStringList{shippedRoot, ownRoot}), listed);
+        QCOMPARE(::zairumoban(QStringList{shippedRoot, QString()}), ::zairumoban(shippedRoot));
+    }
+
+    void templateFolderOfAName_data()
+    {
+        QTest::addColumn<QStringList>("shipped");
+        QTest::addColumn<QStringList>("own");
+        QTest::addColumn<QString>("found"); // "shipped/..." or "own/..."
+        QTest::newRow("the user's own wins")
+            << QStringList{u"网格/效果预览.htm"_qs} << QStringList{u"网格/模板文件.htm"_qs} << u"own/网格"_qs;
+        QTest::newRow("shipped when the user has none")
+            << QStringList{u"网格/效果预览.htm"_qs} << QStringList{u"别的/x"_qs} << u"shipped/网格"_qs;
+        QTest::newRow("a plain file of that name does not count")
+            << QStringList{u"网格/x"_qs} << QStringList{u"网格"_qs} << u"shipped/网格"_qs;
+        QTest::newRow("nowhere: the shipped folder, where the run finds no template")
+            << QStringList() << QStringList() << u"shipped/网格"_qs;
+    }
+    void templateFolderOfAName()
+    {
+        QFETCH(QStringList, shipped);
+        QFETCH(QStringList, own);
+        QFETCH(QString, found);
+        QTemporaryDir dir;
+        for (const auto &[root, entries] : {std::pair{u"shipped"_qs, shipped}, std::pair{u"own"_qs, own}}) {
+            for (const QString &entry : entries) {
+                if (entry.contains(u'/'))
+                    QVERIFY(QDir().mkpath(dir.filePath(root + u'/' + entry.section(u'/', 0, 0))));
+                QVERIFY(QDir().mkpath(dir.filePath(root)));
+                populate(dir.filePath(root), {entry});
+            }
+        }
+        const QStringList roots{dir.filePath(u"shipped/"_qs), QString(), dir.filePath(u"own/"_qs)};
+        QCOMPARE(findTemplateFolder(roots, u"网格"_qs), dir.filePath(found));
+
+        // The preview comes from the same folder: a user's template without one has none, even
+        // when the shipped template of that name has.
+        const QString preview = dir.filePath(found + u"/效果预览.htm"_qs);
+        QCOMPARE(::previewAddress(roots, u"网格"_qs),
+                 QFileInfo(preview).isFile() ? preview : u"about:模板<网格>暂无预览"_qs);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestTemplateLibrary)

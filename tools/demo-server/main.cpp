@@ -1,57 +1,10 @@
-#include <csignal>
 #include <cstdio>
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QSocketNotifier>
-
-#ifdef Q_OS_UNIX
-#include <sys/socket.h>
-#include <unistd.h>
-#endif
 
 #include "demoserver.h"
-
-namespace {
-
-#ifdef Q_OS_UNIX
-// SIGTERM and SIGINT reach the event loop through a socket pair, the one thing a signal
-// handler may safely do.
-int signalPipe[2] = {-1, -1};
-
-void onSignal(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] const auto written = ::write(signalPipe[0], &byte, 1);
-}
-
-void quitOnSignals(QCoreApplication &app)
-{
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
-        return;
-    auto *notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&app] { app.quit(); });
-    struct sigaction action = {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
-}
-#else
-void onSignal(int)
-{
-    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
-}
-
-void quitOnSignals(QCoreApplication &)
-{
-    std::signal(SIGTERM, onSignal);
-    std::signal(SIGINT, onSignal);
-}
-#endif
-
-} // namespace
+#include "terminationsignals.h"
 
 int main(int argc, char *argv[])
 {
@@ -88,7 +41,7 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "demo-server: cannot listen on 127.0.0.1:%u\n", port);
         return 1;
     }
-    quitOnSignals(app);
+    onTerminationSignals(&app, [&app] { app.quit(); });
     std::printf("demo-server listening on http://127.0.0.1:%u\n", unsigned(server.port()));
     std::fflush(stdout);
     return app.exec();
