@@ -16,6 +16,7 @@ class BrowserPane;
 class QAction;
 class QCheckBox;
 class QComboBox;
+class QDialog;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -62,6 +63,8 @@ signals:
     void messageShown(const QString &text, const QString &title);
     // Emitted for every address the program sends the pane to.
     void navigated(const QString &address);
+    // Emitted when the service settings dialog is about to open, so that tests can drive it.
+    void serviceSettingsOpened(QDialog *dialog);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -81,6 +84,7 @@ private:
     void shengcheng_Click();
     void WebBrowser1_BeforeNavigate2(const QString &address, bool *cancel);
     void showHelpPage(const QString &pageName);
+    void editServiceSettings();
     void runResultLink(const QString &ending, const std::shared_ptr<const RunState> &run);
 
     int twipsX(float twips) const;
@@ -122,4 +126,6 @@ private:
     QAction *zuozhe = nullptr;
     QAction *chengxushouye = nullptr;
     QAction *yijianjianyi = nullptr;
+    QMenu *gongju = nullptr;
+    QAction *fuwushezhi = nullptr;
 };

@@ -17,6 +17,50 @@ QByteArray encode(QStringView text)
     return encoder.encode(text);
 }
 
+QByteArray encodeForHtml(QStringView text)
+{
+    QStringEncoder encoder("GBK");
+    QStringDecoder decoder("GBK");
+    QByteArray out;
+    out.reserve(text.size() * 2);
+    qsizetype plainFrom = 0; // start of the run of characters not yet written
+    const auto flushPlain = [&](qsizetype end) {
+        if (end > plainFrom)
+            out += encoder.encode(text.sliced(plainFrom, end - plainFrom));
+    };
+    for (qsizetype i = 0; i < text.size();) {
+        const QChar c = text[i];
+        if (c.unicode() < 0x80) {
+            ++i;
+            continue;
+        }
+        char32_t point = c.unicode();
+        qsizetype width = 1;
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            point = QChar::surrogateToUcs4(c, text[i + 1]);
+            width = 2;
+        } else if (c.isSurrogate()) {
+            point = QChar::ReplacementCharacter;
+        }
+        // A character GBK holds comes back unchanged from a round trip; any other was replaced.
+        bool representable = false;
+        if (width == 1 && !c.isSurrogate()) {
+            const QByteArray bytes = encoder.encode(text.sliced(i, 1));
+            representable = !encoder.hasError() && QString(decoder.decode(bytes)) == text.sliced(i, 1);
+            encoder.resetState();
+            decoder.resetState();
+        }
+        if (!representable) {
+            flushPlain(i);
+            out += "&#x" + QByteArray::number(quint32(point), 16).toUpper() + ';';
+            plainFrom = i + width;
+        }
+        i += width;
+    }
+    flushPlain(text.size());
+    return out;
+}
+
 unsigned code(QChar c)
 {
     const QByteArray bytes = encode(QStringView(&c, 1));

@@ -10,6 +10,11 @@ namespace gbk {
 QString decode(QByteArrayView bytes);
 QByteArray encode(QStringView text);
 
+// The text in GBK for an HTML page: a character GBK cannot hold (an emoji, "™") becomes a numeric
+// character reference such as "&#x1F525;" instead of "?", so no character is lost. A lone
+// surrogate becomes "&#xFFFD;".
+QByteArray encodeForHtml(QStringView text);
+
 // The character's code in GBK: one byte, or lead byte * 256 + trail byte. A character GBK
 // cannot represent gets the code of "?" as the Windows conversion does.
 unsigned code(QChar c);
