@@ -1,5 +1,7 @@
 #include "gbk.h"
 
+#include <optional>
+
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -20,6 +22,9 @@ QByteArray encode(QStringView text)
 QByteArray encodeForHtml(QStringView text)
 {
     QStringEncoder encoder("GBK");
+    // Characters are tried on an encoder of their own: once it has met a character it cannot
+    // encode it keeps reporting an error, so it is replaced after each such character.
+    std::optional<QStringEncoder> probe;
     QStringDecoder decoder("GBK");
     QByteArray out;
     out.reserve(text.size() * 2);
@@ -45,9 +50,12 @@ QByteArray encodeForHtml(QStringView text)
         // A character GBK holds comes back unchanged from a round trip; any other was replaced.
         bool representable = false;
         if (width == 1 && !c.isSurrogate()) {
-            const QByteArray bytes = encoder.encode(text.sliced(i, 1));
-            representable = !encoder.hasError() && QString(decoder.decode(bytes)) == text.sliced(i, 1);
-            encoder.resetState();
+            if (!probe)
+                probe.emplace("GBK");
+            const QByteArray bytes = probe->encode(text.sliced(i, 1));
+            representable = !probe->hasError() && QString(decoder.decode(bytes)) == text.sliced(i, 1);
+            if (!representable)
+                probe.reset();
             decoder.resetState();
         }
         if (!representable) {
