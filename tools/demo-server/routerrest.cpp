@@ -8,6 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTimeZone>
+#include <QUrl>
 
 #include "formbody.h"
 #include "itemquery.h"
@@ -299,7 +300,13 @@ CallParameters callParameters(QByteArrayView query, QByteArrayView body)
 QString demoTpwd(const QString &url)
 {
     static const char alphabet[] = "ABCDEFGHJKLMNPQRSTUVWXYZabcdefghijkmnopqrstuvwxyz23456789";
-    const QByteArray digest = QCryptographicHash::hash(url.toUtf8(), QCryptographicHash::Sha1);
+    // The item's path and query decide, not the host: the same item gets the same token on any port.
+    const QUrl parsed(url);
+    const QByteArray digest =
+        QCryptographicHash::hash(parsed.isValid() ? parsed.path(QUrl::FullyEncoded).toUtf8() + '?' +
+                                                        parsed.query(QUrl::FullyEncoded).toUtf8()
+                                                  : url.toUtf8(),
+                                 QCryptographicHash::Sha1);
     QString code;
     for (int i = 0; i < 11; ++i)
         code += QLatin1Char(alphabet[static_cast<unsigned char>(digest[i]) % (sizeof(alphabet) - 1)]);

@@ -28,7 +28,8 @@ CallParameters callParameters(QByteArrayView query, QByteArrayView body);
 QByteArray routerRestReply(const Catalogue &catalogue, const CallParameters &call, const QString &origin,
                            const QDateTime &now);
 
-// The demo's 淘口令 for a link: "￥", eleven letters and digits, "￥"; the same link gets the same one.
+// The demo's 淘口令 for a link: "￥", eleven letters and digits, "￥"; the same item link gets the
+// same one, whatever host and port it names.
 QString demoTpwd(const QString &url);
 
 } // namespace demo
