@@ -8,10 +8,12 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 bin="$here/build/bin"
 port=17580
 
-# On the first start, point the credit badges at the demo service too, so pages look right
-# without a network. A settings file the user already has is left alone.
+# On the first start, point the credit badges and the open platform's gateway at the demo service
+# too, so pages look right and 开放平台 works without a network (AppKey demo-app, AppSecret
+# demo-secret). A settings file the user already has is left alone.
 if [ ! -e "$bin/设置.ini" ]; then
-    printf '[服务设置]\r\n图片主机=127.0.0.1:%s\r\n' "$port" | iconv -f UTF-8 -t GBK > "$bin/设置.ini"
+    printf '[服务设置]\r\n图片主机=127.0.0.1:%s\r\n开放平台网关=http://127.0.0.1:%s/router/rest\r\n' "$port" "$port" |
+        iconv -f UTF-8 -t GBK > "$bin/设置.ini"
 fi
 
 "$bin/demo-server" --port "$port" &

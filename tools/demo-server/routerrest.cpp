@@ -149,7 +149,8 @@ QJsonObject itemJson(const Offer &offer, const QString &host, const QString &adz
     if (offer.couponCents > 0) {
         paths.append(QJsonObject{
             {u"promotion_title"_qs, u"商品券"_qs},
-            {u"promotion_fee"_qs, money(offer.couponCents)},
+            // Coupons come in whole yuan and the gateway writes them so: "10".
+            {u"promotion_fee"_qs, QString::number(offer.couponCents / 100)},
             {u"promotion_desc"_qs, QString(u"满"_qs + QString::number(offer.couponThreshold) + u"元减"_qs +
                                            QString::number(offer.couponCents / 100) + u"元"_qs)},
             {u"promotion_id"_qs, QString(u"demo-coupon-"_qs + id)},
