@@ -273,7 +273,7 @@ private slots:
         writeSettings(u"demo-secret"_qs);
         auto form = makeForm();
         QApplication::setActiveWindow(form.get());
-        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        WAIT_VERIFY(form->isActiveWindow());
         auto *edit = form->findChild<QLineEdit *>(u"Text2"_qs);
         edit->setFocus(Qt::OtherFocusReason);
         WAIT_VERIFY(edit->hasFocus());
