@@ -69,7 +69,7 @@ int main(int argc, char *argv[])
 
     Form1 window;
     if (demo.isRunning())
-        window.setSessionHosts({demo.hostAndPort(), demo.hostAndPort(), demo.hostAndPort()});
+        window.useDemoService(demo.hostAndPort());
     window.show();
     shown = &window;
     return app.exec();

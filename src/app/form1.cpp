@@ -25,9 +25,11 @@
 #include "helpplaces.h"
 #include "helpscheme.h"
 #include "inputrules.h"
+#include "itemretrieval.h"
 #include "layout.h"
 #include "runstate.h"
 #include "settingsstore.h"
+#include "servicesettingsdialog.h"
 #include "sortorders.h"
 #include "templatelibrary.h"
 #include "textops.h"
@@ -228,6 +230,9 @@ void Form1::createMenus()
     zuozhe = entry(lianxi, u"zuozhe"_qs, u"作者博客"_qs);
     chengxushouye = entry(lianxi, u"chengxushouye"_qs, u"程序首页"_qs);
     yijianjianyi = entry(lianxi, u"yijianjianyi"_qs, u"意见建议"_qs);
+    gongju = bar->addMenu(u"工具"_qs);
+    gongju->setObjectName(u"gongju"_qs);
+    fuwushezhi = entry(gongju, u"fuwushezhi"_qs, u"服务设置…"_qs);
 
     connect(shengcheng, &QAction::triggered, this, &Form1::shengcheng_Click);
     connect(shiyongshuoming, &QAction::triggered, this, [this] { showHelpPage(u"bangzhu.php"_qs); });
@@ -236,6 +241,7 @@ void Form1::createMenus()
     connect(zuozhe, &QAction::triggered, this, [this] { showHelpPage(u"zuozhe.php"_qs); });
     connect(chengxushouye, &QAction::triggered, this, [this] { showHelpPage(QString()); });
     connect(yijianjianyi, &QAction::triggered, this, [this] { showHelpPage(u"jianyi.php"_qs); });
+    connect(fuwushezhi, &QAction::triggered, this, &Form1::editServiceSettings);
 }
 
 void Form1::Form_Load()
@@ -268,11 +274,23 @@ void Form1::Form_Load()
 
     m_setup.helpBaseUrl = settingsstore::readHelpBaseUrl(m_setup.settingsPath, schemes::defaultHelpBaseUrl());
     m_setup.hosts = settingsstore::readHosts(m_setup.settingsPath);
+    const settingsstore::SourceSettings sources = settingsstore::readSourceSettings(m_setup.settingsPath);
+    m_setup.source = sources.source;
+    m_setup.openPlatform = sources.openPlatform;
 }
 
-void Form1::setSessionHosts(const ServiceHosts &hosts)
+void Form1::useDemoService(const QString &hostAndPort)
 {
-    m_setup.hosts = hosts;
+    m_demoHost = hostAndPort;
+    applyDemoService();
+}
+
+void Form1::applyDemoService()
+{
+    if (m_demoHost.isEmpty())
+        return;
+    m_setup.hosts = {m_demoHost, m_demoHost, m_demoHost};
+    m_setup.openPlatform.gateway = u"http://"_qs + m_demoHost + u"/router/rest"_qs;
 }
 
 void Form1::Form_Unload()
@@ -339,9 +357,11 @@ void Form1::Form_Resize()
 void Form1::Text2_LostFocus()
 {
     const QString pid = Text2->text();
-    if (pid.isEmpty() || pid.size() == 8)
+    if (pid.isEmpty())
         return;
-    showMessage(generationtexts::badPid.toString(), u"淘宝客PID错误"_qs);
+    // The open platform needs the full PID with its 推广位; the test tool its eight digits.
+    if (const QString refusal = pidRefusal(m_setup, pid); !refusal.isEmpty())
+        showMessage(refusal, u"淘宝客PID错误"_qs);
 }
 
 void Form1::Text3_LostFocus()
@@ -377,6 +397,37 @@ void Form1::showLoadingPage(const QString &address)
     const QString page = redirectPage(address);
     emit navigated(page);
     WebBrowser1->Navigate(page, BrowserPane::loadingPageTag.toString());
+}
+
+void Form1::editServiceSettings()
+{
+    settingsstore::ServiceSettings current;
+    current.sources = {m_setup.source, m_setup.openPlatform};
+    current.hosts = m_setup.hosts;
+    if (!m_demoHost.isEmpty()) {
+        // The demo's addresses belong to this session; the file's own are what is edited.
+        current.hosts = settingsstore::readHosts(m_setup.settingsPath);
+        current.sources.openPlatform.gateway =
+            settingsstore::readSourceSettings(m_setup.settingsPath).openPlatform.gateway;
+    }
+    current.helpBaseUrl = m_setup.helpBaseUrl;
+    current.checkState = checkValue(Check1->checkState());
+    ServiceSettingsDialog dialog(current, Text2->text(), m_setup.now, this);
+    emit serviceSettingsOpened(&dialog);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+
+    const settingsstore::ServiceSettings chosen = dialog.settings();
+    m_setup.source = chosen.sources.source;
+    m_setup.openPlatform = chosen.sources.openPlatform;
+    m_setup.hosts = chosen.hosts;
+    if (!chosen.helpBaseUrl.isEmpty())
+        m_setup.helpBaseUrl =
+            chosen.helpBaseUrl.endsWith(u'/') ? chosen.helpBaseUrl : chosen.helpBaseUrl + u'/';
+    applyDemoService();
+    Check1->setCheckState(checkStateOf(chosen.checkState));
+    if (!settingsstore::writeServiceSettings(m_setup.settingsPath, chosen))
+        showMessage(u"设置未能保存到设置.ini（文件不可写），本次运行仍按新设置工作。"_qs);
 }
 
 void Form1::shengcheng_Click()

@@ -16,6 +16,7 @@ class BrowserPane;
 class QAction;
 class QCheckBox;
 class QComboBox;
+class QDialog;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -36,8 +37,10 @@ public:
     explicit Form1(const QString &programFolder = QString(), QWidget *parent = nullptr);
     ~Form1() override;
 
-    // Services for this session only, in place of those the settings file names; never saved.
-    void setSessionHosts(const ServiceHosts &hosts);
+    // The offline demo service at `hostAndPort` stands in for every outside service, the open
+    // platform's gateway included, for this session only: never saved, and the settings dialog
+    // still edits what the settings file names.
+    void useDemoService(const QString &hostAndPort);
 
     // Closing ends the program; a test that drives several windows turns that off.
     void setQuitOnClose(bool quit) { m_quitOnClose = quit; }
@@ -65,6 +68,8 @@ signals:
     void messageShown(const QString &text, const QString &title);
     // Emitted for every address the program sends the pane to.
     void navigated(const QString &address);
+    // Emitted when the service settings dialog is about to open, so that tests can drive it.
+    void serviceSettingsOpened(QDialog *dialog);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -85,13 +90,17 @@ private:
     void WebBrowser1_BeforeNavigate2(const QString &address, bool *cancel);
     void showHelpPage(const QString &pageName);
     void showLoadingPage(const QString &address);
+    void editServiceSettings();
     void runResultLink(const QString &ending, const std::shared_ptr<const RunState> &run);
 
     int twipsX(float twips) const;
     int twipsY(float twips) const;
     void place(QWidget *widget, float left, float top, float width, float height);
 
+    void applyDemoService();
+
     AppSetup m_setup;
+    QString m_demoHost; // set by useDemoService
     // The run in progress, so that closing the window stops its waits and no one else's.
     net::Cancellation *m_activeRun = nullptr;
     // The runs whose success pages were shown, by the tag of their page.
@@ -126,4 +135,6 @@ private:
     QAction *zuozhe = nullptr;
     QAction *chengxushouye = nullptr;
     QAction *yijianjianyi = nullptr;
+    QMenu *gongju = nullptr;
+    QAction *fuwushezhi = nullptr;
 };

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "itemsource.h"
 #include "services.h"
 
 // What the program sets up once and keeps for as long as its window (or a command-line run)
@@ -19,7 +20,10 @@ struct AppSetup
     QString outputRoot;        // "已生成", no trailing separator
     QString helpBaseUrl;       // ends with "/"; the window's only
     ServiceHosts hosts;
-    // The clock that names output folders; tests pin it.
+    // Where the items come from; the open platform's account when they come from there.
+    itemsource::Source source = itemsource::Source::TestTool;
+    itemsource::OpenPlatformSetup openPlatform;
+    // The clock that names output folders and stamps signed calls; tests pin it.
     std::function<QDateTime()> now = [] {
         return QDateTime::currentDateTime();
     };

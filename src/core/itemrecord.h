@@ -15,4 +15,12 @@ struct ItemRecord
     QString nick;
     // A number after parsing, then the badge address when the score maps to a badge.
     QVariant seller_credit_score = QString();
+
+    // What only the open platform tells; empty for an item of the test tool.
+    QString reserve_price;         // the original price
+    QString final_promotion_price; // the price after every promotion, else the discounted price
+    QString coupon_fee;            // the coupon's amount
+    QString coupon_desc;           // the coupon's terms
+    QString platform;              // 天猫, 淘宝 or 特价版
+    QString tpwd;                  // the 淘口令 that opens the item in the Taobao app
 };

@@ -5,13 +5,13 @@
 #include <QDir>
 #include <QFile>
 
-#include "apiceshijiekou.h"
 #include "appsetup.h"
 #include "cancellation.h"
 #include "formport.h"
 #include "gbk.h"
 #include "generationtexts.h"
 #include "inputrules.h"
+#include "itemretrieval.h"
 #include "outputfolder.h"
 #include "runstate.h"
 #include "templateformat.h"
@@ -43,12 +43,12 @@ RunOutcome showFailure(FormPort &form, const QString &folder, QStringView reason
 }
 
 // The checks made before anything changes; returns the refusal message, or empty text.
-QString inputRefusal(FormPort &form, const QString &templateName, QString &keyword)
+QString inputRefusal(FormPort &form, const AppSetup &setup, const QString &templateName, QString &keyword)
 {
     if (templateName.isEmpty())
         return generationtexts::chooseTemplate.toString();
-    if (form.pidText().size() != 8)
-        return generationtexts::badPid.toString();
+    if (const QString refusal = pidRefusal(setup, form.pidText()); !refusal.isEmpty())
+        return refusal;
     keyword = form.keywordText();
     if (keyword.isEmpty())
         return generationtexts::emptyKeyword.toString();
@@ -77,7 +77,7 @@ RunOutcome shengcheng_Click(FormPort &form, const AppSetup &setup, const net::Ca
     // items are fetched, and the folder has to match the page that was split.
     const QString templateName = form.templateName();
     QString keyword;
-    if (const QString refusal = inputRefusal(form, templateName, keyword); !refusal.isEmpty()) {
+    if (const QString refusal = inputRefusal(form, setup, templateName, keyword); !refusal.isEmpty()) {
         form.showMessage(refusal);
         return RunOutcome::Refused;
     }
@@ -98,7 +98,7 @@ RunOutcome shengcheng_Click(FormPort &form, const AppSetup &setup, const net::Ca
     if (!refusal.isEmpty())
         return refuseTemplate(form, refusal);
 
-    const RetrievalOutcome outcome = apiceshijiekou(form, setup.hosts, *run, cancel);
+    const RetrievalOutcome outcome = retrieveItems(form, setup, *run, cancel);
     // The window is gone, or going: nothing more is written and the form is left alone.
     if (outcome == RetrievalOutcome::Aborted || cancel.isCancelled())
         return RunOutcome::Cancelled;

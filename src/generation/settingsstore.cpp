@@ -2,7 +2,11 @@
 
 #include <cmath>
 
+#include <QFile>
+#include <QFileInfo>
 #include <QLocale>
+#include <QSaveFile>
+#include <QTemporaryFile>
 
 #include "inifile.h"
 #include "textops.h"
@@ -17,6 +21,23 @@ const QString serviceSection = u"服务设置"_qs;
 QString service(const QString &settingsPath, const QString &key, const QString &defaultValue)
 {
     return textops::trimSpaces(ReadIni(serviceSection, key, defaultValue, settingsPath));
+}
+
+const QString sourceKey = u"数据来源"_qs;
+const QString gatewayKey = u"开放平台网关"_qs;
+const QString appKeyKey = u"AppKey"_qs;
+const QString appSecretKey = u"AppSecret"_qs;
+const QString signMethodKey = u"签名方式"_qs;
+const QString tpwdKey = u"生成淘口令"_qs;
+
+constexpr QFileDevice::Permissions ownerOnly =
+    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser | QFileDevice::WriteUser;
+
+// Others may read the inputs, never the secret.
+void protectSecret(const QString &settingsPath)
+{
+    if (QFileInfo::exists(settingsPath) && QFile::permissions(settingsPath) != ownerOnly)
+        QFile::setPermissions(settingsPath, ownerOnly);
 }
 
 } // namespace
@@ -67,6 +88,72 @@ ServiceHosts readHosts(const QString &settingsPath)
     return {service(settingsPath, u"接口主机"_qs, defaults.apiHost),
             service(settingsPath, u"短网址主机"_qs, defaults.shortHost),
             service(settingsPath, u"图片主机"_qs, defaults.imageHost)};
+}
+
+SourceSettings readSourceSettings(const QString &settingsPath)
+{
+    const itemsource::OpenPlatformSetup defaults;
+    SourceSettings settings;
+    settings.source =
+        itemsource::sourceFromText(service(settingsPath, sourceKey, itemsource::testToolText.toString()));
+    itemsource::OpenPlatformSetup &account = settings.openPlatform;
+    account.gateway = service(settingsPath, gatewayKey, defaults.gateway);
+    account.appKey = service(settingsPath, appKeyKey, QString());
+    account.appSecret = service(settingsPath, appSecretKey, QString());
+    account.signMethod = itemsource::signMethodFromText(
+        service(settingsPath, signMethodKey, itemsource::signMethodText(defaults.signMethod).toString())
+            .toLower());
+    account.makeTpwd = service(settingsPath, tpwdKey, u"0"_qs) == u"1";
+    if (!account.appSecret.isEmpty())
+        protectSecret(settingsPath);
+    return settings;
+}
+
+bool writeServiceSettings(const QString &settingsPath, const ServiceSettings &settings)
+{
+    // The entries are gathered on a private copy beside the file, which then replaces the file
+    // in one step: a failure half-way leaves the old settings whole.
+    QTemporaryFile staging(settingsPath + u".XXXXXX"_qs);
+    if (!staging.open())
+        return false;
+    if (QFile current(settingsPath); current.open(QIODevice::ReadOnly))
+        staging.write(current.readAll());
+    if (!staging.flush())
+        return false;
+    staging.close();
+    const QString stagingPath = staging.fileName();
+
+    const auto write = [&stagingPath](const QString &section, const QString &key, const QString &value) {
+        return WriteIni(section, key, value, stagingPath);
+    };
+    const itemsource::OpenPlatformSetup &account = settings.sources.openPlatform;
+    const bool staged =
+        write(serviceSection, u"接口主机"_qs, settings.hosts.apiHost) &&
+        write(serviceSection, u"短网址主机"_qs, settings.hosts.shortHost) &&
+        write(serviceSection, u"图片主机"_qs, settings.hosts.imageHost) &&
+        write(serviceSection, u"帮助网址"_qs, settings.helpBaseUrl) &&
+        write(serviceSection, sourceKey, itemsource::sourceText(settings.sources.source).toString()) &&
+        write(serviceSection, gatewayKey, account.gateway) &&
+        write(serviceSection, appKeyKey, account.appKey) &&
+        write(serviceSection, appSecretKey, account.appSecret) &&
+        write(serviceSection, signMethodKey, itemsource::signMethodText(account.signMethod).toString()) &&
+        write(serviceSection, tpwdKey, account.makeTpwd ? u"1"_qs : u"0"_qs) &&
+        write(basicSection, u"Check1"_qs, QString::number(settings.checkState));
+    if (!staged)
+        return false;
+    QFile stagedFile(stagingPath);
+    if (!stagedFile.open(QIODevice::ReadOnly))
+        return false;
+
+    QSaveFile file(settingsPath);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    // Before the content is written, so the secret is never readable by others, not even
+    // for a moment.
+    if (!account.appSecret.isEmpty())
+        file.setPermissions(ownerOnly);
+    file.write(stagedFile.readAll());
+    return file.commit();
 }
 
 QString readHelpBaseUrl(const QString &settingsPath, const QString &defaultUrl)

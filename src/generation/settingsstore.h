@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include "itemsource.h"
 #include "services.h"
 
 // The entries of "设置.ini" that the window and the command line share: the five inputs in
@@ -29,6 +30,29 @@ bool writeInputs(const QString &settingsPath, const Inputs &inputs);
 
 // The service hosts, each trimmed of spaces; missing entries store the defaults.
 ServiceHosts readHosts(const QString &settingsPath);
+
+// Where items come from and the open platform's account, from "服务设置"; missing entries store
+// their defaults. A file that holds an AppSecret is made readable by its owner only.
+struct SourceSettings
+{
+    itemsource::Source source = itemsource::Source::TestTool;
+    itemsource::OpenPlatformSetup openPlatform;
+};
+SourceSettings readSourceSettings(const QString &settingsPath);
+
+// Everything the settings dialog edits: the whole of "服务设置" and the short-link option.
+struct ServiceSettings
+{
+    SourceSettings sources;
+    ServiceHosts hosts;
+    QString helpBaseUrl;
+    int checkState = 0; // Check1
+};
+
+// Writes every entry of `settings` at once: the file is replaced whole, or not at all. Once it
+// holds an AppSecret it is readable by its owner only, where the system allows. False when
+// nothing could be stored.
+bool writeServiceSettings(const QString &settingsPath, const ServiceSettings &settings);
 
 // The help site's address, ending with "/".
 QString readHelpBaseUrl(const QString &settingsPath, const QString &defaultUrl);

@@ -30,4 +30,18 @@ void appendItem(QString &itemsHtml, const QString &itemBlock, int rank, const It
         itemsHtml = textops::replaceAll(std::move(itemsHtml), placeholder, value);
 }
 
+void fillOfferPlaceholders(QString &itemsHtml, const ItemRecord &record)
+{
+    const std::array<std::pair<QString, QString>, 6> values{{
+        {u"[#原价#]"_qs, record.reserve_price},
+        {u"[#到手价#]"_qs, record.final_promotion_price},
+        {u"[#优惠券#]"_qs, record.coupon_fee},
+        {u"[#优惠券说明#]"_qs, record.coupon_desc},
+        {u"[#平台#]"_qs, record.platform},
+        {u"[#淘口令#]"_qs, record.tpwd},
+    }};
+    for (const auto &[placeholder, value] : values)
+        itemsHtml = textops::replaceAll(std::move(itemsHtml), placeholder, value);
+}
+
 } // namespace itemrendering

@@ -233,7 +233,7 @@ private:
         auto form = std::make_unique<Form1>(program);
         form->setQuitOnClose(false);
         const QString host = u"127.0.0.1:"_qs + QString::number(m_server->port());
-        form->setSessionHosts({host, host, host});
+        form->useDemoService(host);
         form->show();
         connect(form.get(), &Form1::navigated, this, [this](const QString &address) { m_pages << address; });
         connect(form.get(), &Form1::messageShown, this, [this](const QString &text, const QString &) {

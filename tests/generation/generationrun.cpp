@@ -353,6 +353,55 @@ private slots:
         QVERIFY(readAll(form.run->outputFolder + u"/index.htm"_qs).startsWith("<!DOCTYPE html>"));
     }
 
+    void charactersOutsideGbkBecomeReferences()
+    {
+        // Titles carry emoji and symbols GBK has no code for; the page keeps them as references,
+        // and the new offer placeholders are empty for the test tool's items.
+        m_reply = u"<taobaoke_items><taobaoke_item><title>🔥碎花™连衣裙❤</title><price>99.00</price>"
+                  u"</taobaoke_item><taobaoke_item><title>真丝€长裙</title><price>258.50</price>"
+                  u"</taobaoke_item></taobaoke_items>"_qs.toHtmlEscaped()
+                      .toUtf8();
+        addTemplate(u"符号"_qs,
+                    u"<p>[#关键词#]</p>[#商品循环开始#]<i>[#商品标题#]|[#原价#][#到手价#][#优惠券#]"
+                    u"[#优惠券说明#][#平台#][#淘口令#]|[#商品价格#]</i>[#商品循环结束#]<p>尾</p>"_qs);
+        FakeForm form;
+        form.tmpl = u"符号"_qs;
+        form.keyword = u"裙❤"_qs;
+        QCOMPARE(generate(form), RunOutcome::Written);
+        const QByteArray expected = gbk::encode(u"<p>裙"_qs) + "&#x2764;</p><i>&#x1F525;" +
+                                    gbk::encode(u"碎花"_qs) + "&#x2122;" + gbk::encode(u"连衣裙"_qs) +
+                                    "&#x2764;||99.00</i><i>" +
+                                    gbk::encode(u"真丝€长裙||258.50</i><p>尾</p>"_qs);
+        QCOMPARE(readAll(form.run->outputFolder + u"/index.htm"_qs), expected);
+        // The copy of the source keeps the characters themselves.
+        QVERIFY(form.run->pageSource().contains(u"🔥碎花™连衣裙❤"_qs));
+    }
+
+    void pidForTheOpenPlatform_data()
+    {
+        QTest::addColumn<QString>("pid");
+        QTest::addColumn<QString>("message");
+        const QString full = u"请输入完整的推广位PID，例如 mm_12345678_2345678_34567890"_qs;
+        QTest::newRow("eight digits") << u"30571968"_qs
+                                      << full + u"（8位数字或 mm_数字_0_0 形式的旧PID没有推广位，"
+                                                u"请在淘宝联盟后台的推广位管理中复制完整PID）"_qs;
+        QTest::newRow("old whole PID") << u"mm_30571968_0_0"_qs
+                                       << full + u"（8位数字或 mm_数字_0_0 形式的旧PID没有推广位，"
+                                                 u"请在淘宝联盟后台的推广位管理中复制完整PID）"_qs;
+        QTest::newRow("blank") << QString() << full;
+        QTest::newRow("junk") << u"mm_1_2_x"_qs << full;
+    }
+    void pidForTheOpenPlatform()
+    {
+        QFETCH(QString, pid);
+        m_setup.source = itemsource::Source::OpenPlatform;
+        FakeForm form;
+        form.pid = pid;
+        QCOMPARE(generate(form), RunOutcome::Refused);
+        QTEST(form.messages.value(0), "message");
+        QVERIFY(form.commands.isEmpty());
+    }
+
     void closingDuringRetrieval()
     {
         FakeForm form;

@@ -6,6 +6,7 @@
 #include "markup.h"
 #include "pages.h"
 #include "pictures.h"
+#include "routerrest.h"
 
 namespace demo {
 
@@ -91,6 +92,8 @@ httpkit::Response DemoService::handle(const httpkit::Request &request)
         return itemQuery(request);
     if (path == "/create.php")
         return shorten(request);
+    if (path == "/router/rest")
+        return routerRest(request);
     if (path.startsWith("/t/"))
         return followShortLink(QString::fromLatin1(path.sliced(3)));
     if (path.startsWith("/img/"))
@@ -152,6 +155,18 @@ httpkit::Response DemoService::shorten(const httpkit::Request &request)
     httpkit::Response response;
     response.contentType = jsonType;
     response.body = json.toUtf8();
+    response.delayMs = m_delayMs;
+    return response;
+}
+
+httpkit::Response DemoService::routerRest(const httpkit::Request &request) const
+{
+    const CallParameters call = callParameters(
+        request.query, request.method == "POST" ? QByteArrayView(request.body) : QByteArrayView());
+    httpkit::Response response;
+    response.contentType = jsonType;
+    // The gateway answers its errors with status 200 too.
+    response.body = routerRestReply(m_catalogue, call, m_origin, m_now());
     response.delayMs = m_delayMs;
     return response;
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <functional>
+
 #include <QByteArray>
+#include <QDateTime>
 #include <QHash>
 #include <QString>
 
@@ -14,8 +17,9 @@ namespace demo {
 // The port the program's settings point at by default.
 inline constexpr quint16 defaultPort = services::demoPort;
 
-// Stands in for the program's three outside services: the API test tool's item query, the
-// URL-shortening service and the picture host, plus the pages the links lead to.
+// Stands in for the program's outside services: the API test tool's item query, the open
+// platform's REST gateway, the URL-shortening service and the picture host, plus the pages the
+// links lead to.
 class DemoService
 {
 public:
@@ -29,6 +33,8 @@ public:
     void setGbkReplies(bool gbk) { m_gbk = gbk; }
     // Answers item queries and shortening requests only after this many milliseconds.
     void setReplyDelay(int ms) { m_delayMs = ms; }
+    // The gateway's clock, against which call timestamps are checked; tests pin it.
+    void setClock(std::function<QDateTime()> now) { m_now = std::move(now); }
 
     httpkit::Response handle(const httpkit::Request &request);
 
@@ -37,6 +43,7 @@ public:
 private:
     httpkit::Response itemQuery(const httpkit::Request &request) const;
     httpkit::Response shorten(const httpkit::Request &request);
+    httpkit::Response routerRest(const httpkit::Request &request) const;
     httpkit::Response followShortLink(const QString &code) const;
     httpkit::Response picture(QByteArrayView name) const;
     httpkit::Response badge(QByteArrayView name) const;
@@ -48,6 +55,9 @@ private:
     QString m_origin;
     bool m_gbk = false;
     int m_delayMs = 0;
+    std::function<QDateTime()> m_now = [] {
+        return QDateTime::currentDateTimeUtc();
+    };
     ShortLinks m_shortLinks;
     QHash<QByteArray, QByteArray> m_pictures; // num_iid -> SVG, drawn once
     QHash<QByteArray, QByteArray> m_badges;   // "s_red_1.gif" -> SVG

@@ -13,7 +13,8 @@ int main(int argc, char *argv[])
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        u"Offline stand-in for the item query, URL-shortening and picture services, on 127.0.0.1."_qs);
+        u"Offline stand-in for the item query, the open platform's REST gateway (AppKey demo-app, "
+        "AppSecret demo-secret), the URL-shortening and picture services, on 127.0.0.1."_qs);
     parser.addHelpOption();
     const QCommandLineOption portOption(u"port"_qs,
                                         u"Port to listen on (default %1)."_qs.arg(demo::defaultPort), u"N"_qs,

@@ -1,0 +1,140 @@
+#include "gateway.h"
+
+#include <memory>
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPointer>
+#include <QThread>
+#include <QTimer>
+#include <QUrl>
+
+#include "cancellation.h"
+#include "toprequest.h"
+
+namespace openplatform {
+
+namespace {
+
+// Replies above this are no answer of the gateway's.
+constexpr qint64 maxReplyBytes = 16 * 1024 * 1024;
+
+thread_local QPointer<QNetworkAccessManager> threadManager;
+
+// One manager per thread, kept so that the connection to the gateway is reused from one call
+// to the next (a run makes one call per item for its 淘口令).
+QNetworkAccessManager *manager()
+{
+    if (threadManager)
+        return threadManager;
+    auto *nam = new QNetworkAccessManager;
+    threadManager = nam;
+    QThread *thread = QThread::currentThread();
+    if (QCoreApplication *app = QCoreApplication::instance(); app && thread == app->thread())
+        nam->setParent(app);
+    else
+        QObject::connect(
+            thread, &QThread::finished, nam, [nam] { delete nam; }, Qt::DirectConnection);
+    return nam;
+}
+
+struct ReplyDeleter
+{
+    void operator()(QNetworkReply *reply) const
+    {
+        if (!reply->isFinished())
+            reply->abort();
+        delete reply;
+    }
+};
+
+bool isWebAddress(const QUrl &url)
+{
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && !url.host().isEmpty() && (scheme == u"http" || scheme == u"https");
+}
+
+} // namespace
+
+QString linkScheme(const QString &gateway)
+{
+    return QUrl(gateway).scheme().toLower() == u"http" ? u"http"_qs : u"https"_qs;
+}
+
+CallResult call(QStringView method, const Parameters &own, const itemsource::OpenPlatformSetup &account,
+                const QDateTime &now, const net::Cancellation *cancel, int timeoutMs)
+{
+    CallResult result;
+    if (cancel && cancel->isCancelled()) {
+        result.status = CallResult::Status::Cancelled;
+        return result;
+    }
+    const QUrl url(account.gateway.trimmed());
+    if (!isWebAddress(url) || !QCoreApplication::instance()) {
+        result.status = CallResult::Status::BadGateway;
+        return result;
+    }
+
+    QNetworkRequest request(url);
+    request.setHeader(QNetworkRequest::ContentTypeHeader,
+                      QByteArray("application/x-www-form-urlencoded;charset=utf-8"));
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    request.setTransferTimeout(timeoutMs);
+
+    const QByteArray body = formBody(signedCall(method, own, account, now));
+    std::unique_ptr<QNetworkReply, ReplyDeleter> reply(manager()->post(request, body));
+    QNetworkReply *r = reply.get();
+
+    bool tooLarge = false;
+    QObject::connect(r, &QNetworkReply::downloadProgress, r, [r, &tooLarge](qint64 received, qint64) {
+        if (received > maxReplyBytes && !tooLarge) {
+            tooLarge = true;
+            r->abort();
+        }
+    });
+
+    QEventLoop loop;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    bool timedOut = false;
+    QObject::connect(&deadline, &QTimer::timeout, &loop, [&] {
+        timedOut = true;
+        loop.quit();
+    });
+    QObject::connect(r, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    if (cancel)
+        QObject::connect(cancel, &net::Cancellation::cancelled, &loop, &QEventLoop::quit);
+    if (!r->isFinished()) {
+        deadline.start(timeoutMs);
+        loop.exec();
+    }
+
+    if (cancel && cancel->isCancelled()) {
+        result.status = CallResult::Status::Cancelled;
+        return result;
+    }
+    if (timedOut || r->error() == QNetworkReply::TimeoutError ||
+        r->error() == QNetworkReply::OperationCanceledError) {
+        result.status = tooLarge ? CallResult::Status::NetworkError : CallResult::Status::TimedOut;
+        result.detail = tooLarge ? u"回复过大"_qs : QString();
+        return result;
+    }
+    result.httpStatus = r->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    result.body = r->readAll();
+    if (result.httpStatus >= 200 && result.httpStatus < 300) {
+        result.status = CallResult::Status::Replied;
+    } else if (result.httpStatus != 0) {
+        result.status = CallResult::Status::HttpError;
+    } else {
+        result.status = CallResult::Status::NetworkError;
+        result.detail = r->errorString();
+    }
+    return result;
+}
+
+} // namespace openplatform

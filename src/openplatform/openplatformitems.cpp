@@ -1,0 +1,156 @@
+#include "openplatformitems.h"
+
+#include <algorithm>
+
+#include "appsetup.h"
+#include "cancellation.h"
+#include "formport.h"
+#include "gateway.h"
+#include "inputrules.h"
+#include "itemrendering.h"
+#include "linkshortening.h"
+#include "runstate.h"
+#include "sortorders.h"
+#include "statuspages.h"
+#include "textops.h"
+#include "topmessages.h"
+#include "toppid.h"
+#include "toprequest.h"
+
+namespace openplatform {
+
+namespace {
+
+// Why a call brought no answer, or empty text when `result` holds one to read.
+QString transportFailure(const CallResult &result, const QString &secret)
+{
+    switch (result.status) {
+    case CallResult::Status::Replied:
+    case CallResult::Status::Cancelled:
+        return QString();
+    case CallResult::Status::HttpError:
+        return httpErrorMessage(result.httpStatus, secret);
+    case CallResult::Status::TimedOut:
+        return timedOutText.toString();
+    case CallResult::Status::NetworkError:
+        return networkErrorMessage(result.detail, secret);
+    case CallResult::Status::BadGateway:
+        return badGatewayText.toString();
+    }
+    return QString();
+}
+
+} // namespace
+
+SearchOutcome searchMaterial(const itemsource::OpenPlatformSetup &account, const QString &adzoneId,
+                             const QString &keyword, int pageSize, const QString &sort, const QDateTime &now,
+                             const net::Cancellation *cancel)
+{
+    SearchOutcome outcome;
+    if (account.appKey.isEmpty() || account.appSecret.isEmpty()) {
+        outcome.reason = missingAccountText.toString();
+        return outcome;
+    }
+    const CallResult result =
+        call(materialSearchMethod, materialSearch(adzoneId, keyword, pageSize, sort), account, now, cancel);
+    if (result.status == CallResult::Status::Cancelled) {
+        outcome.status = SearchOutcome::Status::Cancelled;
+        return outcome;
+    }
+    if (result.status == CallResult::Status::TimedOut)
+        outcome.status = SearchOutcome::Status::TimedOut;
+    if (result.status != CallResult::Status::Replied && result.status != CallResult::Status::HttpError) {
+        outcome.reason = transportFailure(result, account.appSecret);
+        return outcome;
+    }
+
+    const SearchReply reply = parseMaterialSearch(result.body, linkScheme(account.gateway));
+    // An error_response explains itself better than the status it came with.
+    if (reply.kind == ReplyKind::Error) {
+        outcome.reason = errorMessage(reply.error, account.appSecret);
+    } else if (result.status == CallResult::Status::HttpError) {
+        outcome.reason = transportFailure(result, account.appSecret);
+    } else if (reply.kind == ReplyKind::Unparseable) {
+        outcome.reason = unparseableText.toString();
+    } else {
+        outcome.status = SearchOutcome::Status::Items;
+        outcome.items = reply.items;
+        outcome.totalResults = reply.totalResults;
+    }
+    return outcome;
+}
+
+QString createTpwd(const itemsource::OpenPlatformSetup &account, const QString &url, const QDateTime &now,
+                   const net::Cancellation *cancel)
+{
+    const CallResult result = call(tpwdCreateMethod, tpwdCreate(url), account, now, cancel);
+    if (result.status != CallResult::Status::Replied)
+        return QString();
+    const TpwdReply reply = parseTpwdCreate(result.body);
+    return reply.kind == ReplyKind::Answer ? reply.password : QString();
+}
+
+RetrievalOutcome openPlatformItems(FormPort &form, const AppSetup &setup, RunState &run,
+                                   const net::Cancellation &cancel)
+{
+    const QString sort = sortorders::forText(form.sortText()).topCode.toString();
+    form.navigate(statuspages::requesting());
+
+    // Read after the page is shown, in the order the test tool's retrieval reads them.
+    const QString pid = form.pidText();
+    const QString keyword = form.keywordText();
+    const double count =
+        std::clamp(textops::numericValue(form.countText()), 1.0, double(inputrules::maxItemCount));
+    const int pageSize = int(count);
+
+    const auto fail = [&form](const QString &reason) {
+        form.navigate(failurePage(reason));
+        return RetrievalOutcome::Failed;
+    };
+    // The run checked the PID, but the box stays editable while the run goes on.
+    const std::optional<QString> adzone = adzoneOf(pid);
+    if (!adzone)
+        return fail(pidRefusal(pid));
+
+    const itemsource::OpenPlatformSetup &account = setup.openPlatform;
+    const SearchOutcome found =
+        searchMaterial(account, *adzone, keyword, pageSize, sort, setup.now(), &cancel);
+    switch (found.status) {
+    case SearchOutcome::Status::Cancelled:
+        return RetrievalOutcome::Aborted;
+    case SearchOutcome::Status::TimedOut:
+        form.navigate(failurePage(found.reason));
+        return RetrievalOutcome::TimedOut;
+    case SearchOutcome::Status::Failed:
+        return fail(found.reason);
+    case SearchOutcome::Status::Items:
+        break;
+    }
+    if (found.items.isEmpty())
+        return fail(noItemsText.toString());
+    form.navigate(statuspages::generating());
+
+    const qsizetype taken = std::min<qsizetype>(found.items.size(), pageSize);
+    for (qsizetype i = 0; i < taken; ++i) {
+        ItemRecord record = found.items[i].record;
+        if (account.makeTpwd) {
+            form.navigate(tpwdPage(record.title));
+            // The 淘口令 opens the marketplace's own link, never a short link.
+            record.tpwd = createTpwd(account, record.click_url, setup.now(), &cancel);
+            if (cancel.isCancelled())
+                return RetrievalOutcome::Aborted;
+        }
+        // The open platform gives no shop link, so only the item's own link is shortened.
+        if (!linkshortening::shortenItemLinks(form, setup.hosts, QString(), record, cancel))
+            return RetrievalOutcome::Aborted;
+        itemrendering::appendItem(run.itemsHtml, run.itemBlock, int(i) + 1, record, found.items[i].volume);
+        itemrendering::fillOfferPlaceholders(run.itemsHtml, record);
+        if (run.itemCount++ == 0)
+            run.firstPicture = record.pic_url;
+    }
+
+    form.navigate(statuspages::completed());
+    return RetrievalOutcome::Completed;
+}
+
+} // namespace openplatform

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+#include "apiceshijiekou.h"
+#include "itemsource.h"
+#include "topreply.h"
+
+class FormPort;
+struct AppSetup;
+struct RunState;
+namespace net {
+class Cancellation;
+}
+
+// The open platform as a source of items, beside the API test tool.
+namespace openplatform {
+
+// One material search, read and explained.
+struct SearchOutcome
+{
+    enum class Status { Items, Failed, TimedOut, Cancelled };
+    Status status = Status::Failed;
+    QList<MaterialItem> items; // with Items, possibly none
+    QString totalResults;      // as the gateway wrote it
+    QString reason;            // with Failed and TimedOut: what went wrong, in words, without the secret
+};
+
+SearchOutcome searchMaterial(const itemsource::OpenPlatformSetup &account, const QString &adzoneId,
+                             const QString &keyword, int pageSize, const QString &sort, const QDateTime &now,
+                             const net::Cancellation *cancel);
+
+// The 淘口令 for `url`, or empty text when the gateway made none.
+QString createTpwd(const itemsource::OpenPlatformSetup &account, const QString &url, const QDateTime &now,
+                   const net::Cancellation *cancel);
+
+// The retrieval run of the open platform: searches for the inputs of `form` with the account of
+// `setup` and appends one filled item block per item to run.itemsHtml, with a 淘口令 per item
+// when the account asks for them and short links when the option is ticked. It shows the same
+// progress pages as the test tool's retrieval; a refusal of the gateway ends on a page that says
+// why, and nothing is appended.
+RetrievalOutcome openPlatformItems(FormPort &form, const AppSetup &setup, RunState &run,
+                                   const net::Cancellation &cancel);
+
+} // namespace openplatform

@@ -1,0 +1,199 @@
+#include "topreply.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+
+#include "textops.h"
+
+namespace openplatform {
+
+namespace {
+
+// Identifiers written as bare numbers are quoted before parsing: QJsonDocument would read
+// them as doubles, and a seller id above 2^53 would lose its last digits.
+QByteArray quoteIdentifiers(const QByteArray &json)
+{
+    static const QRegularExpression bareId(
+        uR"re((?<!\\)("(?:item_id|seller_id|num_iid)"\s*:\s*)(-?\d+)(?=\s*[,}\]]))re"_qs);
+    const QString text = QString::fromUtf8(json);
+    if (!text.contains(bareId))
+        return json;
+    QString quoted = text;
+    quoted.replace(bareId, uR"(\1"\2")"_qs);
+    return quoted.toUtf8();
+}
+
+std::optional<QJsonObject> parseObject(const QByteArray &json)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(quoteIdentifiers(json), &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return std::nullopt;
+    return document.object();
+}
+
+QString text(const QJsonValue &value)
+{
+    switch (value.type()) {
+    case QJsonValue::String:
+        return value.toString();
+    case QJsonValue::Double:
+        return textops::numberText(value.toDouble());
+    case QJsonValue::Bool:
+        return value.toBool() ? u"true"_qs : u"false"_qs;
+    default:
+        return QString();
+    }
+}
+
+// The elements of a list in any of its forms.
+QList<QJsonObject> listOf(const QJsonValue &value)
+{
+    QList<QJsonObject> out;
+    if (value.isArray()) {
+        for (const QJsonValue &element : value.toArray()) {
+            if (element.isObject())
+                out.append(element.toObject());
+        }
+    } else if (value.isObject()) {
+        const QJsonObject object = value.toObject();
+        // {"map_data": [...]} holds the list; an object of several members is the one element.
+        if (object.size() == 1 && (object.begin()->isArray() || object.begin()->isObject()))
+            return listOf(*object.begin());
+        if (!object.isEmpty())
+            out.append(object);
+    }
+    return out;
+}
+
+// The method's members: the top in the simplified shape, "<method>_response" in the full one.
+QJsonObject answerOf(const QJsonObject &top)
+{
+    for (auto it = top.begin(); it != top.end(); ++it) {
+        if (it.key().endsWith(u"_response") && it->isObject())
+            return it->toObject();
+    }
+    return top;
+}
+
+std::optional<TopError> errorOf(const QJsonObject &top)
+{
+    QJsonObject error;
+    if (top.value(u"error_response").isObject())
+        error = top.value(u"error_response").toObject();
+    else if (top.contains(u"code") && (top.contains(u"msg") || top.contains(u"sub_code")))
+        error = top; // the simplified shape's error, its members at the top
+    else
+        return std::nullopt;
+    return TopError{text(error.value(u"code")), text(error.value(u"msg")), text(error.value(u"sub_code")),
+                    text(error.value(u"sub_msg"))};
+}
+
+// A member of one of the item's groups, or of the item itself as older replies had it.
+QString field(const QJsonObject &item, QStringView group, QStringView name)
+{
+    const QJsonValue grouped = item.value(group).toObject().value(name);
+    return text(grouped.isUndefined() || grouped.isNull() ? item.value(name) : grouped);
+}
+
+QString platformName(const QString &userType)
+{
+    if (userType == u"1")
+        return u"天猫"_qs;
+    if (userType == u"0")
+        return u"淘宝"_qs;
+    if (userType == u"3")
+        return u"特价版"_qs;
+    return QString();
+}
+
+MaterialItem materialItem(const QJsonObject &item, QStringView scheme)
+{
+    const auto basic = [&item](QStringView name) {
+        return field(item, u"item_basic_info", name);
+    };
+    const auto price = [&item](QStringView name) {
+        return field(item, u"price_promotion_info", name);
+    };
+    const auto publish = [&item](QStringView name) {
+        return field(item, u"publish_info", name);
+    };
+
+    MaterialItem out;
+    ItemRecord &record = out.record;
+    record.title = basic(u"title");
+    const QString couponLink = publish(u"coupon_share_url");
+    record.click_url = withScheme(couponLink.isEmpty() ? publish(u"click_url") : couponLink, scheme);
+    record.pic_url = withScheme(basic(u"pict_url"), scheme);
+    record.price = price(u"zk_final_price");
+    record.nick = basic(u"shop_title");
+    record.reserve_price = price(u"reserve_price");
+    record.final_promotion_price = price(u"final_promotion_price");
+    if (record.final_promotion_price.isEmpty())
+        record.final_promotion_price = record.price;
+    record.platform = platformName(basic(u"user_type"));
+
+    const QJsonValue paths =
+        item.value(u"price_promotion_info").toObject().value(u"final_promotion_path_list");
+    for (const QJsonObject &path : listOf(paths)) {
+        if (text(path.value(u"promotion_title")).contains(u'券')) {
+            record.coupon_fee = text(path.value(u"promotion_fee"));
+            record.coupon_desc = text(path.value(u"promotion_desc"));
+            break;
+        }
+    }
+    out.volume = basic(u"volume");
+    out.itemId = text(item.value(u"item_id"));
+    out.sellerId = basic(u"seller_id");
+    return out;
+}
+
+} // namespace
+
+QString withScheme(const QString &address, QStringView scheme)
+{
+    if (address.startsWith(u"//"))
+        return scheme + u':' + address;
+    return address;
+}
+
+SearchReply parseMaterialSearch(const QByteArray &json, QStringView scheme)
+{
+    SearchReply reply;
+    const std::optional<QJsonObject> top = parseObject(json);
+    if (!top)
+        return reply;
+    if (const std::optional<TopError> error = errorOf(*top)) {
+        reply.kind = ReplyKind::Error;
+        reply.error = *error;
+        return reply;
+    }
+    reply.kind = ReplyKind::Answer;
+    const QJsonObject answer = answerOf(*top);
+    reply.totalResults = text(answer.value(u"total_results"));
+    for (const QJsonObject &item : listOf(answer.value(u"result_list")))
+        reply.items.append(materialItem(item, scheme));
+    return reply;
+}
+
+TpwdReply parseTpwdCreate(const QByteArray &json)
+{
+    TpwdReply reply;
+    const std::optional<QJsonObject> top = parseObject(json);
+    if (!top)
+        return reply;
+    if (const std::optional<TopError> error = errorOf(*top)) {
+        reply.kind = ReplyKind::Error;
+        reply.error = *error;
+        return reply;
+    }
+    reply.kind = ReplyKind::Answer;
+    const QList<QJsonObject> data = listOf(answerOf(*top).value(u"data"));
+    if (!data.isEmpty())
+        reply.password = text(data.first().value(u"password_simple"));
+    return reply;
+}
+
+} // namespace openplatform

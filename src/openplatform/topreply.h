@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include "itemrecord.h"
+
+// Reading the gateway's JSON replies. Both shapes are read: the simplified one (the method's
+// members at the top) and the full one (inside "<method>_response"). Wherever a list is expected
+// an array, an object holding one list, or a single object is taken. Numbers may come as text
+// and text as numbers.
+namespace openplatform {
+
+// An error_response: the call was refused.
+struct TopError
+{
+    QString code;
+    QString msg;
+    QString subCode;
+    QString subMsg;
+};
+
+// One item of the material search.
+struct MaterialItem
+{
+    ItemRecord record; // title, link, picture, prices, shop, coupon and platform
+    QString volume;
+    QString itemId;   // opaque, as the gateway wrote it
+    QString sellerId; // exact, also above 2^53
+};
+
+enum class ReplyKind {
+    Answer,      // the method's answer
+    Error,       // an error_response
+    Unparseable, // no JSON object
+};
+
+struct SearchReply
+{
+    ReplyKind kind = ReplyKind::Unparseable;
+    QList<MaterialItem> items;
+    QString totalResults;
+    TopError error;
+};
+
+struct TpwdReply
+{
+    ReplyKind kind = ReplyKind::Unparseable;
+    QString password; // data.password_simple, "￥...￥"
+    TopError error;
+};
+
+// A protocol-relative address ("//host/...") given `scheme`; any other text as it is.
+QString withScheme(const QString &address, QStringView scheme = u"https");
+
+// The material search's reply. Protocol-relative links and pictures get `scheme`.
+SearchReply parseMaterialSearch(const QByteArray &json, QStringView scheme = u"https");
+
+TpwdReply parseTpwdCreate(const QByteArray &json);
+
+} // namespace openplatform
