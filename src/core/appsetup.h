@@ -1,11 +1,16 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include <QDateTime>
 #include <QString>
 
 #include "services.h"
+
+namespace net {
+class CallGate;
+}
 
 // What the program sets up once and keeps for as long as its window (or a command-line run)
 // lives: where things are and which services it talks to.
@@ -17,6 +22,9 @@ struct AppSetup
     QString outputRoot;   // "已生成", no trailing separator
     QString helpBaseUrl;  // ends with "/"; the window's only
     ServiceHosts hosts;
+    // Shared by the runs of one batch: an item source that is told it calls too often pauses it,
+    // and every run waits before its next keyword. Empty for a run on its own.
+    std::shared_ptr<net::CallGate> callGate;
     // The clock that names output folders; tests pin it.
     std::function<QDateTime()> now = [] {
         return QDateTime::currentDateTime();
