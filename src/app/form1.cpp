@@ -15,6 +15,7 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "batchdialog.h"
 #include "browserpane.h"
 #include "cancellation.h"
 #include "generationrun.h"
@@ -220,6 +221,11 @@ void Form1::createMenus()
     connect(zuozhe, &QAction::triggered, this, [this] { showHelpPage(u"zuozhe.php"_qs); });
     connect(chengxushouye, &QAction::triggered, this, [this] { showHelpPage(QString()); });
     connect(yijianjianyi, &QAction::triggered, this, [this] { showHelpPage(u"jianyi.php"_qs); });
+
+    QMenu *gongju = bar->addMenu(u"工具"_qs);
+    gongju->setObjectName(u"gongju"_qs);
+    connect(entry(gongju, u"piliangshengcheng"_qs, u"批量生成…"_qs), &QAction::triggered, this,
+            &Form1::openBatchDialog);
 }
 
 void Form1::Form_Load()
@@ -350,6 +356,18 @@ void Form1::shengcheng_Click()
     m_activeRun = &cancel;
     ::shengcheng_Click(*this, m_setup, cancel);
     m_activeRun = nullptr;
+}
+
+void Form1::openBatchDialog()
+{
+    if (!m_batchDialog) {
+        m_batchDialog = new BatchDialog(m_setup, *this, this);
+        connect(m_batchDialog, &BatchDialog::siteWritten, this,
+                [this](const QString &index) { navigate(index); });
+    }
+    m_batchDialog->show();
+    m_batchDialog->raise();
+    m_batchDialog->activateWindow();
 }
 
 void Form1::showResult(const QString &page, const std::shared_ptr<const RunState> &run)

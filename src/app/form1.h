@@ -12,6 +12,7 @@ namespace net {
 class Cancellation;
 }
 
+class BatchDialog;
 class BrowserPane;
 class QAction;
 class QCheckBox;
@@ -81,6 +82,7 @@ private:
     void shengcheng_Click();
     void WebBrowser1_BeforeNavigate2(const QString &address, bool *cancel);
     void showHelpPage(const QString &pageName);
+    void openBatchDialog();
     void runResultLink(const QString &ending, const std::shared_ptr<const RunState> &run);
 
     int twipsX(float twips) const;
@@ -122,4 +124,5 @@ private:
     QAction *zuozhe = nullptr;
     QAction *chengxushouye = nullptr;
     QAction *yijianjianyi = nullptr;
+    BatchDialog *m_batchDialog = nullptr;
 };
