@@ -127,8 +127,7 @@ int runOne(int keywords, int jobs, bool shortLinks)
                         << "short links " << (shortLinks ? "on" : "off") << ": "
                         << QString::number(ms, 'f', 0) << " ms in all, "
                         << QString::number(ms / keywords, 'f', 1) << " ms a page; peak RSS "
-                        << peakResidentKiB() / 1024 << " MiB (" << before / 1024
-                        << " MiB before the batch)\n";
+                        << peakResidentKiB() << " KiB (" << before << " KiB before the batch)\n";
     return 0;
 }
 
