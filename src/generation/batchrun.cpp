@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -105,6 +106,13 @@ BatchRun::~BatchRun()
     abort();
     for (const std::unique_ptr<Job> &job : m_jobs)
         job->thread->wait();
+    if (!m_finished && !m_jobs.empty()) {
+        // Ended early, with the window say: the pages written so far still get their index. The
+        // workers' last reports are still queued; no one is told any more.
+        const QSignalBlocker quiet(this);
+        QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+        finish();
+    }
 }
 
 QString BatchRun::settingsRefusal(const AppSetup &setup, const BatchSettings &settings)

@@ -75,7 +75,8 @@ class BatchRun final : public QObject
 public:
     BatchRun(const AppSetup &setup, const BatchSettings &settings, const QList<keywordfile::Entry> &entries,
              QObject *parent = nullptr);
-    // Stops the keywords in progress and waits for the workers.
+    // Stops the keywords in progress, waits for the workers and writes the index of the pages
+    // already written.
     ~BatchRun() override;
 
     // The refusal for settings every keyword shares (the template, the PID, the count, the base

@@ -206,6 +206,22 @@ private slots:
         QCOMPARE(programfolder::subfolders(outputRoot()), QStringList());
     }
 
+    // The window closes while a batch runs: what was written keeps its index.
+    void destroyingARunningBatchKeepsAnIndex()
+    {
+        auto run = std::make_unique<BatchRun>(m_setup, settings(), entries({u"连衣裙"_qs, u"手机"_qs, u"鞋"_qs}));
+        m_demo->onQuery = [this](const QString &keyword) {
+            if (keyword == u"手机")
+                m_demo->service().setReplyDelay(5000);
+        };
+        QVERIFY(run->start());
+        WAIT_COMPARE(m_demo->queriedKeywords().size(), 2, 20000);
+        const QString site = run->summary().siteFolder;
+        run.reset();
+        QCOMPARE(programfolder::subfolders(site), QStringList{u"连衣裙_经典网格_140509"_qs});
+        QCOMPARE(indexLinks(site + u"/index.htm"_qs), QStringList{u"连衣裙_经典网格_140509/index.htm"_qs});
+    }
+
     void allFailingLeavesNoSite()
     {
         m_demo->failingKeywords << u"手机"_qs;
