@@ -17,6 +17,7 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "batchdialog.h"
 #include "browserpane.h"
 #include "cancellation.h"
 #include "datalocations.h"
@@ -242,6 +243,8 @@ void Form1::createMenus()
     connect(chengxushouye, &QAction::triggered, this, [this] { showHelpPage(QString()); });
     connect(yijianjianyi, &QAction::triggered, this, [this] { showHelpPage(u"jianyi.php"_qs); });
     connect(fuwushezhi, &QAction::triggered, this, &Form1::editServiceSettings);
+    connect(entry(gongju, u"piliangshengcheng"_qs, u"批量生成…"_qs), &QAction::triggered, this,
+            &Form1::openBatchDialog);
 }
 
 void Form1::Form_Load()
@@ -437,6 +440,18 @@ void Form1::shengcheng_Click()
     m_activeRun = &cancel;
     ::shengcheng_Click(*this, m_setup, cancel);
     m_activeRun = nullptr;
+}
+
+void Form1::openBatchDialog()
+{
+    if (!m_batchDialog) {
+        m_batchDialog = new BatchDialog(m_setup, *this, this);
+        connect(m_batchDialog, &BatchDialog::siteWritten, this,
+                [this](const QString &index) { navigate(index); });
+    }
+    m_batchDialog->show();
+    m_batchDialog->raise();
+    m_batchDialog->activateWindow();
 }
 
 void Form1::showResult(const QString &page, const std::shared_ptr<const RunState> &run)

@@ -12,6 +12,7 @@ namespace net {
 class Cancellation;
 }
 
+class BatchDialog;
 class BrowserPane;
 class QAction;
 class QCheckBox;
@@ -91,6 +92,7 @@ private:
     void showHelpPage(const QString &pageName);
     void showLoadingPage(const QString &address);
     void editServiceSettings();
+    void openBatchDialog();
     void runResultLink(const QString &ending, const std::shared_ptr<const RunState> &run);
 
     int twipsX(float twips) const;
@@ -137,4 +139,5 @@ private:
     QAction *yijianjianyi = nullptr;
     QMenu *gongju = nullptr;
     QAction *fuwushezhi = nullptr;
+    BatchDialog *m_batchDialog = nullptr;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include <QDateTime>
 #include <QString>
@@ -8,6 +9,10 @@
 
 #include "itemsource.h"
 #include "services.h"
+
+namespace net {
+class CallGate;
+}
 
 // What the program sets up once and keeps for as long as its window (or a command-line run)
 // lives: where things are and which services it talks to.
@@ -23,6 +28,9 @@ struct AppSetup
     // Where the items come from; the open platform's account when they come from there.
     itemsource::Source source = itemsource::Source::TestTool;
     itemsource::OpenPlatformSetup openPlatform;
+    // Shared by the runs of one batch: an item source that is told it calls too often pauses it,
+    // and every run waits before its next keyword. Empty for a run on its own.
+    std::shared_ptr<net::CallGate> callGate;
     // The clock that names output folders and stamps signed calls; tests pin it.
     std::function<QDateTime()> now = [] {
         return QDateTime::currentDateTime();

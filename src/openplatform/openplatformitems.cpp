@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "appsetup.h"
+#include "callgate.h"
 #include "cancellation.h"
 #include "formport.h"
 #include "gateway.h"
@@ -40,6 +41,9 @@ QString transportFailure(const CallResult &result, const QString &secret)
     return QString();
 }
 
+// How long a batch holds back when the call-limit answer names no time.
+constexpr double defaultCallLimitWait = 10;
+
 } // namespace
 
 SearchOutcome searchMaterial(const itemsource::OpenPlatformSetup &account, const QString &adzoneId,
@@ -68,6 +72,7 @@ SearchOutcome searchMaterial(const itemsource::OpenPlatformSetup &account, const
     // An error_response explains itself better than the status it came with.
     if (reply.kind == ReplyKind::Error) {
         outcome.reason = errorMessage(reply.error, account.appSecret);
+        outcome.callLimitWait = callLimitSeconds(reply.error);
     } else if (result.status == CallResult::Status::HttpError) {
         outcome.reason = transportFailure(result, account.appSecret);
     } else if (reply.kind == ReplyKind::Unparseable) {
@@ -122,6 +127,9 @@ RetrievalOutcome openPlatformItems(FormPort &form, const AppSetup &setup, RunSta
         form.navigate(failurePage(found.reason));
         return RetrievalOutcome::TimedOut;
     case SearchOutcome::Status::Failed:
+        // The other runs of a batch hold back too; one on its own just says so.
+        if (found.callLimitWait && setup.callGate)
+            setup.callGate->pauseFor(*found.callLimitWait >= 0 ? *found.callLimitWait : defaultCallLimitWait);
         return fail(found.reason);
     case SearchOutcome::Status::Items:
         break;

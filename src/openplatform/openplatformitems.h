@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -26,6 +28,8 @@ struct SearchOutcome
     QList<MaterialItem> items; // with Items, possibly none
     QString totalResults;      // as the gateway wrote it
     QString reason;            // with Failed and TimedOut: what went wrong, in words, without the secret
+    // With Failed on the call-limit answer: the seconds to wait (-1 when the gateway named none).
+    std::optional<double> callLimitWait;
 };
 
 SearchOutcome searchMaterial(const itemsource::OpenPlatformSetup &account, const QString &adzoneId,

@@ -11,6 +11,16 @@ QString withoutSecret(QString text, const QString &secret)
     return text;
 }
 
+std::optional<double> callLimitSeconds(const TopError &error)
+{
+    if (error.code != u"7")
+        return std::nullopt;
+    // "This ban will last for 5 more seconds"
+    static const QRegularExpression seconds(u"(\\d+)"_qs);
+    const QRegularExpressionMatch match = seconds.match(error.subMsg);
+    return match.hasMatch() ? match.captured(1).toDouble() : -1.0;
+}
+
 QString errorMessage(const TopError &error, const QString &secret)
 {
     const QString &code = error.code;
@@ -21,12 +31,9 @@ QString errorMessage(const TopError &error, const QString &secret)
         message = u"AppKey 无效（请检查 AppKey）"_qs;
     } else if (code == u"30" || code == u"31") {
         message = u"时间戳无效（请校准本机时间）"_qs;
-    } else if (code == u"7") {
-        // "This ban will last for 5 more seconds"
-        static const QRegularExpression seconds(u"(\\d+)"_qs);
-        const QRegularExpressionMatch match = seconds.match(error.subMsg);
-        message = match.hasMatch() ? u"调用过于频繁，请 "_qs + match.captured(1) + u" 秒后再试"_qs
-                                   : u"调用过于频繁，请稍后再试"_qs;
+    } else if (const std::optional<double> wait = callLimitSeconds(error)) {
+        message = *wait >= 0 ? u"调用过于频繁，请 "_qs + QString::number(*wait) + u" 秒后再试"_qs
+                             : u"调用过于频繁，请稍后再试"_qs;
     } else if (code == u"11") {
         message = u"应用没有此接口的权限（请在开放平台为应用申请淘宝客接口权限）"_qs;
     } else {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QString>
 #include <QStringView>
 
@@ -26,6 +28,10 @@ inline constexpr QStringView noItemsText = u"开放平台没有找到与关键�
 // The explanation of an error_response: a few codes in words of their own, any other by the
 // gateway's sub_msg (else msg) with its code.
 QString errorMessage(const TopError &error, const QString &secret);
+
+// For the call-limit answer (code 7): how many seconds the gateway asks callers to wait, -1 when
+// it names none; nothing for any other answer.
+std::optional<double> callLimitSeconds(const TopError &error);
 
 // The gateway answered with an HTTP status other than success.
 QString httpErrorMessage(int status, const QString &secret);

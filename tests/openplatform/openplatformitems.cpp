@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "appsetup.h"
+#include "callgate.h"
 #include "demoservice.h"
 #include "gateway.h"
 #include "httpserver.h"
@@ -250,17 +251,22 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<QString>("reason");
+        QTest::addColumn<qint64>("pauseMs"); // how long a batch then holds back; 0: not at all
         QTest::newRow("HTTP 502") << 502 << QByteArray("<html>bad gateway</html>")
-                                  << u"开放平台网关返回 HTTP 错误 502，请检查网关地址"_qs;
+                                  << u"开放平台网关返回 HTTP 错误 502，请检查网关地址"_qs << qint64(0);
         QTest::newRow("HTTP 500 with an error_response")
             << 500 << QByteArray(R"({"error_response":{"code":11,"msg":"Insufficient isv permissions"}})")
-            << u"应用没有此接口的权限（请在开放平台为应用申请淘宝客接口权限）"_qs;
+            << u"应用没有此接口的权限（请在开放平台为应用申请淘宝客接口权限）"_qs << qint64(0);
         QTest::newRow("not JSON") << 200 << QByteArray("<html>login</html>")
-                                  << u"开放平台网关的回复无法解析（不是有效的JSON），请检查网关地址"_qs;
+                                  << u"开放平台网关的回复无法解析（不是有效的JSON），请检查网关地址"_qs
+                                  << qint64(0);
         QTest::newRow("rate limited") << 200
                                       << QByteArray(R"({"error_response":{"code":7,"msg":"App Call Limited",)"
                                                     R"("sub_msg":"This ban will last for 9 more seconds"}})")
-                                      << u"调用过于频繁，请 9 秒后再试"_qs;
+                                      << u"调用过于频繁，请 9 秒后再试"_qs << qint64(9000);
+        QTest::newRow("rate limited, no time named")
+            << 200 << QByteArray(R"({"error_response":{"code":7,"msg":"App Call Limited"}})")
+            << u"调用过于频繁，请稍后再试"_qs << qint64(10000);
     }
     void transportFailures()
     {
@@ -271,10 +277,17 @@ private slots:
         };
         FakeForm form;
         form.pid = u"mm_1_2_3"_qs;
+        m_setup.callGate = std::make_shared<net::CallGate>();
         RunState run;
         QCOMPARE(retrieve(form, run), RetrievalOutcome::Failed);
         QFETCH(QString, reason);
         QCOMPARE(form.pages.last(), openplatform::failurePage(reason));
+        // The call-limit answer holds back every job of a batch for the time it names.
+        QFETCH(qint64, pauseMs);
+        QCOMPARE(m_setup.callGate->pauseCount(), pauseMs ? 1u : 0u);
+        QVERIFY2(m_setup.callGate->remainingMs() <= pauseMs &&
+                     m_setup.callGate->remainingMs() > pauseMs - 3000,
+                 qPrintable(QString::number(m_setup.callGate->remainingMs())));
     }
 
     void gatewayNotReachable()

@@ -1,0 +1,153 @@
+// A batch of keywords, 40 items each, against the demo service in this process: total time, time
+// per page and peak resident memory. Without arguments it runs itself once per case (10 and 100
+// keywords, one job and four), each in a fresh process so that each peak is its own.
+//   bench_batch                       the four cases, one line each
+//   bench_batch KEYWORDS JOBS [short] one case; "short" turns short links on (81 requests a page)
+#include <algorithm>
+#include <utility>
+
+#include <QCoreApplication>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include "batchrun.h"
+#include "demoservice.h"
+#include "httpserver.h"
+
+namespace {
+
+constexpr int maxKeywords = 100;
+
+QString keywordTag(int n)
+{
+    return u"k"_qs + QString::number(n).rightJustified(3, u'0');
+}
+
+// Every dress of the shipped catalogue four times under new numbers (56 in all), each carrying the
+// tags k001..k100, so each keyword "连衣裙 kNNN" finds 40 items and names its own page.
+demo::Catalogue benchCatalogue()
+{
+    QFile file(u":/demo-server/catalogue.tsv"_qs);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("the demo catalogue is missing");
+    QStringList tags;
+    for (int n = 1; n <= maxKeywords; ++n)
+        tags << keywordTag(n);
+    QStringList out;
+    for (const QString &line : QString::fromUtf8(file.readAll()).split(u'\n')) {
+        QStringList cells = line.split(u'\t');
+        if (cells.size() < 3 || cells[1] != u"dress") {
+            out << line;
+            continue;
+        }
+        cells[2] += u' ' + tags.join(u' ');
+        for (int copy = 0; copy < 4; ++copy) {
+            QStringList copied = cells;
+            if (copy > 0)
+                copied[0] = QString::number(copy) + copied[0];
+            out << copied.join(u'\t');
+        }
+    }
+    QString error;
+    demo::Catalogue catalogue = demo::Catalogue::fromTsv(out.join(u'\n'), &error);
+    if (!error.isEmpty())
+        qFatal("catalogue: %s", qPrintable(error));
+    return catalogue;
+}
+
+void copyTree(const QString &from, const QString &to)
+{
+    QDirIterator it(from, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString source = it.next();
+        const QString target = to + source.mid(from.size());
+        QDir().mkpath(QFileInfo(target).absolutePath());
+        QFile::copy(source, target);
+    }
+}
+
+// Peak resident set size of this process so far, in KiB (Linux).
+long peakResidentKiB()
+{
+    QFile status(u"/proc/self/status"_qs);
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    }
+    return -1;
+}
+
+int runOne(int keywords, int jobs, bool shortLinks)
+{
+    const demo::Catalogue catalogue = benchCatalogue();
+    demo::DemoService service(catalogue);
+    httpkit::Server server([&service](const httpkit::Request &request) { return service.handle(request); });
+    if (!server.listen())
+        qFatal("cannot listen");
+    const QString host = u"127.0.0.1:"_qs + QString::number(server.port());
+    service.setOrigin(u"http://"_qs + host);
+
+    QTemporaryDir dir;
+    copyTree(QStringLiteral(TAOYEFANG_SOURCE_DIR) + u"/data/模板"_qs, dir.filePath(u"模板"_qs));
+    AppSetup setup = AppSetup::inProgramFolder(dir.path());
+    setup.hosts = {host, host, host};
+
+    QList<keywordfile::Entry> entries;
+    for (int n = 1; n <= keywords; ++n)
+        entries.append({u"连衣裙 "_qs + keywordTag(n), QString(), QString(), n});
+    BatchSettings settings;
+    settings.templateName = u"经典网格"_qs;
+    settings.count = u"40"_qs;
+    settings.pid = u"30571968"_qs;
+    settings.shortLinkState = shortLinks ? 1 : 0;
+    settings.siteName = u"bench"_qs;
+    settings.baseUrl = u"https://example.com/"_qs;
+    settings.jobs = jobs;
+
+    const long before = peakResidentKiB();
+    QElapsedTimer clock;
+    clock.start();
+    BatchRun run(setup, settings, entries);
+    const BatchSummary &summary = run.exec();
+    const double ms = double(clock.nsecsElapsed()) / 1e6;
+    for (const PageResult &page : summary.written) {
+        if (page.itemCount != 40)
+            qFatal("a page has %d items", page.itemCount);
+    }
+    if (summary.written.size() != keywords || summary.indexFile.isEmpty())
+        qFatal("%d of %d pages written", int(summary.written.size()), keywords);
+
+    QTextStream(stdout) << keywords << " keywords x 40 items, " << jobs << (jobs == 1 ? " job, " : " jobs, ")
+                        << "short links " << (shortLinks ? "on" : "off") << ": "
+                        << QString::number(ms, 'f', 0) << " ms in all, "
+                        << QString::number(ms / keywords, 'f', 1) << " ms a page; peak RSS "
+                        << peakResidentKiB() << " KiB (" << before << " KiB before the batch)\n";
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() >= 3)
+        return runOne(std::clamp(args[1].toInt(), 1, maxKeywords), std::clamp(args[2].toInt(), 1, 8),
+                      args.value(3) == u"short");
+    const std::pair<int, int> cases[] = {{10, 1}, {100, 1}, {10, 4}, {100, 4}};
+    for (const auto &[keywords, jobs] : cases) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedChannels);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QString::number(keywords), QString::number(jobs)});
+        if (!child.waitForFinished(600000) || child.exitCode() != 0)
+            return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,497 @@
+#include "commandline.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextStream>
+
+#include "appsetup.h"
+#include "batchrun.h"
+#include "cancellation.h"
+#include "cliform.h"
+#include "datalocations.h"
+#include "generationrun.h"
+#include "generationtexts.h"
+#include "inputrules.h"
+#include "keywordfile.h"
+#include "progressline.h"
+#include "runstate.h"
+#include "settingsstore.h"
+#include "sortorders.h"
+#include "templatelibrary.h"
+#include "topmessages.h"
+
+namespace cli {
+
+namespace {
+
+const QString programName = u"taoyefang-cli"_qs;
+
+const QString generalHelp =
+    u"用法 / Usage:\n"
+    "  taoyefang-cli generate -k 关键词 -t 模板 [-n 数量] [-s 排序] [--pid PID] [--short-links]\n"
+    "  taoyefang-cli batch 关键词文件 -t 模板 [-n 数量] [-s 排序] [--site 名称] [--base-url 网址] [--jobs "
+    "N]\n"
+    "  taoyefang-cli templates\n"
+    "\n"
+    "命令 / Commands:\n"
+    "  generate   生成一个单页,在标准输出打印它的文件夹\n"
+    "             write one page and print its folder on stdout\n"
+    "  batch      按关键词文件生成一个网站:每个关键词一页,加首页和站点地图\n"
+    "             write a site from a keyword file: a page per keyword, an index and a sitemap\n"
+    "  templates  列出可用的模板 / list the templates\n"
+    "\n"
+    "未给出的值取自程序目录下的设置.ini(或 --settings 指定的文件):PID、数量、排序、短网址选项和服务主机。\n"
+    "Values not given come from 设置.ini beside the program (or the file given with --settings):\n"
+    "the PID, the count, the sort order, the short-link option and the service hosts.\n"
+    "\n"
+    "退出码 / Exit codes:\n"
+    "  0  全部完成 / all done\n"
+    "  1  有关键词未能生成(其余已写出)/ some keyword failed (the others are written)\n"
+    "  2  用法或输入有误,未写任何文件 / bad usage or input, nothing written\n"
+    "\n"
+    "taoyefang-cli <命令> --help 显示该命令的选项 / shows the options of a command.\n"_qs;
+
+const QString keywordFileHelp =
+    u"关键词文件 / Keyword file:\n"
+    "  每行一个关键词,其后可用制表符分隔写上数量和模板;空行和以 # 开头的行跳过;\n"
+    "  UTF-8(可带BOM)或GBK;重复的关键词只生成一次;会被拒绝的行报告行号后跳过。\n"
+    "  One keyword a line, optionally followed by a tab and a count and another tab and a template;\n"
+    "  blank lines and lines starting with # are skipped; UTF-8 (with or without BOM) or GBK;\n"
+    "  repeated keywords are done once; lines that would be refused are reported with their number.\n"_qs;
+
+struct Console
+{
+    QTextStream &out;
+    QTextStream &err;
+
+    void error(const QString &text) const { err << programName << u": "_qs << text << Qt::endl; }
+};
+
+// The options every generating command shares.
+struct CommonOptions
+{
+    QCommandLineOption templ{{u"t"_qs, u"template"_qs}, u"模板名称 / template name"_qs, u"模板"_qs};
+    QCommandLineOption count{{u"n"_qs, u"count"_qs},
+                             u"商品数量(2-40),默认取设置.ini的Text3 / number of items (2-40), else Text3"_qs,
+                             u"数量"_qs};
+    QCommandLineOption sort{{u"s"_qs, u"sort"_qs},
+                            u"排序,默认取设置.ini的Combo2 / sort order, else Combo2: "_qs +
+                                [] {
+                                    QStringList texts;
+                                    for (const sortorders::SortOrder &order : sortorders::all)
+                                        texts << order.text.toString();
+                                    return texts.join(u", "_qs);
+                                }(),
+                            u"排序"_qs};
+    QCommandLineOption pid{
+        u"pid"_qs,
+        u"淘宝客PID(接口测试工具: 8位数字; 开放平台: mm_会员_网站_推广位),默认取设置.ini的Text2 / "
+        u"the PID (8 digits, or mm_member_site_adzone for the open platform), else Text2"_qs,
+        u"PID"_qs};
+    QCommandLineOption shortLinks{
+        u"short-links"_qs,
+        u"把推广地址转换为短网址,默认取设置.ini的Check1 / shorten the links, else Check1"_qs};
+    QCommandLineOption tokens{
+        u"tokens"_qs, u"为每件商品生成淘口令(开放平台),默认取设置.ini的生成淘口令 / make a 淘口令 per item "
+                      u"(open platform), else 生成淘口令"_qs};
+    QCommandLineOption settings{u"settings"_qs, u"设置文件,默认为程序目录下的设置.ini / the settings file"_qs,
+                                u"文件"_qs};
+    QCommandLineOption help{{u"h"_qs, u"help"_qs}, u"显示本帮助 / show this help"_qs};
+
+    void addTo(QCommandLineParser &parser) const
+    {
+        parser.addOptions({templ, count, sort, pid, shortLinks, tokens, settings, help});
+    }
+};
+
+// The parser's list of options and arguments, under bilingual headings.
+QString optionsText(const QCommandLineParser &parser)
+{
+    QString text = parser.helpText();
+    const qsizetype at = text.indexOf(u"Options:"_qs);
+    if (at >= 0)
+        text = text.sliced(at);
+    text.replace(u"Options:"_qs, u"选项 / Options:"_qs);
+    text.replace(u"Arguments:"_qs, u"参数 / Arguments:"_qs);
+    return text;
+}
+
+// Parses `arguments` (the command's name first); on a usage error says so and returns false.
+bool parseCommand(QCommandLineParser &parser, const QStringList &arguments, const Console &console)
+{
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
+    if (parser.parse(QStringList{programName} + arguments.mid(1)))
+        return true;
+    console.error(u"命令行有误 / bad usage: "_qs + parser.errorText());
+    console.err << programName << u' ' << arguments.first() << u" --help" << Qt::endl;
+    return false;
+}
+
+// Where the window's inputs come from when the command line does not give them.
+struct Settings
+{
+    QString path;
+    settingsstore::Inputs inputs;
+    ServiceHosts hosts;
+    settingsstore::SourceSettings sources;
+    bool tokens = false; // --tokens
+
+    QString where(const QString &key) const
+    {
+        return u"设置文件 "_qs + QDir::toNativeSeparators(path) + u" [基本设置] "_qs + key;
+    }
+};
+
+bool loadSettings(const QCommandLineParser &parser, const CommonOptions &options, const Environment &env,
+                  const Console &console, Settings &settings)
+{
+    if (parser.isSet(options.settings)) {
+        settings.path = QFileInfo(parser.value(options.settings)).absoluteFilePath();
+        // A mistyped name would otherwise be created, full of defaults, and used.
+        if (!QFileInfo(settings.path).isFile()) {
+            console.error(u"--settings: 设置文件不存在 / no such settings file: "_qs +
+                          QDir::toNativeSeparators(settings.path));
+            return false;
+        }
+    } else {
+        settings.path = locate(env.programFolder).settingsPath;
+    }
+    settings.inputs = settingsstore::readInputs(settings.path, 0);
+    settings.hosts = settingsstore::readHosts(settings.path);
+    settings.sources = settingsstore::readSourceSettings(settings.path);
+    settings.tokens = parser.isSet(options.tokens);
+    return true;
+}
+
+// The inputs a run reads, each with the place it came from for messages.
+struct ResolvedInputs
+{
+    CliForm::Inputs inputs;
+    QString pidFrom;
+    QString countFrom;
+};
+
+bool resolveInputs(const QCommandLineParser &parser, const CommonOptions &options, const Settings &settings,
+                   const Console &console, ResolvedInputs &resolved)
+{
+    CliForm::Inputs &in = resolved.inputs;
+    in.templateName = parser.value(options.templ);
+    if (parser.isSet(options.pid)) {
+        in.pid = parser.value(options.pid);
+        resolved.pidFrom = u"--pid"_qs;
+    } else {
+        in.pid = settings.inputs.pid;
+        resolved.pidFrom = settings.where(u"Text2"_qs);
+    }
+    if (parser.isSet(options.count)) {
+        in.count = parser.value(options.count);
+        resolved.countFrom = u"-n/--count"_qs;
+    } else {
+        in.count = settings.inputs.count;
+        resolved.countFrom = settings.where(u"Text3"_qs);
+    }
+    if (parser.isSet(options.sort)) {
+        in.sortText = parser.value(options.sort);
+        const auto known =
+            std::find_if(sortorders::all.begin(), sortorders::all.end(),
+                         [&](const sortorders::SortOrder &o) { return o.text == in.sortText; });
+        if (known == sortorders::all.end()) {
+            console.error(u"-s/--sort "_qs + in.sortText + u": 未知的排序 / unknown sort order"_qs);
+            console.err << u"可用的排序 / sort orders:"_qs << Qt::endl;
+            for (const sortorders::SortOrder &order : sortorders::all)
+                console.err << u"  "_qs << order.text.toString() << Qt::endl;
+            return false;
+        }
+    } else {
+        const int index = settings.inputs.sortIndex.value_or(-1);
+        in.sortText = index >= 0 ? sortorders::all[index].text.toString() : QString();
+    }
+    in.shortLinkState = parser.isSet(options.shortLinks) ? 1 : settings.inputs.checkState.value_or(0);
+    return true;
+}
+
+// Which input a refusal of the run is about, for "what and where".
+QString refusalPlace(const QString &message, const ResolvedInputs &resolved, const QString &keywordOption)
+{
+    if (message == generationtexts::badPid || message.startsWith(openplatform::pidMessage))
+        return resolved.pidFrom + u' ' + resolved.inputs.pid;
+    if (message == generationtexts::emptyKeyword)
+        return keywordOption;
+    if (message == inputrules::countTooSmall || message == inputrules::countTooLarge)
+        return resolved.countFrom + u' ' + resolved.inputs.count;
+    return QString(u"-t/--template "_qs + resolved.inputs.templateName).trimmed();
+}
+
+AppSetup setupFor(const Environment &env, const Settings &settings)
+{
+    // The same places as the window's: beside the program, or the user's once installed.
+    const DataLocations where = locate(env.programFolder);
+    AppSetup setup = AppSetup::inProgramFolder(env.programFolder);
+    setup.templateRoot = where.templateRoot;
+    setup.templateRoots = where.templateRoots;
+    setup.outputRoot = where.outputRoot;
+    setup.settingsPath = settings.path;
+    setup.hosts = settings.hosts;
+    setup.source = settings.sources.source;
+    setup.openPlatform = settings.sources.openPlatform;
+    if (settings.tokens)
+        setup.openPlatform.makeTpwd = true;
+    setup.now = env.now;
+    return setup;
+}
+
+int generate(const QStringList &arguments, const Environment &env, const Console &console)
+{
+    QCommandLineParser parser;
+    const CommonOptions options;
+    const QCommandLineOption keyword({u"k"_qs, u"keyword"_qs}, u"产品关键词 / product keyword"_qs,
+                                     u"关键词"_qs);
+    parser.addOption(keyword);
+    options.addTo(parser);
+    if (!parseCommand(parser, arguments, console))
+        return BadUsage;
+    if (parser.isSet(options.help)) {
+        console.out
+            << u"用法 / Usage: taoyefang-cli generate -k 关键词 -t 模板 [选项 / options]\n\n"
+               u"生成一个单页,写到程序目录下的已生成/中,并在标准输出打印它的文件夹;进度显示在标准错误。\n"
+               u"Writes one page below 已生成/ beside the program and prints its folder on stdout;\n"
+               u"progress goes to stderr.\n\n"_qs
+            << optionsText(parser) << Qt::flush;
+        return AllDone;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        console.error(u"多余的参数 / unexpected argument: "_qs + parser.positionalArguments().first());
+        return BadUsage;
+    }
+
+    Settings settings;
+    ResolvedInputs resolved;
+    if (!loadSettings(parser, options, env, console, settings) ||
+        !resolveInputs(parser, options, settings, console, resolved))
+        return BadUsage;
+    resolved.inputs.keyword = parser.value(keyword);
+
+    CliForm form(resolved.inputs, [&console](const QString &line) { console.err << line << Qt::endl; });
+    net::Cancellation cancel;
+    if (env.interrupter)
+        QObject::connect(env.interrupter, &Interrupter::interrupted, &cancel, &net::Cancellation::cancel);
+    const AppSetup setup = setupFor(env, settings);
+    switch (shengcheng_Click(form, setup, cancel)) {
+    case RunOutcome::Written:
+        console.out << QDir::toNativeSeparators(form.run()->outputFolder) << Qt::endl;
+        return AllDone;
+    case RunOutcome::Refused:
+        console.error(refusalPlace(form.message(), resolved, u"-k/--keyword"_qs) + u": "_qs + form.message());
+        return BadUsage;
+    case RunOutcome::Failed:
+        console.error(u"未能生成 / not written: "_qs + form.lastStatus());
+        return SomeFailed;
+    case RunOutcome::Cancelled:
+        console.error(u"已中止,未写任何文件 / interrupted, nothing written"_qs);
+        return SomeFailed;
+    }
+    return SomeFailed;
+}
+
+int batch(const QStringList &arguments, const Environment &env, const Console &console)
+{
+    QCommandLineParser parser;
+    const CommonOptions options;
+    const QCommandLineOption site(
+        u"site"_qs, u"网站名称,默认为关键词文件名 / site name, else the file's base name"_qs, u"名称"_qs);
+    const QCommandLineOption baseUrl(
+        u"base-url"_qs, u"网站的网址,给出时写sitemap.xml / the site's address; writes sitemap.xml"_qs,
+        u"网址"_qs);
+    const QCommandLineOption jobs(u"jobs"_qs,
+                                  u"同时生成的关键词数(1-8),默认1 / keywords at a time (1-8), default 1"_qs,
+                                  u"N"_qs, u"1"_qs);
+    options.addTo(parser);
+    parser.addOptions({site, baseUrl, jobs});
+    parser.addPositionalArgument(u"关键词文件"_qs, u"关键词文件 / keyword file"_qs);
+    if (!parseCommand(parser, arguments, console))
+        return BadUsage;
+    if (parser.isSet(options.help)) {
+        console.out
+            << u"用法 / Usage: taoyefang-cli batch 关键词文件 -t 模板 [选项 / options]\n\n"
+               u"在已生成/下写一个网站文件夹 <名称>_<日期_时间>:每个关键词一个单页文件夹,首页index.htm,\n"
+               u"给出 --base-url 时还有sitemap.xml;在标准输出打印网站文件夹。\n"
+               u"Writes a site folder <name>_<date_time> below 已生成/: a page folder per keyword, an\n"
+               u"index.htm and, with --base-url, a sitemap.xml; prints the site folder on stdout.\n\n"_qs
+            << keywordFileHelp << u'\n' << optionsText(parser) << Qt::flush;
+        return AllDone;
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 1) {
+        console.error(positional.isEmpty() ? u"缺少关键词文件 / no keyword file given"_qs
+                                           : u"多余的参数 / unexpected argument: "_qs + positional.at(1));
+        return BadUsage;
+    }
+    bool jobsOk = false;
+    const int jobCount = parser.value(jobs).toInt(&jobsOk);
+    if (!jobsOk || jobCount < 1 || jobCount > BatchSettings::maxJobs) {
+        console.error(u"--jobs "_qs + parser.value(jobs) + u": 应为1到8 / must be 1 to 8"_qs);
+        return BadUsage;
+    }
+
+    Settings settings;
+    ResolvedInputs resolved;
+    if (!loadSettings(parser, options, env, console, settings) ||
+        !resolveInputs(parser, options, settings, console, resolved))
+        return BadUsage;
+
+    const QString listPath = positional.first();
+    const QString listName = QDir::toNativeSeparators(listPath);
+    QFile file(listPath);
+    if (!QFileInfo(listPath).isFile() || !file.open(QIODevice::ReadOnly)) {
+        console.error(listName + u": 无法读取关键词文件 / cannot read the keyword file"_qs);
+        return BadUsage;
+    }
+    keywordfile::List list = keywordfile::read(file.readAll());
+    file.close();
+
+    const AppSetup setup = setupFor(env, settings);
+    BatchSettings batchSettings;
+    batchSettings.templateName = resolved.inputs.templateName;
+    batchSettings.count = resolved.inputs.count;
+    batchSettings.sortText = resolved.inputs.sortText;
+    batchSettings.pid = resolved.inputs.pid;
+    batchSettings.shortLinkState = resolved.inputs.shortLinkState;
+    batchSettings.siteName = parser.isSet(site) && !parser.value(site).isEmpty()
+                                 ? parser.value(site)
+                                 : QFileInfo(listPath).completeBaseName();
+    batchSettings.baseUrl = parser.value(baseUrl);
+    batchSettings.jobs = jobCount;
+    if (const QString refusal = BatchRun::settingsRefusal(setup, batchSettings); !refusal.isEmpty()) {
+        const QString place = batchSettings.baseUrl.isEmpty() || !refusal.startsWith(u"网站地址"_qs)
+                                  ? refusalPlace(refusal, resolved, QString())
+                                  : u"--base-url "_qs + batchSettings.baseUrl;
+        console.error(place + u": "_qs + refusal);
+        return BadUsage;
+    }
+
+    QList<keywordfile::Notice> skipped = list.refused;
+    skipped += BatchRun::dropUnknownTemplates(setup.templateRoots, list.entries);
+    std::sort(skipped.begin(), skipped.end(),
+              [](const keywordfile::Notice &a, const keywordfile::Notice &b) { return a.line < b.line; });
+    const auto lineMessage = [&listName](const keywordfile::Notice &notice) -> QString {
+        QString text = listName + u':' + QString::number(notice.line) + u": "_qs;
+        if (!notice.keyword.isEmpty())
+            text += notice.keyword + u": "_qs;
+        return text + notice.text;
+    };
+    for (const keywordfile::Notice &notice : std::as_const(skipped))
+        console.error(lineMessage(notice) + u" (跳过 / skipped)"_qs);
+    for (const keywordfile::Notice &notice : std::as_const(list.repeated))
+        console.error(lineMessage(notice));
+    if (list.entries.isEmpty()) {
+        console.error(listName + u": 没有可生成的关键词 / no keyword to generate"_qs);
+        return BadUsage;
+    }
+
+    BatchRun run(setup, batchSettings, list.entries);
+    ProgressLine progress(console.err, env.errIsTerminal, run.total());
+    QObject::connect(&run, &BatchRun::keywordStarted, &run,
+                     [&progress](int, const QString &keyword) { progress.started(keyword); });
+    QObject::connect(&run, &BatchRun::keywordFinished, &run,
+                     [&progress](const PageResult &result, int done, int) {
+                         if (result.outcome == RunOutcome::Written)
+                             progress.finished(done, result.entry.keyword,
+                                               QString::number(result.itemCount) + u"件商品 / items: "_qs +
+                                                   QDir::toNativeSeparators(result.folder),
+                                               true);
+                         else
+                             progress.finished(done, result.entry.keyword,
+                                               u"未能生成 / failed: "_qs + result.reason, false);
+                     });
+    int interrupts = 0;
+    if (env.interrupter)
+        QObject::connect(env.interrupter, &Interrupter::interrupted, &run, [&run, &interrupts, &progress] {
+            if (++interrupts == 1) {
+                progress.note(u"正在停止:进行中的关键词完成后结束,再按一次立即停止 / stopping after the "
+                              "keywords in progress; once more to stop now"_qs);
+                run.cancel();
+            } else {
+                run.abort();
+            }
+        });
+    const BatchSummary &summary = run.exec();
+    progress.done();
+
+    if (!summary.error.isEmpty())
+        console.error(summary.error);
+    for (const PageResult &failed : summary.failed)
+        console.error(u"未能生成 / failed: "_qs + failed.entry.keyword + u": "_qs + failed.reason);
+    console.err << u"已生成 / written: "_qs << summary.written.size() << u'/' << summary.total;
+    if (summary.notStarted > 0)
+        console.err << u", 未开始 / not started: "_qs << summary.notStarted;
+    console.err << Qt::endl;
+    if (!summary.siteFolder.isEmpty())
+        console.out << QDir::toNativeSeparators(summary.siteFolder) << Qt::endl;
+    return summary.allWritten() && skipped.isEmpty() ? AllDone : SomeFailed;
+}
+
+int templates(const QStringList &arguments, const Environment &env, const Console &console)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption help({u"h"_qs, u"help"_qs}, u"显示本帮助 / show this help"_qs);
+    parser.addOption(help);
+    if (!parseCommand(parser, arguments, console))
+        return BadUsage;
+    if (parser.isSet(help)) {
+        console.out
+            << u"用法 / Usage: taoyefang-cli templates\n\n"
+               u"列出程序目录下模板/中的模板,每行一个。\nLists the templates in 模板/ beside the program, "
+               u"one a line.\n"_qs;
+        return AllDone;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        console.error(u"多余的参数 / unexpected argument: "_qs + parser.positionalArguments().first());
+        return BadUsage;
+    }
+    const DataLocations where = locate(env.programFolder);
+    const QStringList names = zairumoban(where.templateRoots);
+    // The list's placeholder entry is no template unless a folder of that name exists.
+    if (names == QStringList{generationtexts::noTemplate.toString()} &&
+        !QFileInfo(findTemplateFolder(where.templateRoots, names.first())).isDir()) {
+        console.error(QDir::toNativeSeparators(where.templateRoot) + u": 没有模板 / no templates"_qs);
+        return AllDone;
+    }
+    for (const QString &name : names)
+        console.out << name << u'\n';
+    console.out << Qt::flush;
+    return AllDone;
+}
+
+} // namespace
+
+int run(const QStringList &arguments, const Environment &env)
+{
+    const Console console{*env.out, *env.err};
+    const QString command = arguments.value(1);
+    if (command == u"generate")
+        return generate(arguments.mid(1), env, console);
+    if (command == u"batch")
+        return batch(arguments.mid(1), env, console);
+    if (command == u"templates")
+        return templates(arguments.mid(1), env, console);
+    if (command == u"-h" || command == u"--help" || command == u"help") {
+        console.out << u"淘页坊命令行 / 淘页坊 command line "_qs << QCoreApplication::applicationVersion()
+                    << u"\n\n"_qs << generalHelp << Qt::flush;
+        return AllDone;
+    }
+    if (command == u"-v" || command == u"--version") {
+        console.out << programName << u' ' << QCoreApplication::applicationVersion() << Qt::endl;
+        return AllDone;
+    }
+    if (command.isEmpty())
+        console.error(u"缺少命令 / no command given"_qs);
+    else
+        console.error(u"未知的命令 / unknown command: "_qs + command);
+    console.err << generalHelp << Qt::flush;
+    return BadUsage;
+}
+
+} // namespace cli

@@ -1,0 +1,159 @@
+#include "siteindex.h"
+
+#include <QStringEncoder>
+#include <QUrl>
+
+#include "gbk.h"
+
+namespace siteindex {
+
+namespace {
+
+const QString indexFileName = u"index.htm"_qs;
+
+QString escaped(QStringView text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case u'&':
+            out += u"&amp;";
+            break;
+        case u'<':
+            out += u"&lt;";
+            break;
+        case u'>':
+            out += u"&gt;";
+            break;
+        case u'"':
+            out += u"&quot;";
+            break;
+        case u'\'':
+            out += u"&#39;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+// The five characters a sitemap must write as entities.
+QString xmlEscaped(QStringView text)
+{
+    QString out = escaped(text);
+    return out.replace(u"&#39;"_qs, u"&apos;"_qs);
+}
+
+// Only pictures on the web are shown; anything else (a script address, a local file) is left out.
+bool isWebAddress(const QString &address)
+{
+    const QUrl url(address, QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && !url.host().isEmpty() && (scheme == u"http" || scheme == u"https");
+}
+
+QString countText(int count)
+{
+    return QString::number(count) + u"件商品"_qs;
+}
+
+const char *const style =
+    R"(body{margin:0;font-family:"Microsoft YaHei","PingFang SC","Noto Sans CJK SC",sans-serif;background:#f5f5f5;color:#333}
+header{background:#ff5000;color:#fff;padding:16px 24px}
+header h1{margin:0;font-size:22px}
+header p{margin:6px 0 0;font-size:13px;opacity:.9}
+ul{list-style:none;margin:0;padding:16px;display:grid;grid-template-columns:repeat(auto-fill,minmax(180px,1fr));gap:16px}
+li a{display:block;background:#fff;border-radius:6px;overflow:hidden;text-decoration:none;color:inherit;box-shadow:0 1px 3px rgba(0,0,0,.1)}
+li a:hover{box-shadow:0 2px 8px rgba(0,0,0,.2)}
+li img,li .blank{display:block;width:100%;aspect-ratio:1;object-fit:cover;background:#eee}
+li .kw{display:block;padding:8px 10px 2px;font-size:15px;font-weight:bold}
+li .n{display:block;padding:0 10px 10px;font-size:12px;color:#999}
+)";
+
+} // namespace
+
+QByteArray htmlInGbk(QStringView html)
+{
+    QStringEncoder encoder("GBK");
+    QByteArray bytes = encoder.encode(html);
+    if (!encoder.hasError() && gbk::decode(bytes) == html)
+        return bytes;
+    // Character by character: what GBK cannot hold becomes "&#x...;".
+    bytes.clear();
+    for (qsizetype i = 0; i < html.size();) {
+        const qsizetype length = html[i].isHighSurrogate() && i + 1 < html.size() ? 2 : 1;
+        const QStringView one = html.sliced(i, length);
+        const QByteArray encoded = gbk::encode(one);
+        if (!encoded.isEmpty() && gbk::decode(encoded) == one)
+            bytes += encoded;
+        else
+            bytes += "&#x" + QByteArray::number(one.toUcs4().value(0), 16).toUpper() + ';';
+        i += length;
+    }
+    return bytes;
+}
+
+QString pageAddress(const QString &folderName)
+{
+    return QString::fromLatin1(QUrl::toPercentEncoding(folderName)) + u'/' + indexFileName;
+}
+
+QByteArray indexPage(const QString &title, const QList<Page> &pages, const QDateTime &made)
+{
+    QString html = u"<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head>\n<meta charset=\"gbk\">\n"
+                   u"<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>"_qs +
+                   escaped(title) + u"</title>\n<style>\n"_qs + QString::fromLatin1(style) +
+                   u"</style>\n</head>\n<body>\n<header>\n<h1>"_qs + escaped(title) + u"</h1>\n<p>共"_qs +
+                   QString::number(pages.size()) + u"个页面,生成于"_qs +
+                   made.toString(u"yyyy-MM-dd HH:mm:ss") + u"</p>\n</header>\n<ul>\n"_qs;
+    for (const Page &page : pages) {
+        html += u"<li><a href=\""_qs + escaped(pageAddress(page.folderName)) + u"\">"_qs;
+        if (isWebAddress(page.picture))
+            html += u"<img src=\""_qs + escaped(page.picture) + u"\" alt=\"\" loading=\"lazy\">"_qs;
+        else
+            html += u"<span class=\"blank\"></span>"_qs;
+        html += u"<span class=\"kw\">"_qs + escaped(page.keyword) + u"</span><span class=\"n\">"_qs +
+                countText(page.itemCount) + u"</span></a></li>\n"_qs;
+    }
+    html += u"</ul>\n</body>\n</html>\n"_qs;
+    return htmlInGbk(html);
+}
+
+QString baseAddress(const QString &text, QString *error)
+{
+    const auto refuse = [error](const QString &why) {
+        if (error)
+            *error = why;
+        return QString();
+    };
+    QUrl url(text.trimmed(), QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || (scheme != u"http" && scheme != u"https") || url.host().isEmpty())
+        return refuse(u"网站地址必须是以http://或https://开头的完整网址"_qs);
+    if (url.hasQuery() || url.hasFragment())
+        return refuse(u"网站地址不能带有查询参数(?)或锚点(#)"_qs);
+    if (!url.path().endsWith(u'/'))
+        url.setPath(url.path() + u'/');
+    return QString::fromLatin1(url.toEncoded(QUrl::FullyEncoded));
+}
+
+QByteArray sitemap(const QString &base, const QList<Page> &pages, const QDateTime &lastmod)
+{
+    // Seconds are the finest the schema's W3C date-time needs; the offset says which zone.
+    const QString stamp = lastmod.toOffsetFromUtc(lastmod.offsetFromUtc()).toString(Qt::ISODate);
+    QString xml = u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                  u"<urlset xmlns=\"http://www.sitemaps.org/schemas/sitemap/0.9\">\n"_qs;
+    const auto url = [&xml, &stamp](const QString &address) {
+        xml += u"  <url>\n    <loc>"_qs + xmlEscaped(address) + u"</loc>\n    <lastmod>"_qs + stamp +
+               u"</lastmod>\n  </url>\n"_qs;
+    };
+    url(base + indexFileName);
+    for (const Page &page : pages)
+        url(base + pageAddress(page.folderName));
+    xml += u"</urlset>\n"_qs;
+    return xml.toUtf8();
+}
+
+} // namespace siteindex

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+// The two files that tie a batch's pages into one site: "index.htm" and "sitemap.xml".
+namespace siteindex {
+
+// One page written by the batch, as the index lists it.
+struct Page
+{
+    QString keyword;
+    QString folderName; // the page's folder inside the site folder
+    int itemCount = 0;
+    QString picture; // the first item's picture; only a web address is shown
+};
+
+// The site's index page in GBK, like the pages: a link to every page with its keyword, its item
+// count and its first item's picture, in the order given. Characters GBK cannot hold are
+// written as character references, so nothing is lost.
+QByteArray indexPage(const QString &title, const QList<Page> &pages, const QDateTime &made);
+
+// `text` as a site's base address: an absolute http or https address without query or
+// fragment, ending with "/", fully percent-encoded. Empty, with `error` set, when it is not one.
+QString baseAddress(const QString &text, QString *error = nullptr);
+
+// "sitemap.xml" (UTF-8, sitemaps.org schema): the index and every page below `base` (a result of
+// baseAddress()), each with `lastmod`.
+QByteArray sitemap(const QString &base, const QList<Page> &pages, const QDateTime &lastmod);
+
+// Where a page lies relative to the site folder, percent-encoded: "<folder>/index.htm".
+QString pageAddress(const QString &folderName);
+
+// HTML text (or attribute value) in GBK: markup characters escaped, characters outside GBK as
+// numeric character references.
+QByteArray htmlInGbk(QStringView html);
+
+} // namespace siteindex

@@ -1,0 +1,188 @@
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "batchdialog.h"
+#include "batchrun.h"
+#include "browserpane.h"
+#include "demofixture.h"
+#include "eventwait.h"
+#include "form1.h"
+#include "gbk.h"
+
+// 工具 -> 批量生成…: the dialog on the real window, against the demo service.
+class TestBatchDialog final : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<DemoFixture> m_demo;
+    std::unique_ptr<Form1> m_form;
+
+    template <typename T> T *child(const char *name) const
+    {
+        auto *dialog = m_form->findChild<BatchDialog *>();
+        return dialog ? dialog->findChild<T *>(QString::fromLatin1(name)) : nullptr;
+    }
+
+    BatchDialog *openDialog()
+    {
+        m_form->findChild<QAction *>(u"piliangshengcheng"_qs)->trigger();
+        return m_form->findChild<BatchDialog *>();
+    }
+
+    QStringList sites() const { return programfolder::subfolders(m_dir->filePath(u"已生成"_qs)); }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_demo = std::make_unique<DemoFixture>();
+        m_demo->failingKeywords = {u"故障词"_qs};
+        QVERIFY(m_demo->listen());
+        QVERIFY(programfolder::make(m_dir->path(), m_demo->host()));
+        m_form = std::make_unique<Form1>(m_dir->path());
+        m_form->setQuitOnClose(false);
+        m_form->show();
+        WAIT_VERIFY(m_form->browser()->url().toString() == u"taoyefang://help/"_qs, 20000);
+    }
+
+    void cleanup()
+    {
+        m_form.reset();
+        m_demo.reset();
+    }
+
+    void toolsMenuIsTheLastOne()
+    {
+        const QList<QAction *> top = m_form->menuBar()->actions();
+        QVERIFY(top.last()->menu());
+        QCOMPARE(top.last()->text(), u"工具"_qs);
+        const QList<QAction *> entries = top.last()->menu()->actions();
+        QVERIFY(std::any_of(entries.begin(), entries.end(),
+                            [](const QAction *entry) { return entry->text() == u"批量生成…"; }));
+        // The four menus of the window stay where they were.
+        QCOMPARE(top.first()->text(), u"开始生成"_qs);
+        QCOMPARE(top.size(), 5);
+    }
+
+    void writesASiteAndShowsItsIndex()
+    {
+        BatchDialog *dialog = openDialog();
+        QVERIFY(dialog && dialog->isVisible());
+        // The window's choices are the dialog's starting point.
+        QCOMPARE(child<QLineEdit>("count")->text(), u"3"_qs);
+        QCOMPARE(child<QComboBox>("sort")->currentText(), u"30天支出佣金从高到低"_qs);
+
+        child<QPlainTextEdit>("keywords")->setPlainText(u"连衣裙\n故障词\n手机\t5\n\t7\n"_qs);
+        auto *templ = child<QComboBox>("template");
+        templ->setCurrentIndex(templ->findText(u"经典网格"_qs));
+        child<QLineEdit>("siteName")->setText(u"夏季"_qs);
+        child<QLineEdit>("baseUrl")->setText(u"https://example.com/"_qs);
+        child<QSpinBox>("jobs")->setValue(2);
+        child<QPushButton>("start")->click();
+
+        auto *progress = child<QProgressBar>("progress");
+        QCOMPARE(progress->maximum(), 3);
+        QVERIFY(!child<QPushButton>("start")->isEnabled());
+        WAIT_VERIFY(!dialog->isRunning(), 30000);
+        QCOMPARE(progress->value(), 3);
+        QVERIFY(child<QPushButton>("start")->isEnabled());
+
+        const BatchSummary &summary = dialog->batch()->summary();
+        QCOMPARE(summary.written.size(), 2);
+        QCOMPARE(summary.failed.size(), 1);
+        QCOMPARE(sites().size(), 1);
+        QVERIFY(sites().first().startsWith(u"夏季_"_qs));
+        QVERIFY(QFile::exists(summary.siteFolder + u"/sitemap.xml"_qs));
+
+        const QString log = child<QPlainTextEdit>("log")->toPlainText();
+        QVERIFY2(log.contains(u"第4行: 关键词不能为空!(跳过)"_qs), qPrintable(log));
+        QVERIFY(log.contains(u"故障词: 未能生成"_qs));
+        QVERIFY(child<QLabel>("status")->text().startsWith(u"已生成2/3个页面,失败1个"_qs));
+
+        // The site's index in the window's pane.
+        WAIT_COMPARE(m_form->browser()->url(), QUrl::fromLocalFile(summary.indexFile), 10000);
+        WAIT_COMPARE(m_form->browser()->title(), u"夏季"_qs, 10000);
+    }
+
+    void loadsAKeywordFile()
+    {
+        BatchDialog *dialog = openDialog();
+        const QString path = m_dir->filePath(u"秋季主推.txt"_qs);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(gbk::encode(u"连衣裙\t4\n手机\n"_qs));
+        file.close();
+        QVERIFY(dialog->loadKeywordFile(path));
+        QCOMPARE(child<QPlainTextEdit>("keywords")->toPlainText(), u"连衣裙\t4\n手机\n"_qs);
+        QCOMPARE(child<QLineEdit>("siteName")->text(), u"秋季主推"_qs);
+        QVERIFY(!dialog->loadKeywordFile(m_dir->filePath(u"没有.txt"_qs)));
+        QVERIFY(child<QPlainTextEdit>("log")->toPlainText().contains(u"无法读取关键词文件"_qs));
+    }
+
+    void cancelKeepsThePagesWritten()
+    {
+        BatchDialog *dialog = openDialog();
+        child<QPlainTextEdit>("keywords")->setPlainText(u"连衣裙\n手机\n鞋\n零食\n"_qs);
+        auto *templ = child<QComboBox>("template");
+        templ->setCurrentIndex(templ->findText(u"经典网格"_qs));
+        m_demo->service().setReplyDelay(200);
+        m_demo->onQuery = [this](const QString &keyword) {
+            if (keyword == u"手机")
+                child<QPushButton>("cancel")->click();
+        };
+        child<QPushButton>("start")->click();
+        WAIT_VERIFY(!dialog->isRunning(), 30000);
+
+        const BatchSummary &summary = dialog->batch()->summary();
+        QVERIFY(summary.cancelled);
+        QCOMPARE(summary.written.size(), 2);
+        QCOMPARE(summary.notStarted, 2);
+        QCOMPARE(child<QProgressBar>("progress")->value(), 2);
+        QVERIFY(child<QLabel>("status")->text().contains(u"已取消"_qs));
+        QCOMPARE(programfolder::subfolders(summary.siteFolder).size(), 2);
+        const QString index = gbk::decode(programfolder::readBytes(summary.indexFile));
+        QCOMPARE(index.count(u"<a href="_qs), 2);
+        WAIT_COMPARE(m_form->browser()->url(), QUrl::fromLocalFile(summary.indexFile), 10000);
+    }
+
+    void refusalIsShownAndNothingRuns()
+    {
+        QVERIFY(programfolder::writeSettings(m_dir->filePath(u"设置.ini"_qs), m_demo->host(),
+                                             u"Text2=123\r\n"_qs));
+        m_form = std::make_unique<Form1>(m_dir->path());
+        m_form->setQuitOnClose(false);
+        BatchDialog *dialog = openDialog();
+        child<QPlainTextEdit>("keywords")->setPlainText(u"连衣裙\n"_qs);
+        auto *templ = child<QComboBox>("template");
+        templ->setCurrentIndex(templ->findText(u"经典网格"_qs));
+        child<QPushButton>("start")->click();
+        QVERIFY(!dialog->isRunning());
+        QVERIFY(child<QLabel>("status")->text().startsWith(u"正确的淘宝客PID格式是"_qs));
+        eventwait::settle(200);
+        QCOMPARE(m_demo->requests().size(), 0);
+        QCOMPARE(sites(), QStringList());
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    Form1::prepareApplication();
+    QApplication app(argc, argv);
+    TestBatchDialog test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "batchdialog.moc"
