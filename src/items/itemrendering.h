@@ -7,9 +7,10 @@ struct ItemRecord;
 // Fills the template's item block once per item.
 namespace itemrendering {
 
-// Appends `itemBlock` to `itemsHtml` and fills the placeholders of the whole accumulated text
-// with the item's values, unescaped, in a fixed order. The score field shows its badge address
-// or its number.
+// Appends a copy of `itemBlock` to `itemsHtml` with the block's placeholders filled by the
+// item's values, unescaped. The values are data: a placeholder inside a title or a link stays
+// text, and the copies appended before are never touched. The score field shows its badge
+// address or its number.
 void appendItem(QString &itemsHtml, const QString &itemBlock, int rank, const ItemRecord &record,
                 const QString &volume);
 

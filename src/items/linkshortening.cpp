@@ -5,6 +5,7 @@
 #include "encoders.h"
 #include "formport.h"
 #include "markers.h"
+#include "placeholders.h"
 #include "sendto.h"
 #include "statuspages.h"
 #include "textops.h"
@@ -101,7 +102,7 @@ bool shortenItemLinks(FormPort &form, WindowState &state)
     if (optionTicked(form) && !shortenLink(form, state, state.record.click_url, false))
         return false;
     // The shop link costs a request only when the template shows it.
-    if (state.templateText.contains(u"[#店铺网址#]"_qs) && optionTicked(form) &&
+    if (state.templateText.contains(placeholders::shopUrl) && optionTicked(form) &&
         !shortenLink(form, state, state.record.shop_click_url, true))
         return false;
     return true;
