@@ -37,6 +37,7 @@ const QString applicationTitle = u"淘页坊"_qs;
 const QString makerCredit = u" [Norvane https://www.norvane.com 出品]"_qs;
 
 const QString basicSection = u"基本设置"_qs;
+const QString settingsNotSaved = u"设置未能保存(文件只读、不可写或格式无法识别):\n"_qs;
 const QString serviceSection = u"服务设置"_qs;
 
 // The demo service stands in for the outside services until the file names real hosts.
@@ -282,14 +283,18 @@ void Form1::Form_Load()
 
 void Form1::Form_Unload()
 {
-    const auto write = [this](const QString &key, const QString &value) {
-        WriteIni(basicSection, key, value, m_state.settingsPath);
+    bool saved = true;
+    const auto write = [this, &saved](const QString &key, const QString &value) {
+        saved = WriteIni(basicSection, key, value, m_state.settingsPath) && saved;
     };
     write(u"text1"_qs, Text1->text());
     write(u"text2"_qs, Text2->text());
     write(u"text3"_qs, Text3->text());
     write(u"Check1"_qs, QString::number(checkValue(Check1->checkState())));
     write(u"Combo2"_qs, QString::number(Combo2->currentIndex()));
+    // Said once: the typed inputs would otherwise be gone at the next start without a word.
+    if (!saved)
+        showMessage(settingsNotSaved + QDir::toNativeSeparators(m_state.settingsPath));
 }
 
 void Form1::closeEvent(QCloseEvent *event)
