@@ -93,7 +93,13 @@ QString decodeText(QByteArrayView bytes)
     for (qsizetype i = 0; i < text.size();) {
         qsizetype length = 0;
         if (const auto value = referenceAt(QStringView(text), i, length)) {
-            out += QString::fromUcs4(&*value, 1);
+            // Not QString::fromUcs4: it takes a leading U+FEFF for a byte-order mark and drops it.
+            if (QChar::requiresSurrogates(*value)) {
+                out += QChar(QChar::highSurrogate(*value));
+                out += QChar(QChar::lowSurrogate(*value));
+            } else {
+                out += QChar(char16_t(*value));
+            }
             i += length;
         } else {
             out += text[i++];
@@ -402,9 +408,10 @@ std::optional<QByteArray> store(QByteArrayView file, const QString &section, con
     QList<Line> lines = splitLines(*content);
     const QByteArray lineEnd = lineEndOf(lines);
 
-    // A line break inside a value would split the entry and corrupt the file's structure.
+    // A line break inside a value would split the entry and corrupt the file's structure; a NUL
+    // would end the value there and make the file look like UTF-16.
     QString flatValue = value;
-    flatValue.replace(u'\r', u' ').replace(u'\n', u' ');
+    flatValue.replace(u'\r', u' ').replace(u'\n', u' ').replace(QChar(u'\0'), u' ');
     const QByteArray storedValue = encodeText(flatValue);
 
     const Location where = locate(lines, section, key);
@@ -420,7 +427,13 @@ std::optional<QByteArray> store(QByteArrayView file, const QString &section, con
         lines.append(Line{'[' + encodeText(section) + ']', lineEnd});
         lines.append(Line{encodeText(key) + '=' + storedValue, lineEnd});
     }
-    return joinLines(lines);
+    QByteArray result = joinLines(lines);
+    // The file has to read as GBK next time too. Lines of other programs that happen to be valid
+    // UTF-8 could make it look like UTF-8 once the line that kept it from being so is replaced;
+    // writing it then would have those lines read wrongly and rewritten.
+    if (detectCoding(result) != Coding::Gbk)
+        return std::nullopt;
+    return result;
 }
 
 } // namespace inifile

@@ -227,6 +227,8 @@ private slots:
         QTest::newRow("reference to a GBK character stays text")
             << u"&#x41;&amp;&"_qs << QByteArray("&#x41;&amp;&");
         QTest::newRow("lone surrogate") << QString(QChar(0xD83D)) << QByteArray("&#xFFFD;");
+        QTest::newRow("zero-width no-break space") << u"a\uFEFF"_qs << QByteArray("a&#xFEFF;");
+        QTest::newRow("default-ignorable character") << u"\u200Bb"_qs << QByteArray("&#x200B;b");
     }
     void charactersOutsideGbk()
     {
