@@ -5,7 +5,7 @@
 #
 # Usage: fuzz/run.sh [seconds per target, default 60] [target...]
 # Environment: FUZZ_BUILD build folder (default <repo>/build-fuzz), FUZZ_JOBS build jobs (2),
-#              FUZZ_FLAGS extra libFuzzer flags (e.g. "-jobs=2 -workers=2").
+#              FUZZ_PARALLEL targets run at the same time (1), FUZZ_FLAGS extra libFuzzer flags.
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -36,22 +36,49 @@ CC=clang CXX=clang++ cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Re
     -DTAOYEFANG_FUZZ=ON -DTAOYEFANG_BUILD_GUI=OFF -DTAOYEFANG_BUILD_TESTS=OFF -DTAOYEFANG_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build" --parallel "${FUZZ_JOBS:-2}" --target "${targets[@]/#/fuzz_}"
 
-failed=()
-for target in "${targets[@]}"; do
-    work=$build/work/$target
+# One target: its log, and its summary lines once it is done. Fails on a finding.
+run_target() {
+    local target=$1 work=$build/work/$1
     mkdir -p "$work/corpus" "$work/artifacts"
-    echo "== fuzz_$target: ${seconds}s"
     # shellcheck disable=SC2086
-    if ! "$build/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 -max_len=16384 \
+    "$build/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 -max_len=16384 \
         -dict="$here/fuzz/$target/$target.dict" -artifact_prefix="$work/artifacts/" -print_final_stats=1 \
-        ${FUZZ_FLAGS:-} "$work/corpus" "$here/fuzz/$target/corpus" >"$work/log" 2>&1; then
-        failed+=("$target")
-        tail -n 40 "$work/log" >&2
-    fi
-    grep -E '^(#[0-9]+.*DONE|stat::number_of_executed_units|stat::average_exec_per_sec)' "$work/log" || true
+        ${FUZZ_FLAGS:-} "$work/corpus" "$here/fuzz/$target/corpus" >"$work/log" 2>&1
+}
+
+summary() {
+    local log=$build/work/$1/log
+    echo "== fuzz_$1 (${seconds}s): $(grep -E '^#[0-9]+.*DONE' "$log" | tail -n 1)"
+    grep -E '^stat::(number_of_executed_units|average_exec_per_sec)' "$log" | tail -n 2 | sed 's/^/   /'
+}
+
+# FUZZ_PARALLEL targets at a time (default 1); the machines here have 2 cores.
+failed=()
+declare -A pids=()
+for target in "${targets[@]}"; do
+    while ((${#pids[@]} >= ${FUZZ_PARALLEL:-1})); do
+        wait -n || true
+        for t in "${!pids[@]}"; do
+            kill -0 "${pids[$t]}" 2>/dev/null && continue
+            wait "${pids[$t]}" || failed+=("$t")
+            summary "$t"
+            unset "pids[$t]"
+        done
+    done
+    echo "-- fuzz_$target: ${seconds}s"
+    run_target "$target" &
+    pids[$target]=$!
+done
+for t in "${!pids[@]}"; do
+    wait "${pids[$t]}" || failed+=("$t")
+    summary "$t"
 done
 
 if ((${#failed[@]})); then
+    for t in "${failed[@]}"; do
+        echo "== fuzz_$t found something:" >&2
+        grep -E -m 5 'invariant failed|ERROR:|runtime error|SUMMARY|Test unit written' "$build/work/$t/log" >&2 || true
+    done
     echo "fuzz: findings in: ${failed[*]} (inputs in $build/work/<target>/artifacts)" >&2
     exit 1
 fi

@@ -80,7 +80,9 @@ template <typename Mark> QByteArray encodeMarked(QStringView text, Mark mark)
     qsizetype first = 0;
     while (first < text.size() && encodable().test(text[first].unicode()))
         ++first;
-    QStringEncoder encoder("GBK");
+    // Only characters GBK holds reach the converter, so it is never left with one half done.
+    thread_local QStringEncoder encoder("GBK");
+    encoder.resetState();
     if (first == text.size())
         return encoder.encode(text);
 
@@ -105,7 +107,10 @@ template <typename Mark> QByteArray encodeMarked(QStringView text, Mark mark)
 
 QString decode(QByteArrayView bytes)
 {
-    QStringDecoder decoder("GBK");
+    // Opening a converter costs more than most texts take to convert, so each thread keeps one.
+    // It is never left with a sequence half done (see decodeFlushed).
+    thread_local QStringDecoder decoder("GBK");
+    decoder.resetState();
     return decodeFlushed(decoder, bytes);
 }
 
