@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringDecoder>
 
 // What the fuzz targets share: turning the fuzzer's bytes into text, and checking invariants.
 
@@ -29,7 +30,9 @@ inline QString text(std::string_view bytes)
         bytes.remove_prefix(1);
         return QString(reinterpret_cast<const QChar *>(bytes.data()), qsizetype(bytes.size() / 2));
     }
-    return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+    // Not QString::fromUtf8, which drops a leading U+FEFF.
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return utf8.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
 }
 
 // Splits the input at the first occurrence of `separator`: the part before and the rest.

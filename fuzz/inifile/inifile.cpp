@@ -11,14 +11,14 @@
 
 namespace {
 
-// A section or key name as the program could use one: no line break, no "=", "[" or "]", no NUL,
-// no blanks at the ends. Anything else falls back to one of the program's own names.
+// A section or key name as the program could use one: no line break, no "=", "[" or "]", no NUL.
+// Blanks around it are allowed: they are no part of the name. A name of blanks only falls back to
+// one of the program's own names.
 QString usableName(const QString &text, const QString &fallback)
 {
     QString name = text;
     name.removeIf([](QChar c) { return QStringView(u"\r\n=[]\0", 6).contains(c); });
-    name = QString::fromUtf8(name.toUtf8().trimmed());
-    return name.isEmpty() ? fallback : name;
+    return name.trimmed().isEmpty() ? fallback : name;
 }
 
 bool isTrimmedBlank(QChar c)
@@ -84,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(read == expected);
 
     // Another entry of the section is not touched.
-    if (other.compare(key, Qt::CaseInsensitive) != 0)
+    if (other.trimmed().compare(key.trimmed(), Qt::CaseInsensitive) != 0)
         FUZZ_CHECK(inifile::lookUp(*stored, section, other) == otherBefore);
 
     // Storing the same again changes nothing.

@@ -279,8 +279,25 @@ struct Location
     qsizetype lastEntry = -1;   // the last non-blank line of the section
 };
 
-Location locate(const QList<Line> &lines, const QString &section, const QString &key)
+// Blanks around a name are no part of it, as the file's names are read without them.
+QString trimmedName(QStringView name)
 {
+    const auto blank = [](QChar c) {
+        return c == u' ' || (c >= u'\t' && c <= u'\r');
+    };
+    qsizetype begin = 0;
+    qsizetype end = name.size();
+    while (begin < end && blank(name[begin]))
+        ++begin;
+    while (end > begin && blank(name[end - 1]))
+        --end;
+    return name.sliced(begin, end - begin).toString();
+}
+
+Location locate(const QList<Line> &lines, const QString &wantedSection, const QString &wantedKey)
+{
+    const QString section = trimmedName(wantedSection);
+    const QString key = trimmedName(wantedKey);
     Location where;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QByteArray &line = lines[i].text;
@@ -420,12 +437,12 @@ std::optional<QByteArray> store(QByteArrayView file, const QString &section, con
         QByteArray &text = lines[where.keyLine].text;
         text = text.first(text.indexOf('=') + 1) + storedValue;
     } else if (where.sectionLine >= 0) {
-        insertLine(lines, where.lastEntry + 1, encodeText(key) + '=' + storedValue, lineEnd);
+        insertLine(lines, where.lastEntry + 1, encodeText(trimmedName(key)) + '=' + storedValue, lineEnd);
     } else {
         if (!lines.isEmpty() && lines.last().end.isEmpty())
             lines.last().end = lineEnd;
-        lines.append(Line{'[' + encodeText(section) + ']', lineEnd});
-        lines.append(Line{encodeText(key) + '=' + storedValue, lineEnd});
+        lines.append(Line{'[' + encodeText(trimmedName(section)) + ']', lineEnd});
+        lines.append(Line{encodeText(trimmedName(key)) + '=' + storedValue, lineEnd});
     }
     QByteArray result = joinLines(lines);
     // The file has to read as GBK next time too. Lines of other programs that happen to be valid

@@ -92,6 +92,12 @@ private slots:
         QCOMPARE(ReadIni(u"main"_qs, u"key"_qs, u"d"_qs, m_path), u"value"_qs);
         QVERIFY(WriteIni(u"MAIN"_qs, u"KEY"_qs, u"w"_qs, m_path));
         QCOMPARE(readBytes(m_path), QByteArray("[Main]\nKey =w\n"));
+        // Blanks around the names given are no part of them either, nor are they written.
+        QVERIFY(WriteIni(u" main\t"_qs, u"\tkey "_qs, u"x"_qs, m_path));
+        QVERIFY(WriteIni(u" 新节 "_qs, u" k "_qs, u"1"_qs, m_path));
+        QVERIFY(WriteIni(u"新节"_qs, u"k"_qs, u"2"_qs, m_path));
+        QCOMPARE(readBytes(m_path), QByteArray("[Main]\nKey =x\n") + gbk::encode(u"[新节]\nk=2\n"));
+        QCOMPARE(ReadIni(u" 新节"_qs, u"K "_qs, QString(), m_path), u"2"_qs);
     }
 
     void emptyEntryStoresDefault()
