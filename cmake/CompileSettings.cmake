@@ -29,3 +29,16 @@ if(TAOYEFANG_SANITIZE)
         target_link_options(taoyefang_settings INTERFACE ${_san})
     endif()
 endif()
+
+option(TAOYEFANG_FUZZ "Build the libFuzzer targets under fuzz/ (clang only)" OFF)
+if(TAOYEFANG_FUZZ)
+    if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+        message(FATAL_ERROR "TAOYEFANG_FUZZ needs clang: configure with CXX=clang++")
+    endif()
+    # Coverage feedback and the sanitizers in every library of ours; the fuzzer's own main is
+    # linked into the fuzz targets only.
+    set(_fuzz -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+              -fno-sanitize-recover=undefined)
+    target_compile_options(taoyefang_settings INTERFACE ${_fuzz})
+    target_link_options(taoyefang_settings INTERFACE -fsanitize=address,undefined)
+endif()

@@ -42,6 +42,8 @@ namespace {
 const QString applicationTitle = u"淘页坊"_qs;
 const QString makerCredit = u" [Norvane https://www.norvane.com 出品]"_qs;
 
+const QString settingsNotSaved = u"设置未能保存(文件只读、不可写或格式无法识别):\n"_qs;
+
 // Heights of the two strips, in twips.
 constexpr float topStripHeight = 530;
 constexpr float bottomStripHeight = 510;
@@ -298,9 +300,11 @@ void Form1::applyDemoService()
 
 void Form1::Form_Unload()
 {
-    settingsstore::writeInputs(m_setup.settingsPath,
-                               {Text1->text(), Text2->text(), Text3->text(), checkValue(Check1->checkState()),
-                                Combo2->currentIndex()});
+    // Said once: the typed inputs would otherwise be gone at the next start without a word.
+    if (!settingsstore::writeInputs(m_setup.settingsPath,
+                                    {Text1->text(), Text2->text(), Text3->text(),
+                                     checkValue(Check1->checkState()), Combo2->currentIndex()}))
+        showMessage(settingsNotSaved + QDir::toNativeSeparators(m_setup.settingsPath));
 }
 
 void Form1::closeEvent(QCloseEvent *event)

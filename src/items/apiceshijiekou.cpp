@@ -61,7 +61,6 @@ RetrievalOutcome apiceshijiekou(FormPort &form, const ServiceHosts &hosts, RunSt
         if (!linkshortening::shortenItemLinks(form, hosts, run.templateText, record, cancel))
             return RetrievalOutcome::Aborted;
         itemrendering::appendItem(run.itemsHtml, run.itemBlock, rank, record, volume);
-        itemrendering::fillOfferPlaceholders(run.itemsHtml, record);
         if (run.itemCount++ == 0)
             run.firstPicture = record.pic_url;
     }

@@ -4,44 +4,50 @@
 #include <utility>
 
 #include "creditbadge.h"
-#include "textops.h"
+#include "placeholders.h"
 #include "itemrecord.h"
+#include "textops.h"
 
 namespace itemrendering {
 
 void appendItem(QString &itemsHtml, const QString &itemBlock, int rank, const ItemRecord &record,
                 const QString &volume)
 {
-    itemsHtml += itemBlock;
-    // The whole text is filled, not only the new copy, so a placeholder that a value brought in
-    // (a title holding "[#商品价格#]") is filled too.
-    const std::array<std::pair<QString, QString>, 9> values{{
-        {u"[#商品排名#]"_qs, textops::numberText(rank)},
-        {u"[#商品标题#]"_qs, record.title},
-        {u"[#商品网址#]"_qs, record.click_url},
-        {u"[#商品图片地址#]"_qs, record.pic_url},
-        {u"[#商品价格#]"_qs, record.price},
-        {u"[#商品销售量#]"_qs, volume},
-        {u"[#店铺网址#]"_qs, record.shop_click_url},
-        {u"[#卖家昵称#]"_qs, record.nick},
-        {u"[#信用等级#]"_qs, creditbadge::scoreText(record.seller_credit_score)},
+    const std::array<std::pair<QStringView, QString>, 15> values{{
+        {placeholders::rank, textops::numberText(rank)},
+        {placeholders::title, record.title},
+        {placeholders::clickUrl, record.click_url},
+        {placeholders::picUrl, record.pic_url},
+        {placeholders::price, record.price},
+        {placeholders::volume, volume},
+        {placeholders::shopUrl, record.shop_click_url},
+        {placeholders::nick, record.nick},
+        {placeholders::credit, creditbadge::scoreText(record.seller_credit_score)},
+        {placeholders::reservePrice, record.reserve_price},
+        {placeholders::finalPrice, record.final_promotion_price},
+        {placeholders::coupon, record.coupon_fee},
+        {placeholders::couponTerms, record.coupon_desc},
+        {placeholders::platform, record.platform},
+        {placeholders::tpwd, record.tpwd},
     }};
-    for (const auto &[placeholder, value] : values)
-        itemsHtml = textops::replaceAll(std::move(itemsHtml), placeholder, value);
-}
 
-void fillOfferPlaceholders(QString &itemsHtml, const ItemRecord &record)
-{
-    const std::array<std::pair<QString, QString>, 6> values{{
-        {u"[#原价#]"_qs, record.reserve_price},
-        {u"[#到手价#]"_qs, record.final_promotion_price},
-        {u"[#优惠券#]"_qs, record.coupon_fee},
-        {u"[#优惠券说明#]"_qs, record.coupon_desc},
-        {u"[#平台#]"_qs, record.platform},
-        {u"[#淘口令#]"_qs, record.tpwd},
-    }};
-    for (const auto &[placeholder, value] : values)
-        itemsHtml = textops::replaceAll(std::move(itemsHtml), placeholder, value);
+    // One pass over the block, left to right. Filling the whole text once per placeholder would
+    // scan every value again, so a title holding placeholders would double the page per item.
+    const QStringView block(itemBlock);
+    qsizetype copied = 0;
+    for (qsizetype at = block.indexOf(u"[#"); at >= 0; at = block.indexOf(u"[#", at + 1)) {
+        const QStringView rest = block.sliced(at);
+        for (const auto &[placeholder, value] : values) {
+            if (rest.startsWith(placeholder)) {
+                itemsHtml += block.sliced(copied, at - copied);
+                itemsHtml += value;
+                copied = at + placeholder.size();
+                at = copied - 1;
+                break;
+            }
+        }
+    }
+    itemsHtml += block.sliced(copied);
 }
 
 } // namespace itemrendering

@@ -1,10 +1,13 @@
 #include "linkshortening.h"
 
+#include <QUrl>
+
 #include "cancellation.h"
 #include "encoders.h"
 #include "formport.h"
 #include "itemrecord.h"
 #include "markers.h"
+#include "placeholders.h"
 #include "sendto.h"
 #include "statuspages.h"
 #include "textops.h"
@@ -16,6 +19,8 @@ namespace {
 
 // The member name with its closing quote, the colon and the value's opening quote.
 const QString shortLinkMarker = u"tinyurl\":\""_qs;
+
+constexpr qsizetype maxShortLinkLength = 2048;
 
 // Only a ticked box counts; the greyed state does not.
 bool optionTicked(const FormPort &form)
@@ -54,11 +59,45 @@ bool applyReply(const QString &reply, QString &link)
         return false;
     QString text = reply;
     const std::optional<QString> shortLink = jiequ(text, shortLinkMarker, u"\""_qs, false, false, false);
+    if (!shortLink)
+        return true;
     // An empty member is the service's way of saying it made none; the long link still works.
-    if (shortLink && !shortLink->isEmpty())
-        link = *shortLink;
-    link = textops::replaceAll(link, u"\\/"_qs, u"/"_qs);
+    const QString candidate = textops::replaceAll(*shortLink, u"\\/"_qs, u"/"_qs);
+    if (isUsableShortLink(candidate))
+        link = candidate;
     return true;
+}
+
+bool isUsableShortLink(QStringView link)
+{
+    if (link.size() > maxShortLinkLength)
+        return false;
+    if (!link.startsWith(u"http://", Qt::CaseInsensitive) &&
+        !link.startsWith(u"https://", Qt::CaseInsensitive))
+        return false;
+    for (qsizetype i = 0; i < link.size(); ++i) {
+        char32_t c = link[i].unicode();
+        if (link[i].isHighSurrogate() && i + 1 < link.size() && link[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(link[i], link[i + 1]);
+            ++i;
+        } else if (link[i].isSurrogate()) {
+            return false;
+        }
+        switch (QChar::category(c)) {
+        case QChar::Other_Control:
+        case QChar::Other_Format:
+        case QChar::Separator_Space:
+        case QChar::Separator_Line:
+        case QChar::Separator_Paragraph:
+            return false;
+        default:
+            break;
+        }
+        if (c < 0x80 && QByteArrayView("\"'<>\\`").contains(char(c)))
+            return false;
+    }
+    const QUrl url(link.toString(), QUrl::StrictMode);
+    return url.isValid() && !url.host().isEmpty();
 }
 
 bool shortenItemLinks(FormPort &form, const ServiceHosts &hosts, const QString &templateText,
@@ -67,7 +106,7 @@ bool shortenItemLinks(FormPort &form, const ServiceHosts &hosts, const QString &
     if (optionTicked(form) && !shortenLink(form, hosts, record.title, record.click_url, false, cancel))
         return false;
     // The shop link costs a request only when the template shows it.
-    if (templateText.contains(u"[#店铺网址#]"_qs) && optionTicked(form) &&
+    if (templateText.contains(placeholders::shopUrl) && optionTicked(form) &&
         !shortenLink(form, hosts, record.title, record.shop_click_url, true, cancel))
         return false;
     return true;

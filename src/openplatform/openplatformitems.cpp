@@ -152,7 +152,6 @@ RetrievalOutcome openPlatformItems(FormPort &form, const AppSetup &setup, RunSta
         if (!linkshortening::shortenItemLinks(form, setup.hosts, QString(), record, cancel))
             return RetrievalOutcome::Aborted;
         itemrendering::appendItem(run.itemsHtml, run.itemBlock, int(i) + 1, record, found.items[i].volume);
-        itemrendering::fillOfferPlaceholders(run.itemsHtml, record);
         if (run.itemCount++ == 0)
             run.firstPicture = record.pic_url;
     }

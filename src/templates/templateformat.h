@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringView>
 
+#include "placeholders.h"
+
 // A template folder holds "模板文件.htm", the page with markers, and optionally "效果预览.htm", a
 // finished sample page; everything else in it is a resource of the page.
 namespace templateformat {
@@ -10,9 +12,9 @@ namespace templateformat {
 inline constexpr QStringView templateFileName = u"模板文件.htm";
 inline constexpr QStringView previewFileName = u"效果预览.htm";
 
-inline constexpr QStringView keywordMarker = u"[#关键词#]";
-inline constexpr QStringView startMarker = u"[#商品循环开始#]";
-inline constexpr QStringView endMarker = u"[#商品循环结束#]";
+inline constexpr QStringView keywordMarker = placeholders::keyword;
+inline constexpr QStringView startMarker = placeholders::loopStart;
+inline constexpr QStringView endMarker = placeholders::loopEnd;
 
 // The whole file decoded from GBK; empty text when it cannot be read (and then refused like a
 // text without markers).

@@ -1,5 +1,6 @@
 #include "gbk.h"
 
+#include <array>
 #include <bitset>
 #include <memory>
 
@@ -24,57 +25,98 @@ QString decodeFlushed(QStringDecoder &decoder, QByteArrayView bytes)
     return text;
 }
 
-// Every BMP character that some GBK code reads as. Built by decoding every code, so a character
-// counts only when it survives the way back; the encoder's one-way best fits do not.
-const std::bitset<0x10000> &encodable()
+// Every BMP character that some GBK code reads as, with that code. Built by decoding every code,
+// so a character counts only when it survives the way back; the encoder's one-way best fits do
+// not. No two GBK codes read as the same character, so the code is the encoder's too.
+struct Table
 {
-    static const std::unique_ptr<std::bitset<0x10000>> table = [] {
-        auto set = std::make_unique<std::bitset<0x10000>>();
+    std::bitset<0x10000> encodable;
+    std::array<quint16, 0x10000> codes{};
+};
+
+const Table &table()
+{
+    static const std::unique_ptr<Table> built = [] {
+        auto t = std::make_unique<Table>();
         QStringDecoder decoder("GBK");
-        const auto mark = [&](QByteArrayView code) {
+        const auto mark = [&](QByteArrayView bytes, unsigned code) {
             decoder.resetState();
-            const QString text = decodeFlushed(decoder, code);
-            if (text.size() == 1 && text.front() != QChar::ReplacementCharacter)
-                set->set(text.front().unicode());
+            const QString text = decodeFlushed(decoder, bytes);
+            if (text.size() != 1 || text.front() == QChar::ReplacementCharacter)
+                return;
+            const char16_t c = text.front().unicode();
+            if (!t->encodable.test(c)) {
+                t->encodable.set(c);
+                t->codes[c] = quint16(code);
+            }
         };
-        for (int byte = 0; byte <= 0xFF; ++byte) {
+        for (unsigned byte = 0; byte <= 0xFF; ++byte) {
             const char single = static_cast<char>(byte);
-            mark(QByteArrayView(&single, 1));
+            mark(QByteArrayView(&single, 1), byte);
         }
-        for (int lead = 0x81; lead <= 0xFE; ++lead) {
-            for (int trail = 0x40; trail <= 0xFE; ++trail) {
+        for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
+            for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
                 const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-                mark(QByteArrayView(pair, 2));
+                mark(QByteArrayView(pair, 2), lead * 256 + trail);
             }
         }
-        return set;
+        return t;
     }();
-    return *table;
+    return *built;
 }
 
-void appendReference(QString &out, char32_t codePoint)
+const std::bitset<0x10000> &encodable()
 {
-    out += u"&#x"_qs + QString::number(codePoint, 16).toUpper() + u';';
+    return table().encodable;
+}
+
+// The text in GBK, with `mark` writing what stands for each character GBK cannot hold (a
+// surrogate pair is one character, a lone surrogate U+FFFD). The converter is never left to
+// decide: it writes "?" for some such characters and leaves others out without a trace (U+200B,
+// U+FFF7 and the other default-ignorable ones).
+template <typename Mark> QByteArray encodeMarked(QStringView text, Mark mark)
+{
+    // Most text is plain GBK: only copy when something has to be marked.
+    qsizetype first = 0;
+    while (first < text.size() && encodable().test(text[first].unicode()))
+        ++first;
+    // Only characters GBK holds reach the converter, so it is never left with one half done.
+    thread_local QStringEncoder encoder("GBK");
+    encoder.resetState();
+    if (first == text.size())
+        return encoder.encode(text);
+
+    QString marked;
+    marked.reserve(text.size() + 16);
+    marked.append(text.first(first));
+    for (qsizetype i = first; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (encodable().test(c.unicode())) {
+            marked.append(c);
+        } else if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            mark(marked, QChar::surrogateToUcs4(c, text[i + 1]));
+            ++i;
+        } else {
+            mark(marked, c.isSurrogate() ? char32_t(QChar::ReplacementCharacter) : char32_t(c.unicode()));
+        }
+    }
+    return encoder.encode(marked);
 }
 
 } // namespace
 
 QString decode(QByteArrayView bytes)
 {
-    QStringDecoder decoder("GBK");
+    // Opening a converter costs more than most texts take to convert, so each thread keeps one.
+    // It is never left with a sequence half done (see decodeFlushed).
+    thread_local QStringDecoder decoder("GBK");
+    decoder.resetState();
     return decodeFlushed(decoder, bytes);
 }
 
 QByteArray encode(QStringView text)
 {
-    QStringEncoder encoder("GBK");
-    QString input;
-    input.reserve(text.size() + 1);
-    input.append(text);
-    input.append(QChar(u'\0'));
-    QByteArray bytes = encoder.encode(input);
-    bytes.chop(1);
-    return bytes;
+    return encodeMarked(text, [](QString &out, char32_t) { out += u'?'; });
 }
 
 bool canEncode(char32_t codePoint)
@@ -84,40 +126,15 @@ bool canEncode(char32_t codePoint)
 
 QByteArray encodeHtml(QStringView text)
 {
-    // Most text is plain GBK: only copy when a reference is needed.
-    qsizetype first = 0;
-    while (first < text.size() && canEncode(text[first].unicode()))
-        ++first;
-    if (first == text.size())
-        return encode(text);
-
-    QString marked;
-    marked.reserve(text.size() + 16);
-    marked.append(text.first(first));
-    for (qsizetype i = first; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (canEncode(c.unicode())) {
-            marked.append(c);
-        } else if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            appendReference(marked, QChar::surrogateToUcs4(c, text[i + 1]));
-            ++i;
-        } else if (c.isSurrogate()) {
-            appendReference(marked, QChar::ReplacementCharacter);
-        } else {
-            appendReference(marked, c.unicode());
-        }
-    }
-    return encode(marked);
+    return encodeMarked(text, [](QString &out, char32_t codePoint) {
+        out += u"&#x"_qs + QString::number(codePoint, 16).toUpper() + u';';
+    });
 }
 
 unsigned code(QChar c)
 {
-    const QByteArray bytes = encode(QStringView(&c, 1));
-    if (bytes.size() == 1)
-        return static_cast<unsigned char>(bytes[0]);
-    if (bytes.size() == 2)
-        return static_cast<unsigned char>(bytes[0]) * 256u + static_cast<unsigned char>(bytes[1]);
-    return '?';
+    const Table &t = table();
+    return t.encodable.test(c.unicode()) ? t.codes[c.unicode()] : unsigned('?');
 }
 
 QChar decodePair(unsigned char lead, unsigned char trail)

@@ -93,7 +93,13 @@ QString decodeText(QByteArrayView bytes)
     for (qsizetype i = 0; i < text.size();) {
         qsizetype length = 0;
         if (const auto value = referenceAt(QStringView(text), i, length)) {
-            out += QString::fromUcs4(&*value, 1);
+            // Not QString::fromUcs4: it takes a leading U+FEFF for a byte-order mark and drops it.
+            if (QChar::requiresSurrogates(*value)) {
+                out += QChar(QChar::highSurrogate(*value));
+                out += QChar(QChar::lowSurrogate(*value));
+            } else {
+                out += QChar(char16_t(*value));
+            }
             i += length;
         } else {
             out += text[i++];
@@ -273,8 +279,25 @@ struct Location
     qsizetype lastEntry = -1;   // the last non-blank line of the section
 };
 
-Location locate(const QList<Line> &lines, const QString &section, const QString &key)
+// Blanks around a name are no part of it, as the file's names are read without them.
+QString trimmedName(QStringView name)
 {
+    const auto blank = [](QChar c) {
+        return c == u' ' || (c >= u'\t' && c <= u'\r');
+    };
+    qsizetype begin = 0;
+    qsizetype end = name.size();
+    while (begin < end && blank(name[begin]))
+        ++begin;
+    while (end > begin && blank(name[end - 1]))
+        --end;
+    return name.sliced(begin, end - begin).toString();
+}
+
+Location locate(const QList<Line> &lines, const QString &wantedSection, const QString &wantedKey)
+{
+    const QString section = trimmedName(wantedSection);
+    const QString key = trimmedName(wantedKey);
     Location where;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QByteArray &line = lines[i].text;
@@ -402,9 +425,10 @@ std::optional<QByteArray> store(QByteArrayView file, const QString &section, con
     QList<Line> lines = splitLines(*content);
     const QByteArray lineEnd = lineEndOf(lines);
 
-    // A line break inside a value would split the entry and corrupt the file's structure.
+    // A line break inside a value would split the entry and corrupt the file's structure; a NUL
+    // would end the value there and make the file look like UTF-16.
     QString flatValue = value;
-    flatValue.replace(u'\r', u' ').replace(u'\n', u' ');
+    flatValue.replace(u'\r', u' ').replace(u'\n', u' ').replace(QChar(u'\0'), u' ');
     const QByteArray storedValue = encodeText(flatValue);
 
     const Location where = locate(lines, section, key);
@@ -413,14 +437,20 @@ std::optional<QByteArray> store(QByteArrayView file, const QString &section, con
         QByteArray &text = lines[where.keyLine].text;
         text = text.first(text.indexOf('=') + 1) + storedValue;
     } else if (where.sectionLine >= 0) {
-        insertLine(lines, where.lastEntry + 1, encodeText(key) + '=' + storedValue, lineEnd);
+        insertLine(lines, where.lastEntry + 1, encodeText(trimmedName(key)) + '=' + storedValue, lineEnd);
     } else {
         if (!lines.isEmpty() && lines.last().end.isEmpty())
             lines.last().end = lineEnd;
-        lines.append(Line{'[' + encodeText(section) + ']', lineEnd});
-        lines.append(Line{encodeText(key) + '=' + storedValue, lineEnd});
+        lines.append(Line{'[' + encodeText(trimmedName(section)) + ']', lineEnd});
+        lines.append(Line{encodeText(trimmedName(key)) + '=' + storedValue, lineEnd});
     }
-    return joinLines(lines);
+    QByteArray result = joinLines(lines);
+    // The file has to read as GBK next time too. Lines of other programs that happen to be valid
+    // UTF-8 could make it look like UTF-8 once the line that kept it from being so is replaced;
+    // writing it then would have those lines read wrongly and rewritten.
+    if (detectCoding(result) != Coding::Gbk)
+        return std::nullopt;
+    return result;
 }
 
 } // namespace inifile

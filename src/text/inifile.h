@@ -42,7 +42,9 @@ Coding detectCoding(QByteArrayView file);
 // is not recognised.
 QString lookUp(QByteArrayView file, const QString &section, const QString &key);
 
-// The file with the entry stored; nothing when the file's encoding is not recognised.
+// The file with the entry stored; nothing when the file's encoding is not recognised, or when the
+// result would not read as GBK again (other lines that are valid UTF-8, with nothing left that
+// makes the file GBK).
 std::optional<QByteArray> store(QByteArrayView file, const QString &section, const QString &key,
                                 const QString &value);
 

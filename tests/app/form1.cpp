@@ -137,6 +137,49 @@ private slots:
         QVERIFY(gbk::decode(readBytes(settingsPath())).contains(u"Combo2="_qs + QString::number(index)));
     }
 
+    // Inputs that cannot be saved at close are reported once, with the file's place; the file
+    // stays as it was.
+    void unsavedSettingsReportedOnce_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("read-only file") << u"read-only"_qs;
+        QTest::newRow("a folder of that name") << u"folder"_qs;
+        QTest::newRow("saved: no message") << u"writable"_qs;
+    }
+    void unsavedSettingsReportedOnce()
+    {
+        QFETCH(QString, kind);
+        const QByteArray before =
+            gbk::encode(u"[基本设置]\r\nText1=旧\r\nText2=\r\nText3=10\r\nCheck1=0\r\nCombo2=0\r\n");
+        if (kind == u"folder") {
+            QVERIFY(QDir().mkdir(settingsPath()));
+        } else {
+            QVERIFY(writeBytes(settingsPath(), before));
+            if (kind == u"read-only")
+                QVERIFY(QFile::setPermissions(settingsPath(), QFile::ReadOwner | QFile::ReadUser));
+        }
+        {
+            auto form = makeForm();
+            form->findChild<QLineEdit *>(u"Text1"_qs)->setText(u"新关键词"_qs);
+            QVERIFY(m_messages.isEmpty());
+            form->close();
+        }
+        if (kind == u"writable") {
+            QVERIFY(m_messages.isEmpty());
+            QVERIFY(gbk::decode(readBytes(settingsPath())).contains(u"Text1=新关键词"_qs));
+            return;
+        }
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY2(m_messages.front().startsWith(u"设置未能保存"_qs), qPrintable(m_messages.front()));
+        QVERIFY(m_messages.front().contains(QDir::toNativeSeparators(settingsPath())));
+        if (kind == u"folder") {
+            QVERIFY(QFileInfo(settingsPath()).isDir());
+        } else {
+            QCOMPARE(readBytes(settingsPath()), before);
+            QFile::setPermissions(settingsPath(), QFile::ReadOwner | QFile::WriteOwner);
+        }
+    }
+
     void inputChecksOnLeavingTheBox_data()
     {
         QTest::addColumn<QString>("box");

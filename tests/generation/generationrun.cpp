@@ -271,6 +271,7 @@ private slots:
         QTest::newRow("wildcards and quotes") << u"a*b?\"<>|"_qs << u"a_b______网格_140509"_qs;
         QTest::newRow("control characters") << u"\t新\n"_qs << u"_新__网格_140509"_qs;
         QTest::newRow("device name") << u"CON"_qs << u"CON_网格_140509"_qs;
+        QTest::newRow("characters outside GBK") << u"裙😀𠀀"_qs << u"裙😀𠀀_网格_140509"_qs;
     }
     void unsafeKeywords()
     {
@@ -284,10 +285,13 @@ private slots:
                  QStringList{folderName});
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                  QStringList{u"程序"_qs});
-        // The page keeps the keyword as typed.
+        // The page keeps the keyword as typed; a character GBK cannot hold as its reference.
         QVERIFY(form.pages.last().startsWith(u"about:<center><br/><br/><br/><b>单页生成成功"_qs));
         QVERIFY(readAll(form.run->outputFolder + u"/index.htm"_qs)
-                    .contains(gbk::encode(QString(u"<title>"_qs + keyword))));
+                    .contains(gbk::encodeHtml(QString(u"<title>"_qs + keyword))));
+        if (keyword.contains(u"😀"_qs))
+            QVERIFY(readAll(form.run->outputFolder + u"/index.htm"_qs)
+                        .contains(QByteArray(gbk::encode(u"<title>裙") + "&#x1F600;&#x20000;")));
     }
 
     void failurePage_data()

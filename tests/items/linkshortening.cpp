@@ -34,6 +34,58 @@ private slots:
         QTest::newRow("no closing quote") << u"{\"tinyurl\":\"http:\\/\\/t"_qs << true << u"LONG"_qs;
         QTest::newRow("empty member keeps the long link")
             << u"{\"tinyurl\":\"\",\"status\":1}"_qs << true << u"LONG"_qs;
+        QTest::newRow("not usable: long link kept as it is")
+            << u"{\"tinyurl\":\"javascript:alert(1)\"}"_qs << true << u"LONG"_qs;
+    }
+
+    // What a service may put in the member, and whether it may replace a link in a published page.
+    void hostileShortLinks_data()
+    {
+        QTest::addColumn<QString>("value"); // the member's value as the reply holds it
+        QTest::addColumn<bool>("used");
+        QTest::newRow("plain http") << u"http:\\/\\/t.cn\\/a1"_qs << true;
+        QTest::newRow("https, path, query, port") << u"https://dwz.cn:8443/a/b?c=1&d=%20#f"_qs << true;
+        QTest::newRow("scheme in capitals") << u"HTTP://T.CN/A"_qs << true;
+        QTest::newRow("2048 characters") << u"http://t.cn/"_qs + QString(2048 - 12, u'a') << true;
+        QTest::newRow("2049 characters") << u"http://t.cn/"_qs + QString(2049 - 12, u'a') << false;
+        QTest::newRow("5000 characters") << u"http://t.cn/"_qs + QString(4988, u'a') << false;
+        QTest::newRow("javascript") << u"javascript:alert(document.cookie)"_qs << false;
+        QTest::newRow("javascript with spaces") << u"  javascript:alert(1)"_qs << false;
+        QTest::newRow("data") << u"data:text/html,<script>alert(1)</script>"_qs << false;
+        QTest::newRow("file") << u"file:\\/\\/\\/etc\\/passwd"_qs << false;
+        QTest::newRow("ftp") << u"ftp://t.cn/a"_qs << false;
+        QTest::newRow("scheme-relative") << u"\\/\\/t.cn\\/a"_qs << false;
+        QTest::newRow("relative") << u"a1B2"_qs << false;
+        QTest::newRow("no host") << u"http:\\/\\/\\/a"_qs << false;
+        QTest::newRow("only the scheme") << u"http://"_qs << false;
+        QTest::newRow("single quote") << u"http://t.cn/a'onmouseover='alert(1)"_qs << false;
+        QTest::newRow("angle brackets") << u"http://t.cn/<script>alert(1)</script>"_qs << false;
+        QTest::newRow("back quote") << u"http://t.cn/a`b"_qs << false;
+        QTest::newRow("blank") << u"http://t.cn/a b"_qs << false;
+        QTest::newRow("tab") << u"http://t.cn/a\tb"_qs << false;
+        QTest::newRow("no-break space") << u"http://t.cn/a\u00a0b"_qs << false;
+        QTest::newRow("ideographic space") << u"http://t.cn/a\u3000b"_qs << false;
+        QTest::newRow("line separator") << u"http://t.cn/a\u2028b"_qs << false;
+        QTest::newRow("NUL") << QString(u"http://t.cn/a"_qs + QChar(0) + u"b"_qs) << false;
+        QTest::newRow("DEL") << u"http://t.cn/a\u007fb"_qs << false;
+        QTest::newRow("C1 control") << u"http://t.cn/a\u0085b"_qs << false;
+        QTest::newRow("right-to-left override") << u"http://t.cn/a\u202eb"_qs << false;
+        QTest::newRow("zero-width space") << u"http://t.cn/a\u200bb"_qs << false;
+        QTest::newRow("undecoded escape") << u"http:\\/\\/t.cn\\/\\u0000"_qs << false;
+        QTest::newRow("backslash") << u"http://t.cn\\evil.example"_qs << false;
+        QTest::newRow("lone surrogate") << QString(u"http://t.cn/"_qs + QChar(0xD800)) << false;
+        QTest::newRow("hanzi path") << u"http://t.cn/短"_qs << true;
+    }
+    void hostileShortLinks()
+    {
+        QFETCH(QString, value);
+        QFETCH(bool, used);
+        QString link = u"http://s.click.taobao.com/t_8?e=c1"_qs;
+        QVERIFY(linkshortening::applyReply(u"{\"tinyurl\":\""_qs + value + u"\",\"status\":0}"_qs, link));
+        const QString expected = used ? QString(value).replace(u"\\/"_qs, u"/"_qs).trimmed()
+                                      : u"http://s.click.taobao.com/t_8?e=c1"_qs;
+        QCOMPARE(link, expected);
+        QCOMPARE(linkshortening::isUsableShortLink(link), true);
     }
     void applyReply()
     {

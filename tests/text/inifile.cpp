@@ -92,6 +92,12 @@ private slots:
         QCOMPARE(ReadIni(u"main"_qs, u"key"_qs, u"d"_qs, m_path), u"value"_qs);
         QVERIFY(WriteIni(u"MAIN"_qs, u"KEY"_qs, u"w"_qs, m_path));
         QCOMPARE(readBytes(m_path), QByteArray("[Main]\nKey =w\n"));
+        // Blanks around the names given are no part of them either, nor are they written.
+        QVERIFY(WriteIni(u" main\t"_qs, u"\tkey "_qs, u"x"_qs, m_path));
+        QVERIFY(WriteIni(u" 新节 "_qs, u" k "_qs, u"1"_qs, m_path));
+        QVERIFY(WriteIni(u"新节"_qs, u"k"_qs, u"2"_qs, m_path));
+        QCOMPARE(readBytes(m_path), QByteArray("[Main]\nKey =x\n") + gbk::encode(u"[新节]\nk=2\n"));
+        QCOMPARE(ReadIni(u" 新节"_qs, u"K "_qs, QString(), m_path), u"2"_qs);
     }
 
     void emptyEntryStoresDefault()
@@ -227,6 +233,8 @@ private slots:
         QTest::newRow("reference to a GBK character stays text")
             << u"&#x41;&amp;&"_qs << QByteArray("&#x41;&amp;&");
         QTest::newRow("lone surrogate") << QString(QChar(0xD83D)) << QByteArray("&#xFFFD;");
+        QTest::newRow("zero-width no-break space") << u"a\uFEFF"_qs << QByteArray("a&#xFEFF;");
+        QTest::newRow("default-ignorable character") << u"\u200Bb"_qs << QByteArray("&#x200B;b");
     }
     void charactersOutsideGbk()
     {

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QStringView>
+
+// The placeholders of a page template (in 模板文件.htm), each text only here.
+namespace placeholders {
+
+// Replaced by the keyword in the whole template before it is split.
+inline constexpr QStringView keyword = u"[#关键词#]";
+// Around the item block, the part of the page that is repeated once per item.
+inline constexpr QStringView loopStart = u"[#商品循环开始#]";
+inline constexpr QStringView loopEnd = u"[#商品循环结束#]";
+
+// Filled in each item's copy of the block.
+inline constexpr QStringView rank = u"[#商品排名#]";
+inline constexpr QStringView title = u"[#商品标题#]";
+inline constexpr QStringView clickUrl = u"[#商品网址#]";
+inline constexpr QStringView picUrl = u"[#商品图片地址#]";
+inline constexpr QStringView price = u"[#商品价格#]";
+inline constexpr QStringView volume = u"[#商品销售量#]";
+inline constexpr QStringView shopUrl = u"[#店铺网址#]";
+inline constexpr QStringView nick = u"[#卖家昵称#]";
+inline constexpr QStringView credit = u"[#信用等级#]";
+// What only the open platform tells; empty where the source lacks it.
+inline constexpr QStringView reservePrice = u"[#原价#]";
+inline constexpr QStringView finalPrice = u"[#到手价#]";
+inline constexpr QStringView coupon = u"[#优惠券#]";
+inline constexpr QStringView couponTerms = u"[#优惠券说明#]";
+inline constexpr QStringView platform = u"[#平台#]";
+inline constexpr QStringView tpwd = u"[#淘口令#]";
+
+} // namespace placeholders
