@@ -29,12 +29,16 @@ public:
     void setGbkReplies(bool gbk) { m_gbk = gbk; }
     // Answers item queries and shortening requests only after this many milliseconds.
     void setReplyDelay(int ms) { m_delayMs = ms; }
+    // Answers everything this many milliseconds later (on top of the reply delay), as a service
+    // across a real network would; other connections are served meanwhile.
+    void setLatency(int ms) { m_latencyMs = ms; }
 
     httpkit::Response handle(const httpkit::Request &request);
 
     const ShortLinks &shortLinks() const { return m_shortLinks; }
 
 private:
+    httpkit::Response answer(const httpkit::Request &request);
     httpkit::Response itemQuery(const httpkit::Request &request) const;
     httpkit::Response shorten(const httpkit::Request &request);
     httpkit::Response followShortLink(const QString &code) const;
@@ -48,6 +52,7 @@ private:
     QString m_origin;
     bool m_gbk = false;
     int m_delayMs = 0;
+    int m_latencyMs = 0;
     ShortLinks m_shortLinks;
     QHash<QByteArray, QByteArray> m_pictures; // num_iid -> SVG, drawn once
     QHash<QByteArray, QByteArray> m_badges;   // "s_red_1.gif" -> SVG
