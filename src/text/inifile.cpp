@@ -174,6 +174,11 @@ bool WriteIni(const QString &section, const QString &key, const QString &value, 
     QByteArray content = ini.lines.join(ini.lineEnd);
     if (ini.endsWithLineEnd)
         content += ini.lineEnd;
+    // An empty entry is stored back as its default each time it is read, at every start: a file
+    // that would not change is left alone rather than rewritten and synced to disk.
+    QFile current(path);
+    if (current.open(QIODevice::ReadOnly) && current.readAll() == content)
+        return true;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
