@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QNetworkAccessManager>
+#include <QNetworkCookieJar>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPointer>
@@ -77,9 +78,21 @@ int Exchange::timeoutMs() const
 
 QNetworkAccessManager *threadManager(int lane)
 {
-    QPointer<QNetworkAccessManager> &kept = threadManagers.at(std::clamp(lane, 0, managerLanes - 1));
+    lane = std::clamp(lane, 0, managerLanes - 1);
+    QPointer<QNetworkAccessManager> &kept = threadManagers.at(lane);
     if (kept)
         return kept;
+    if (lane > 0) {
+        // A further lane lives inside the first and keeps its cookies in the first one's jar, so
+        // the services see one client whichever connection a request takes.
+        QNetworkAccessManager *first = threadManager(0);
+        auto *nam = new QNetworkAccessManager(first);
+        kept = nam;
+        QNetworkCookieJar *jar = first->cookieJar();
+        nam->setCookieJar(jar);
+        jar->setParent(first); // after this lane among the first's children: it goes first
+        return nam;
+    }
     auto *nam = new QNetworkAccessManager;
     kept = nam;
     QThread *thread = QThread::currentThread();

@@ -140,6 +140,29 @@ private slots:
         QCOMPARE(seen[1].body, seen[0].body);
     }
 
+    // A cookie the service set is sent back whichever connection, and manager, a request takes.
+    void cookiesSharedByAllRequests()
+    {
+        httpkit::Server server([](const httpkit::Request &request) {
+            httpkit::Response response;
+            if (request.path == "/login")
+                response.headers.emplace_back("Set-Cookie", "session=abc; Path=/");
+            response.delayMs = 30;
+            response.body = request.header("Cookie");
+            return response;
+        });
+        QVERIFY(server.listen());
+        const QString origin = u"http://127.0.0.1:%1"_qs.arg(server.port());
+        SendTo(origin + u"/login"_qs, QString(), QString(), true, true, 5, true, formType);
+        QList<net::Exchange> exchanges;
+        for (int i = 0; i < 8; ++i)
+            exchanges.append(post(origin + u"/t"_qs, u"n="_qs + QString::number(i)));
+        net::ExchangeBatch batch(exchanges);
+        QVERIFY(batch.run());
+        for (const net::ExchangeResult &result : batch.results())
+            QCOMPARE(result.text, u"session=abc"_qs);
+    }
+
     // One request among eight that goes wrong ends on its own; the others are not held up by it.
     void oneGoesWrong_data()
     {
