@@ -63,6 +63,7 @@ bool ExchangeBatch::run(const Cancellation *cancel, const Progress &progress)
     if (!cancelled() && m_finished < m_exchanges.size())
         loop.exec();
     m_loop = nullptr;
+    m_retired.clear();
 
     if (cancelled()) {
         m_slots.clear(); // aborts every request still out
@@ -112,7 +113,10 @@ void ExchangeBatch::sendMore()
             if (it == m_slots.end() || (*it)->pending.isFinished())
                 return; // its end is already on the way
             --m_laneLoad[(*it)->lane];
-            m_slots.erase(it); // aborts it
+            (*it)->pending.abort();
+            // Kept until the batch ends: this is its timer's own signal.
+            m_retired.push_back(std::move(*it));
+            m_slots.erase(it);
             finish(index, {ExchangeResult::Status::TimedOut, 0, timeoutText});
         });
         slot->deadline.start(m_exchanges[index].timeoutMs());

@@ -64,7 +64,8 @@ private:
 
     QList<Exchange> m_exchanges;
     QList<ExchangeResult> m_results;
-    std::vector<std::unique_ptr<Slot>> m_slots; // one per request out
+    std::vector<std::unique_ptr<Slot>> m_slots;   // one per request out
+    std::vector<std::unique_ptr<Slot>> m_retired; // timed out, aborted
     int m_inFlight;
     int m_laneLoad[managerLanes] = {};
     qsizetype m_next = 0;

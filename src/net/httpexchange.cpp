@@ -164,6 +164,12 @@ bool PendingExchange::isFinished() const
     return m_reply && m_reply->isFinished();
 }
 
+void PendingExchange::abort()
+{
+    if (m_reply && !m_reply->isFinished())
+        m_reply->abort();
+}
+
 int PendingExchange::httpStatus() const
 {
     return m_reply ? m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() : 0;

@@ -51,6 +51,8 @@ public:
     int httpStatus() const;
     // Once finished: what SendTo returns for it (the body decoded as asked, or empty text).
     QString result();
+    // Ends the request now if it is still on its way.
+    void abort();
 
 private:
     void collect(QNetworkReply *reply);
