@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QAction>
-#include <QTimer>
 #include <QWebEngineCertificateError>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineProfile>
@@ -107,19 +106,6 @@ BrowserPane::BrowserPane(const QString &helpRoot, QWidget *parent)
     });
     setPage(m_page);
     connect(m_page, &QWebEnginePage::urlChanged, this, &BrowserPane::offerHistoryActions);
-
-    // The next of the program's own navigations waits until the engine has finished the one before:
-    // interrupting a load that is under way costs the engine far more than the wait. A load that
-    // takes longer than paceMs is interrupted all the same.
-    constexpr int paceMs = 300;
-    m_pace = new QTimer(this);
-    m_pace->setSingleShot(true);
-    m_pace->setInterval(paceMs);
-    connect(m_pace, &QTimer::timeout, this, &BrowserPane::showPending);
-    connect(this, &QWebEngineView::loadFinished, this, [this] {
-        if (m_hasPending)
-            showPending();
-    });
 }
 
 BrowserPane::~BrowserPane()
@@ -135,24 +121,6 @@ void BrowserPane::Navigate(const QString &address)
 }
 
 void BrowserPane::Navigate(const QString &address, const QString &tag)
-{
-    m_pending = address;
-    m_pendingTag = tag;
-    m_hasPending = true;
-    if (!m_pace->isActive())
-        showPending();
-}
-
-void BrowserPane::showPending()
-{
-    if (!m_hasPending)
-        return;
-    m_hasPending = false;
-    m_pace->start();
-    navigateNow(m_pending, m_pendingTag);
-}
-
-void BrowserPane::navigateNow(const QString &address, const QString &tag)
 {
     QWebEngineSettings *settings = m_page->settings();
     if (address.startsWith(u"about:"_qs)) {

@@ -7,7 +7,6 @@
 #include <QWebEngineView>
 
 class HelpSchemeHandler;
-class QTimer;
 class QWebEngineProfile;
 
 // The page inside the pane: reports every navigation before it happens and, in silent mode,
@@ -52,9 +51,8 @@ public:
     BrowserPane(const QString &helpRoot, QWidget *parent);
     ~BrowserPane() override;
 
-    // Returns at once; of several calls in a row the last one's page is what stays. Pages that
-    // would be replaced before the engine could show them are skipped: a run that shows a status
-    // page per short link would otherwise queue dozens of navigations in the engine.
+    // Returns at once; of several calls in a row the last one's page is what stays (a later call
+    // interrupts a load still under way).
     void Navigate(const QString &address);
     // A status page whose links can be told apart from those of every other status page: they
     // resolve below a base address of their own, named by `tag`.
@@ -79,15 +77,9 @@ signals:
     void BeforeNavigate2(const QString &address, bool *cancel);
 
 private:
-    void navigateNow(const QString &address, const QString &tag);
     void offerHistoryActions();
-    void showPending();
 
     QWebEngineProfile *m_profile;
     HelpSchemeHandler *m_help;
     BrowserPage *m_page;
-    QTimer *m_pace;
-    QString m_pending;
-    QString m_pendingTag;
-    bool m_hasPending = false;
 };

@@ -47,22 +47,25 @@ RetrievalOutcome apiceshijiekou(FormPort &form, const ServiceHosts &hosts, RunSt
     // The count box may have changed while the query ran; its text now decides, within the
     // bounds a page can have whatever the reply holds.
     const double count = std::min(textops::numericValue(form.countText()), double(inputrules::maxItemCount));
+    // Every item starts empty, so a field its element lacks never shows another item's value.
+    QList<ItemRecord> records;
+    QStringList volumes;
     for (int rank = 1; rank <= count; ++rank) {
         const std::optional<QString> element = replyparsing::takeElement(replyText);
         if (!element)
             break;
-
-        // Every item starts empty, so a field its element lacks never shows another item's value.
-        ItemRecord record;
-        QString volume;
-        replyparsing::extractFields(*element, record, volume);
+        ItemRecord &record = records.emplace_back();
+        replyparsing::extractFields(*element, record, volumes.emplace_back());
         creditbadge::apply(record.seller_credit_score, hosts.imageHost);
+    }
 
-        if (!linkshortening::shortenItemLinks(form, hosts, run.templateText, record, cancel))
-            return RetrievalOutcome::Aborted;
-        itemrendering::appendItem(run.itemsHtml, run.itemBlock, rank, record, volume);
+    // All links of the run at once: over a real network each request costs a round trip.
+    if (!linkshortening::shortenLinks(form, hosts, run.templateText, records, cancel))
+        return RetrievalOutcome::Aborted;
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        itemrendering::appendItem(run.itemsHtml, run.itemBlock, int(i + 1), records[i], volumes[i]);
         if (run.itemCount++ == 0)
-            run.firstPicture = record.pic_url;
+            run.firstPicture = records[i].pic_url;
     }
 
     form.navigate(statuspages::completed());

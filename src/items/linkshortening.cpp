@@ -4,11 +4,11 @@
 
 #include "cancellation.h"
 #include "encoders.h"
+#include "exchangebatch.h"
 #include "formport.h"
 #include "itemrecord.h"
 #include "markers.h"
 #include "placeholders.h"
-#include "sendto.h"
 #include "statuspages.h"
 #include "textops.h"
 #include "services.h"
@@ -28,17 +28,12 @@ bool optionTicked(const FormPort &form)
     return form.shortLinkState() == 1;
 }
 
-// One link: request, link and page updated. False: the run was cancelled.
-bool shortenLink(FormPort &form, const ServiceHosts &hosts, const QString &title, QString &link,
-                 bool shopLink, const net::Cancellation &cancel)
+// One link to shorten: which item, and which of its two links.
+struct LinkJob
 {
-    const QString shortReply = send(hosts, link, &cancel);
-    if (cancel.isCancelled())
-        return false;
-    if (applyReply(shortReply, link))
-        form.navigate(statuspages::linkShortened(title, shopLink));
-    return true;
-}
+    qsizetype item;
+    bool shopLink;
+};
 
 } // namespace
 
@@ -47,10 +42,16 @@ QString requestBody(const QString &link)
     return u"url="_qs + URLEncode(link);
 }
 
-QString send(const ServiceHosts &hosts, const QString &link, const net::Cancellation *cancel)
+net::Exchange request(const ServiceHosts &hosts, const QString &link)
 {
-    return SendTo(u"http://"_qs + hosts.shortHost + u"/create.php"_qs, requestBody(link), QString(), true,
-                  true, 30, true, u"application/x-www-form-urlencoded"_qs, cancel);
+    return {u"http://"_qs + hosts.shortHost + u"/create.php"_qs,
+            requestBody(link),
+            QString(),
+            true,
+            true,
+            30,
+            true,
+            u"application/x-www-form-urlencoded"_qs};
 }
 
 bool applyReply(const QString &reply, QString &link)
@@ -100,15 +101,42 @@ bool isUsableShortLink(QStringView link)
     return url.isValid() && !url.host().isEmpty();
 }
 
+bool shortenLinks(FormPort &form, const ServiceHosts &hosts, const QString &templateText,
+                  QList<ItemRecord> &records, const net::Cancellation &cancel)
+{
+    // The option and the template are consulted per item and link, as the requests are made.
+    QList<LinkJob> jobs;
+    QList<net::Exchange> exchanges;
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        if (optionTicked(form)) {
+            jobs.append({i, false});
+            exchanges.append(request(hosts, records[i].click_url));
+        }
+        // The shop link costs a request only when the template shows it.
+        if (templateText.contains(placeholders::shopUrl) && optionTicked(form)) {
+            jobs.append({i, true});
+            exchanges.append(request(hosts, records[i].shop_click_url));
+        }
+    }
+    if (jobs.isEmpty())
+        return true;
+
+    net::ExchangeBatch batch(exchanges);
+    return batch.run(&cancel, [&](qsizetype index, const net::ExchangeResult &result) {
+        const LinkJob &job = jobs[index];
+        ItemRecord &record = records[job.item];
+        if (applyReply(result.text, job.shopLink ? record.shop_click_url : record.click_url))
+            form.navigate(statuspages::linkShortened(record.title, job.shopLink));
+    });
+}
+
 bool shortenItemLinks(FormPort &form, const ServiceHosts &hosts, const QString &templateText,
                       ItemRecord &record, const net::Cancellation &cancel)
 {
-    if (optionTicked(form) && !shortenLink(form, hosts, record.title, record.click_url, false, cancel))
+    QList<ItemRecord> one{record};
+    if (!shortenLinks(form, hosts, templateText, one, cancel))
         return false;
-    // The shop link costs a request only when the template shows it.
-    if (templateText.contains(placeholders::shopUrl) && optionTicked(form) &&
-        !shortenLink(form, hosts, record.title, record.shop_click_url, true, cancel))
-        return false;
+    record = one.constFirst();
     return true;
 }
 

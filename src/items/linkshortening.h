@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 class FormPort;
@@ -7,7 +8,8 @@ struct ItemRecord;
 struct ServiceHosts;
 namespace net {
 class Cancellation;
-}
+struct Exchange;
+} // namespace net
 
 // Replaces an item's promotion links by short links from the URL-shortening service.
 namespace linkshortening {
@@ -15,9 +17,8 @@ namespace linkshortening {
 // The form body that asks the service to shorten `link`.
 QString requestBody(const QString &link);
 
-// Posts one shortening request for `link` and waits up to 30 s; returns the service's reply
-// or the exchange's time-out text.
-QString send(const ServiceHosts &hosts, const QString &link, const net::Cancellation *cancel = nullptr);
+// The shortening request for `link`: a form POST without Referer, waiting up to 30 s.
+net::Exchange request(const ServiceHosts &hosts, const QString &link);
 
 // Applies a service reply to `link`. Returns false, leaving `link` alone, when the reply holds
 // no short link member. Otherwise the link becomes the member's value with "\/" made "/", when
@@ -31,9 +32,15 @@ bool applyReply(const QString &reply, QString &link);
 // (an escape left undecoded), control or invisible formatting characters.
 bool isUsableShortLink(QStringView link);
 
-// Shortens the item's links when the short-link option is ticked: click_url always,
-// shop_click_url only when `templateText` uses the shop link. Each link shortened shows its page.
-// Returns false when `cancel` was cancelled during a request; nothing more is touched then.
+// Shortens the links of a run's items when the short-link option is ticked: each click_url, and
+// each shop_click_url when `templateText` uses the shop link. The requests are out together (up
+// to eight at a time) and each link shortened shows its page as its answer comes; a link whose
+// request fails or times out stays long. Returns false when `cancel` was cancelled meanwhile:
+// no request is left running and the form is not touched after.
+bool shortenLinks(FormPort &form, const ServiceHosts &hosts, const QString &templateText,
+                  QList<ItemRecord> &records, const net::Cancellation &cancel);
+
+// The same for the links of a single item.
 bool shortenItemLinks(FormPort &form, const ServiceHosts &hosts, const QString &templateText,
                       ItemRecord &record, const net::Cancellation &cancel);
 

@@ -1,5 +1,6 @@
 #include <QTest>
 
+#include <QElapsedTimer>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QProcess>
@@ -175,6 +176,71 @@ private slots:
         const Fetched fetched = fetch(m_manager, m_origin + path);
         QCOMPARE(fetched.status, status);
         QCOMPARE(fetched.contentType, QByteArray("text/html; charset=utf-8"));
+    }
+
+    // The latency is added to every answer, on top of the reply delay of the two services.
+    void latencyDelaysEveryAnswer_data()
+    {
+        QTest::addColumn<QByteArray>("path");
+        QTest::addColumn<int>("delayMs");
+        QTest::newRow("shortening") << QByteArray("/create.php") << 350;
+        QTest::newRow("item query") << QByteArray("/apitools/getResult.htm") << 350;
+        QTest::newRow("picture") << QByteArray("/img/1.jpg") << 250;
+        QTest::newRow("unknown page") << QByteArray("/nothing") << 250;
+    }
+    void latencyDelaysEveryAnswer()
+    {
+        QFETCH(QByteArray, path);
+        demo::DemoService service;
+        service.setReplyDelay(100);
+        service.setLatency(250);
+        httpkit::Request request;
+        request.method = "POST";
+        request.target = request.path = path;
+        request.body = "url=http%3A%2F%2Fa%2Fb";
+        QTEST(service.handle(request).delayMs, "delayMs");
+    }
+
+    // Delayed answers do not wait for one another: six at once take about one latency, not six.
+    void executableWithLatency()
+    {
+#ifdef Q_OS_UNIX
+        QProcess process;
+        process.start(QStringLiteral(TAOYEFANG_BIN_DIR "/demo-server"),
+                      {u"--port"_qs, u"0"_qs, u"--latency"_qs, u"400"_qs});
+        QVERIFY(process.waitForStarted(5000));
+        QVERIFY(process.waitForReadyRead(5000));
+        const QByteArray line = process.readLine().trimmed();
+        const QString origin = QString::fromLatin1(line.sliced(line.indexOf("http://")));
+
+        QNetworkAccessManager manager;
+        QList<QNetworkReply *> replies;
+        QElapsedTimer clock;
+        clock.start();
+        for (int i = 0; i < 6; ++i) {
+            QNetworkRequest request{QUrl(origin + u"/create.php"_qs)};
+            request.setHeader(QNetworkRequest::ContentTypeHeader,
+                              QByteArray("application/x-www-form-urlencoded"));
+            replies.append(manager.post(request, "url=http%3A%2F%2Fa%2F" + QByteArray::number(i)));
+        }
+        for (QNetworkReply *reply : replies) {
+            QSignalSpy finished(reply, &QNetworkReply::finished);
+            QVERIFY(reply->isFinished() || finished.wait(5000));
+            QVERIFY(reply->readAll().startsWith("{\"tinyurl\":"));
+            delete reply;
+        }
+        const qint64 elapsed = clock.elapsed();
+        QVERIFY2(elapsed >= 400 && elapsed < 2000, qPrintable(QString::number(elapsed)));
+        process.terminate();
+        QVERIFY(process.waitForFinished(5000));
+
+        QProcess refused;
+        refused.start(QStringLiteral(TAOYEFANG_BIN_DIR "/demo-server"), {u"--latency"_qs, u"-5"_qs});
+        QVERIFY(refused.waitForFinished(5000));
+        QCOMPARE(refused.exitCode(), 2);
+#else
+        QSKIP("signals are a Unix matter");
+#endif
     }
 
     void executableAnnouncesItselfAndStopsOnTerminate()

@@ -1,14 +1,42 @@
 #include <QTest>
 #include <QUrl>
 
+#include "eventwait.h"
+#include "exchangebatch.h"
 #include "fakeform.h"
+#include "gbk.h"
 #include "httpserver.h"
-#include "toolreply.h"
-#include "linkshortening.h"
 #include "itemrecord.h"
+#include "itemrendering.h"
+#include "linkshortening.h"
+#include "sendto.h"
 #include "services.h"
+#include "statuspages.h"
+#include "toolreply.h"
 
 using toolreply::answer;
+
+namespace {
+
+ServiceHosts hostsOf(const httpkit::Server &server)
+{
+    ServiceHosts hosts;
+    hosts.shortHost = u"127.0.0.1:"_qs + QString::number(server.port());
+    return hosts;
+}
+
+// Item n with the links the test tool would give it.
+ItemRecord item(int n)
+{
+    const QString id = QString::number(n);
+    ItemRecord record;
+    record.title = n == 1 ? u"新款<span class=H>裙</span>"_qs : u"新款"_qs + id;
+    record.click_url = u"http://s.click.taobao.com/t_8?e=c"_qs + id + u"&p=mm_30571968_0_0"_qs;
+    record.shop_click_url = u"http://s.click.taobao.com/t_9?e=s"_qs + id + u"&p=mm_30571968_0_0"_qs;
+    return record;
+}
+
+} // namespace
 
 class TestLinkShortening final : public QObject
 {
@@ -132,11 +160,11 @@ private slots:
         QTest::newRow("option greyed")
             << 2 << true << true << QStringList() << click << shop << QStringList();
         QTest::newRow("ticked, template without shop link")
-            << 1 << false << true << QStringList{click} << u"http://127.0.0.1/t/1"_qs << shop
+            << 1 << false << true << QStringList{click} << u"http://127.0.0.1/t/c1"_qs << shop
             << QStringList{clickPage};
         QTest::newRow("ticked, template with shop link")
-            << 1 << true << true << QStringList{click, shop} << u"http://127.0.0.1/t/1"_qs
-            << u"http://127.0.0.1/t/2"_qs << QStringList{clickPage, shopPage};
+            << 1 << true << true << QStringList{click, shop} << u"http://127.0.0.1/t/c1"_qs
+            << u"http://127.0.0.1/t/s1"_qs << QStringList{clickPage, shopPage};
         QTest::newRow("ticked, service refuses")
             << 1 << true << false << QStringList{click, shop} << click << shop << QStringList();
     }
@@ -146,24 +174,18 @@ private slots:
         QFETCH(bool, shopInTemplate);
         QFETCH(bool, serviceWorks);
         QFETCH(QStringList, sentLinks);
-        int made = 0;
-        httpkit::Server server([&](const httpkit::Request &) {
-            const QByteArray reply = serviceWorks ? "{\"tinyurl\":\"http:\\/\\/127.0.0.1\\/t\\/" +
-                                                        QByteArray::number(++made) + "\",\"status\":0}"
-                                                  : QByteArray("<html>502 Bad Gateway</html>");
-            return answer(reply, serviceWorks ? 200 : 502);
+        QFETCH(QStringList, pages);
+        httpkit::Server server([&](const httpkit::Request &request) {
+            return serviceWorks ? answer(toolreply::shortenerAnswer(request.body))
+                                : answer("<html>502 Bad Gateway</html>", 502);
         });
         QVERIFY(server.listen());
         FakeForm form;
         form.shortLinks = option;
-        ServiceHosts hosts;
-        hosts.shortHost = u"127.0.0.1:"_qs + QString::number(server.port());
+        const ServiceHosts hosts = hostsOf(server);
         const QString templateText =
             shopInTemplate ? u"<a href=\"[#店铺网址#]\">店铺</a>"_qs : u"[#商品网址#]"_qs;
-        ItemRecord record;
-        record.title = u"新款<span class=H>裙</span>"_qs;
-        record.click_url = u"http://s.click.taobao.com/t_8?e=c1&p=mm_30571968_0_0"_qs;
-        record.shop_click_url = u"http://s.click.taobao.com/t_9?e=s1&p=mm_30571968_0_0"_qs;
+        ItemRecord record = item(1);
 
         QVERIFY(linkshortening::shortenItemLinks(form, hosts, templateText, record, *form.cancel));
 
@@ -176,29 +198,136 @@ private slots:
             QVERIFY(request.body.startsWith("url="));
             sent.append(QUrl::fromPercentEncoding(request.body.mid(4)));
         }
+        // Both links are out together, so they may arrive, and be answered, in either order.
+        sent.sort();
         QCOMPARE(sent, sentLinks);
         QTEST(record.click_url, "clickUrl");
         QTEST(record.shop_click_url, "shopUrl");
-        QTEST(form.pages, "pages");
+        form.pages.sort();
+        pages.sort();
+        QCOMPARE(form.pages, pages);
     }
 
-    void windowClosedDuringRequest()
+    // Out together and answered in a shuffled order, the links of a run end up exactly where one
+    // request after another puts them, with the same status pages (in the order the answers came).
+    void sameLinksAsOneAfterAnother()
+    {
+        int working = 0;
+        int mostAtOnce = 0;
+        bool shuffled = false;
+        httpkit::Server server([&](const httpkit::Request &request) {
+            const int delayMs = shuffled ? int(qHash(request.body) % 7) * 9 : 0;
+            return answer(toolreply::shortenerAnswer(request.body), 200, delayMs);
+        });
+        QObject::connect(&server, &httpkit::Server::requestReceived, &server,
+                         [&] { mostAtOnce = std::max(mostAtOnce, ++working); });
+        QObject::connect(&server, &httpkit::Server::responseSent, &server, [&] { --working; });
+        QVERIFY(server.listen());
+        const ServiceHosts hosts = hostsOf(server);
+        const QString templateText = u"[#商品网址#]|[#店铺网址#]"_qs;
+        QList<ItemRecord> records;
+        for (int n = 1; n <= 40; ++n)
+            records.append(item(n));
+
+        // One after another: a request per link, in item order, as each item is filled.
+        FakeForm sequential;
+        sequential.shortLinks = 1;
+        QString expected;
+        for (int n = 1; n <= 40; ++n) {
+            ItemRecord record = records[n - 1];
+            for (QString *link : {&record.click_url, &record.shop_click_url}) {
+                const net::Exchange request = linkshortening::request(hosts, *link);
+                const QString reply =
+                    SendTo(request.url, request.body, request.referer, request.readReply, request.cached,
+                           request.timeoutSeconds, request.asText, request.contentType);
+                if (linkshortening::applyReply(reply, *link))
+                    sequential.pages.append(
+                        statuspages::linkShortened(record.title, link == &record.shop_click_url));
+            }
+            itemrendering::appendItem(expected, templateText + u';', n, record, QString());
+        }
+        QCOMPARE(server.requests().size(), 80);
+        working = mostAtOnce = 0;
+        shuffled = true;
+
+        FakeForm together;
+        together.shortLinks = 1;
+        QVERIFY(linkshortening::shortenLinks(together, hosts, templateText, records, *together.cancel));
+        QString html;
+        for (int n = 1; n <= 40; ++n)
+            itemrendering::appendItem(html, templateText + u';', n, records[n - 1], QString());
+
+        QCOMPARE(server.requests().size(), 160);
+        QCOMPARE(gbk::encode(html), gbk::encode(expected));
+        QVERIFY(html.contains(u"|http://127.0.0.1/t/s40;"_qs));
+        QCOMPARE(mostAtOnce, 8);
+        QVERIFY2(together.pages != sequential.pages, "the answers came in request order");
+        together.pages.sort();
+        sequential.pages.sort();
+        QCOMPARE(together.pages, sequential.pages);
+    }
+
+    // One link among eight whose request fails keeps its long form and shows no page; the other
+    // seven are shortened.
+    void oneFailsAmongEight_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::newRow("error page") << 502 << QByteArray("<html>502 Bad Gateway</html>");
+        QTest::newRow("refusal without a short link")
+            << 200 << QByteArray("{\"status\":-2,\"err_msg\":\"长网址格式不正确\"}");
+        QTest::newRow("empty answer") << 200 << QByteArray();
+    }
+    void oneFailsAmongEight()
+    {
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        httpkit::Server server([&](const httpkit::Request &request) {
+            if (request.body.contains("s3"))
+                return answer(body, status);
+            return answer(toolreply::shortenerAnswer(request.body), 200, 20);
+        });
+        QVERIFY(server.listen());
+        FakeForm form;
+        form.shortLinks = 1;
+        QList<ItemRecord> records{item(1), item(2), item(3), item(4)};
+
+        QVERIFY(
+            linkshortening::shortenLinks(form, hostsOf(server), u"[#店铺网址#]"_qs, records, *form.cancel));
+        QCOMPARE(server.requests().size(), 8);
+        for (int n = 1; n <= 4; ++n) {
+            const QString id = QString::number(n);
+            QCOMPARE(records[n - 1].click_url, u"http://127.0.0.1/t/c"_qs + id);
+            QCOMPARE(records[n - 1].shop_click_url,
+                     n == 3 ? item(3).shop_click_url : u"http://127.0.0.1/t/s"_qs + id);
+        }
+        QCOMPARE(form.pages.size(), 7);
+        QVERIFY(!form.pages.contains(statuspages::linkShortened(records[2].title, true)));
+    }
+
+    // Closing the window while eight requests are out: each is aborted (the server sees its
+    // connection close), no further one is sent and the window is not touched again.
+    void windowClosedWhileEightAreOut()
     {
         FakeForm form;
         form.shortLinks = 1;
-        httpkit::Server server([&](const httpkit::Request &) {
-            form.cancel->cancel();
-            return answer("{\"tinyurl\":\"http:\\/\\/t\\/1\"}");
+        httpkit::Server server([&](const httpkit::Request &request) {
+            if (server.requests().size() == 8)
+                form.cancel->cancel();
+            return answer(toolreply::shortenerAnswer(request.body), 200, 3000);
         });
         QVERIFY(server.listen());
-        ServiceHosts hosts;
-        hosts.shortHost = u"127.0.0.1:"_qs + QString::number(server.port());
-        ItemRecord record;
+        QList<ItemRecord> records;
+        for (int n = 1; n <= 10; ++n)
+            records.append(item(n));
 
-        QVERIFY(!linkshortening::shortenItemLinks(form, hosts, u"[#店铺网址#]"_qs, record, *form.cancel));
-        QCOMPARE(server.requests().size(), 1);
+        QVERIFY(
+            !linkshortening::shortenLinks(form, hostsOf(server), u"[#店铺网址#]"_qs, records, *form.cancel));
         QCOMPARE(form.callsWhileClosing, 0);
         QVERIFY(form.pages.isEmpty());
+        WAIT_COMPARE(server.openConnections(), 0);
+        eventwait::settle(50);
+        QCOMPARE(server.requests().size(), 8);
     }
 };
 

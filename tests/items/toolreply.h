@@ -3,6 +3,8 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QUrl>
+#include <QUrlQuery>
 
 #include "httpserver.h"
 
@@ -17,6 +19,15 @@ inline httpkit::Response answer(const QByteArray &body, int status = 200, int de
     response.body = body;
     response.delayMs = delayMs;
     return response;
+}
+
+// The shortening service's answer to a request body "url=<encoded link>": a short link named after
+// the link's "e" parameter ("http://127.0.0.1/t/c1"), the same whatever order the requests come in.
+inline QByteArray shortenerAnswer(const QByteArray &requestBody)
+{
+    const QUrl link(QUrl::fromPercentEncoding(requestBody.mid(4)));
+    const QString code = QUrlQuery(link).queryItemValue(u"e"_qs);
+    return "{\"tinyurl\":\"http:\\/\\/127.0.0.1\\/t\\/" + code.toUtf8() + "\",\"status\":0}";
 }
 
 using Element = QList<QPair<QString, QString>>; // child elements, in the order they are written

@@ -2,6 +2,7 @@
 #include <QTcpSocket>
 #include <QTest>
 
+#include "eventwait.h"
 #include "httpserver.h"
 
 namespace {
@@ -63,7 +64,7 @@ public:
     // Waits for n complete responses (or the connection's end).
     QList<Answer> answers(int n)
     {
-        (void)QTest::qWaitFor(
+        (void)eventwait::until(
             [&] {
                 QByteArray copy = m_data;
                 return parseAnswers(copy).size() >= n || m_closed;
@@ -73,12 +74,12 @@ public:
     }
     bool closedByServer()
     {
-        return QTest::qWaitFor([&] { return m_closed; }, 5000);
+        return eventwait::until([&] { return m_closed; }, 5000);
     }
     QTcpSocket &socket() { return m_socket; }
     QByteArray raw()
     {
-        (void)QTest::qWaitFor([&] { return !m_data.isEmpty(); }, 5000);
+        (void)eventwait::until([&] { return !m_data.isEmpty(); }, 5000);
         return m_data;
     }
 
@@ -175,7 +176,7 @@ private slots:
         for (const QByteArray &bytes : writes) {
             client.send(bytes);
             client.socket().flush();
-            QTest::qWait(writes.size() > 2 ? 0 : 20);
+            eventwait::settle(writes.size() > 2 ? 0 : 20);
         }
         const QList<Answer> answers = client.answers(int(bodies.size()));
         QCOMPARE(answers.size(), bodies.size());
@@ -257,7 +258,7 @@ private slots:
     {
         RawClient slow(m_server->port());
         slow.send("GET /slow HTTP/1.1\r\n\r\n");
-        QTest::qWait(20);
+        eventwait::settle(20);
         RawClient fast(m_server->port());
         fast.send("GET /fast HTTP/1.1\r\n\r\n");
         QCOMPARE(fast.answers(1).size(), 1);
@@ -271,9 +272,9 @@ private slots:
         {
             RawClient gone(m_server->port());
             gone.send("GET /slow HTTP/1.1\r\n\r\n");
-            QTRY_COMPARE(m_server->requests().size(), 1);
+            WAIT_COMPARE(m_server->requests().size(), 1);
         }
-        QTest::qWait(400);
+        eventwait::settle(400);
         RawClient next(m_server->port());
         next.send("GET /next HTTP/1.1\r\n\r\n");
         QCOMPARE(next.answers(1).value(0).body, QByteArray("GET /next "));

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QUrlQuery>
 
+#include "eventwait.h"
 #include "httpserver.h"
 #include "runprocess.h"
 #include "sendto.h"
@@ -381,7 +382,7 @@ private slots:
         QCOMPARE(SendTo(server.url(), u"a=1"_qs, QString(), true, false, 1, true, formType), result);
         QVERIFY(server.connections() >= 1); // a connection that fails early is tried again
         if (clientCloses)
-            QTRY_COMPARE(server.disconnects(), server.connections()); // nothing left running
+            WAIT_COMPARE(server.disconnects(), server.connections()); // nothing left running
     }
 
     void hugeReply_data()

@@ -1,6 +1,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -379,6 +380,25 @@ private slots:
         QVERIFY(QFile::remove(disk.filePath(u"filler"_qs)));
         QVERIFY(WriteIni(section, u"text1"_qs, u"新的关键词"_qs, path));
         QCOMPARE(ReadIni(section, u"Text1"_qs, QString(), path), u"新的关键词"_qs);
+    }
+
+    // Reading an empty entry stores its default; when that changes nothing the file is not
+    // replaced (it would be synced to disk at every start).
+    void unchangedFileIsNotRewritten()
+    {
+        const QByteArray bytes = gbk::encode(u"[基本设置]\r\nText1=\r\nText3=10\r\n");
+        writeBytes(m_path, bytes);
+        const QDateTime past = QDateTime::currentDateTime().addDays(-3);
+        {
+            QFile file(m_path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(past, QFileDevice::FileModificationTime));
+        }
+        QCOMPARE(ReadIni(section, u"Text1"_qs, QString(), m_path), QString());
+        QVERIFY(WriteIni(section, u"Text3"_qs, u"10"_qs, m_path));
+        QCOMPARE(QFileInfo(m_path).lastModified(), past);
+        QVERIFY(WriteIni(section, u"Text3"_qs, u"11"_qs, m_path));
+        QCOMPARE(readBytes(m_path), gbk::encode(u"[基本设置]\r\nText1=\r\nText3=11\r\n"));
     }
 
     void unwritableFolderStoresNothing()

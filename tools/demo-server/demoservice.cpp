@@ -1,5 +1,8 @@
 #include "demoservice.h"
 
+#include <algorithm>
+#include <climits>
+
 #include "formbody.h"
 #include "itemquery.h"
 #include "links.h"
@@ -81,6 +84,13 @@ DemoService::DemoService(const Catalogue &catalogue)
 }
 
 httpkit::Response DemoService::handle(const httpkit::Request &request)
+{
+    httpkit::Response response = answer(request);
+    response.delayMs = int(std::min<qint64>(qint64(response.delayMs) + m_latencyMs, INT_MAX));
+    return response;
+}
+
+httpkit::Response DemoService::answer(const httpkit::Request &request)
 {
     if (request.method != "GET" && request.method != "HEAD" && request.method != "POST") {
         httpkit::Response response = htmlResponse(notFoundPage(QString::fromLatin1(request.method)), 405);

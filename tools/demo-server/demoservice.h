@@ -35,12 +35,16 @@ public:
     void setReplyDelay(int ms) { m_delayMs = ms; }
     // The gateway's clock, against which call timestamps are checked; tests pin it.
     void setClock(std::function<QDateTime()> now) { m_now = std::move(now); }
+    // Answers everything this many milliseconds later (on top of the reply delay), as a service
+    // across a real network would; other connections are served meanwhile.
+    void setLatency(int ms) { m_latencyMs = ms; }
 
     httpkit::Response handle(const httpkit::Request &request);
 
     const ShortLinks &shortLinks() const { return m_shortLinks; }
 
 private:
+    httpkit::Response answer(const httpkit::Request &request);
     httpkit::Response itemQuery(const httpkit::Request &request) const;
     httpkit::Response shorten(const httpkit::Request &request);
     httpkit::Response routerRest(const httpkit::Request &request) const;
@@ -58,6 +62,7 @@ private:
     std::function<QDateTime()> m_now = [] {
         return QDateTime::currentDateTimeUtc();
     };
+    int m_latencyMs = 0;
     ShortLinks m_shortLinks;
     QHash<QByteArray, QByteArray> m_pictures; // num_iid -> SVG, drawn once
     QHash<QByteArray, QByteArray> m_badges;   // "s_red_1.gif" -> SVG

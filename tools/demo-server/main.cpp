@@ -23,21 +23,28 @@ int main(int argc, char *argv[])
     const QCommandLineOption delayOption(
         u"delay"_qs, u"Answer item queries and shortening requests after MS milliseconds."_qs, u"MS"_qs,
         u"0"_qs);
-    parser.addOptions({portOption, gbkOption, delayOption});
+    const QCommandLineOption latencyOption(
+        u"latency"_qs, u"Answer every request MS milliseconds late, as across a real network."_qs, u"MS"_qs,
+        u"0"_qs);
+    parser.addOptions({portOption, gbkOption, delayOption, latencyOption});
     parser.process(app);
 
     bool portOk = false;
     const uint port = parser.value(portOption).toUInt(&portOk);
     bool delayOk = false;
     const int delay = parser.value(delayOption).toInt(&delayOk);
-    if (!portOk || port > 65535 || !delayOk || delay < 0) {
-        std::fprintf(stderr, "demo-server: --port takes 0 to 65535, --delay a number of milliseconds\n");
+    bool latencyOk = false;
+    const int latency = parser.value(latencyOption).toInt(&latencyOk);
+    if (!portOk || port > 65535 || !delayOk || delay < 0 || !latencyOk || latency < 0) {
+        std::fprintf(
+            stderr, "demo-server: --port takes 0 to 65535, --delay and --latency a number of milliseconds\n");
         return 2;
     }
 
     demo::DemoServer server;
     server.service().setGbkReplies(parser.isSet(gbkOption));
     server.service().setReplyDelay(delay);
+    server.service().setLatency(latency);
     if (!server.listen(quint16(port))) {
         std::fprintf(stderr, "demo-server: cannot listen on 127.0.0.1:%u\n", port);
         return 1;

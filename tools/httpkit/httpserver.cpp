@@ -134,6 +134,7 @@ void Server::accept()
         // Responses go out whole and at once; Nagle against delayed ACKs would add ~40 ms each.
         socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         m_connections.insert(socket, std::make_shared<Connection>());
+        ++m_accepted;
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readFrom(socket); });
         connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] {
             if (socket->bytesToWrite() <= maxPendingOutput)
@@ -275,11 +276,13 @@ void Server::handle(QTcpSocket *socket, Request request, bool keepAlive)
         // The caller's loop goes on with the next buffered request (no recursion per request).
         conn->busy = false;
         respond(socket, response, head, keepAlive);
+        emit responseSent();
         return;
     }
     QTimer::singleShot(response.delayMs, socket, [this, socket, conn, response, head, keepAlive] {
         conn->busy = false;
         respond(socket, response, head, keepAlive);
+        emit responseSent();
         processBuffered(socket);
     });
 }

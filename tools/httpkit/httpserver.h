@@ -51,9 +51,14 @@ public:
     bool listen(const QHostAddress &address = QHostAddress(QHostAddress::LocalHost), quint16 port = 0);
     quint16 port() const;
     QList<Request> requests() const; // every request received, in order (the latest 10000)
+    int connectionsAccepted() const { return m_accepted; }
+    qsizetype openConnections() const { return m_connections.size(); }
 
 signals:
     void requestReceived(const httpkit::Request &request);
+    // A response has gone out (also one after a delay); requests received minus responses sent
+    // is what the server is working on.
+    void responseSent();
 
 private:
     struct Connection;
@@ -69,6 +74,7 @@ private:
     QTcpServer *m_server;
     QList<Request> m_requests;
     QHash<QTcpSocket *, std::shared_ptr<Connection>> m_connections;
+    int m_accepted = 0;
 };
 
 } // namespace httpkit
