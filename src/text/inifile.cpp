@@ -294,10 +294,17 @@ QString trimmedName(QStringView name)
     return name.sliced(begin, end - begin).toString();
 }
 
+// A name as the file holds it, read back: what a written name has to be found by again (a lone
+// surrogate, which nothing can hold, is U+FFFD in the file).
+QString storedName(QStringView name)
+{
+    return decodeText(encodeText(trimmedName(name)));
+}
+
 Location locate(const QList<Line> &lines, const QString &wantedSection, const QString &wantedKey)
 {
-    const QString section = trimmedName(wantedSection);
-    const QString key = trimmedName(wantedKey);
+    const QString section = storedName(wantedSection);
+    const QString key = storedName(wantedKey);
     Location where;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QByteArray &line = lines[i].text;

@@ -99,6 +99,12 @@ private slots:
         QVERIFY(WriteIni(u"新节"_qs, u"k"_qs, u"2"_qs, m_path));
         QCOMPARE(readBytes(m_path), QByteArray("[Main]\nKey =x\n") + gbk::encode(u"[新节]\nk=2\n"));
         QCOMPARE(ReadIni(u" 新节"_qs, u"K "_qs, QString(), m_path), u"2"_qs);
+        // A name nothing can hold whole is found again in the form it was written in.
+        const QString odd = u"节"_qs + QChar(0xDABF);
+        QVERIFY(WriteIni(odd, odd, u"1"_qs, m_path));
+        QVERIFY(WriteIni(odd, odd, u"2"_qs, m_path));
+        QCOMPARE(readBytes(m_path).count("&#xFFFD;"), 2);
+        QCOMPARE(ReadIni(odd, odd, QString(), m_path), u"2"_qs);
     }
 
     void emptyEntryStoresDefault()
