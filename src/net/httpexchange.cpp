@@ -36,22 +36,24 @@ QByteArray headerValue(const QString &text)
 
 // The exchange broke down before the whole reply was in. An HTTP error status that came with its
 // body is a reply like any other; a transport error, or a body that stops short of the length
-// its header gave, is not. A compressed body's length says nothing about the decoded one.
+// its header gave, is not. A body that came whole by its length is whole, whatever the network
+// said after it (Qt reports an error on some re-sent POSTs). A compressed body's length says
+// nothing about the decoded one.
 bool brokenOff(const QNetworkReply &reply, qint64 bodySize)
 {
-    const QNetworkReply::NetworkError error = reply.error();
-    if (error != QNetworkReply::NoError) {
-        const bool gotStatus = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
-        if (!gotStatus || error < QNetworkReply::ContentAccessDenied ||
-            error == QNetworkReply::ProtocolFailure)
-            return true;
-    }
+    const bool gotStatus = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
     const QByteArray encoding = reply.rawHeader("Content-Encoding").trimmed().toLower();
-    if (!encoding.isEmpty() && encoding != "identity")
-        return false;
-    bool ok = false;
-    const qint64 length = reply.rawHeader("Content-Length").trimmed().toLongLong(&ok);
-    return ok && bodySize < length;
+    if (encoding.isEmpty() || encoding == "identity") {
+        bool ok = false;
+        const qint64 length = reply.rawHeader("Content-Length").trimmed().toLongLong(&ok);
+        if (ok && bodySize < length)
+            return true;
+        if (ok && gotStatus)
+            return false;
+    }
+    const QNetworkReply::NetworkError error = reply.error();
+    return error != QNetworkReply::NoError && (!gotStatus || error < QNetworkReply::ContentAccessDenied ||
+                                               error == QNetworkReply::ProtocolFailure);
 }
 
 QByteArray charsetOf(const QByteArray &contentType)
