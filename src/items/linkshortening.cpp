@@ -104,7 +104,7 @@ bool isUsableShortLink(QStringView link)
 bool shortenLinks(FormPort &form, const ServiceHosts &hosts, const QString &templateText,
                   QList<ItemRecord> &records, const net::Cancellation &cancel)
 {
-    // The option and the template are consulted per item and link, as the requests are made.
+    // The option and the template are consulted per item and link, in the order the items come.
     QList<LinkJob> jobs;
     QList<net::Exchange> exchanges;
     for (qsizetype i = 0; i < records.size(); ++i) {

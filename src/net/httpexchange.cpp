@@ -180,7 +180,18 @@ PendingExchange::PendingExchange(QNetworkAccessManager &manager, const Exchange 
     });
 }
 
-PendingExchange::~PendingExchange() = default;
+PendingExchange::~PendingExchange()
+{
+    if (!m_tooLarge || !m_reply)
+        return;
+    // Qt 6.4 at times leaves the connection of a reply aborted in the middle of a flood of data
+    // open, unread, for good. Dropping the manager's connections closes it; not while other
+    // requests are out on them, though.
+    QNetworkAccessManager *manager = m_reply->manager();
+    m_reply.reset();
+    if (manager && manager->findChildren<QNetworkReply *>(Qt::FindDirectChildrenOnly).isEmpty())
+        manager->clearConnectionCache();
+}
 
 bool PendingExchange::isFinished() const
 {

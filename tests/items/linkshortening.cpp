@@ -314,7 +314,7 @@ private slots:
         httpkit::Server server([&](const httpkit::Request &request) {
             if (server.requests().size() == 8)
                 form.cancel->cancel();
-            return answer(toolreply::shortenerAnswer(request.body), 200, 3000);
+            return answer(toolreply::shortenerAnswer(request.body), 200, 20000);
         });
         QVERIFY(server.listen());
         QList<ItemRecord> records;
@@ -325,7 +325,7 @@ private slots:
             !linkshortening::shortenLinks(form, hostsOf(server), u"[#店铺网址#]"_qs, records, *form.cancel));
         QCOMPARE(form.callsWhileClosing, 0);
         QVERIFY(form.pages.isEmpty());
-        WAIT_COMPARE(server.openConnections(), 0);
+        WAIT_COMPARE(server.answersOwed(), 0, 5000);
         eventwait::settle(50);
         QCOMPARE(server.requests().size(), 8);
     }

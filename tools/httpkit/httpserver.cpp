@@ -1,5 +1,7 @@
 #include "httpserver.h"
 
+#include <algorithm>
+
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -126,6 +128,13 @@ quint16 Server::port() const
 QList<Request> Server::requests() const
 {
     return m_requests;
+}
+
+qsizetype Server::answersOwed() const
+{
+    return std::count_if(
+        m_connections.cbegin(), m_connections.cend(),
+        [](const std::shared_ptr<Connection> &conn) { return conn->busy && !conn->closing; });
 }
 
 void Server::accept()

@@ -53,6 +53,8 @@ public:
     QList<Request> requests() const; // every request received, in order (the latest 10000)
     int connectionsAccepted() const { return m_accepted; }
     qsizetype openConnections() const { return m_connections.size(); }
+    // Open connections with a request whose answer has not gone out yet.
+    qsizetype answersOwed() const;
 
 signals:
     void requestReceived(const httpkit::Request &request);
