@@ -15,23 +15,9 @@
 #include "gbk.h"
 #include "eventwait.h"
 #include "testfiles.h"
+#include "windowtest.h"
 
-namespace {
-
-QString paneText(BrowserPane *pane)
-{
-    QString text;
-    bool done = false;
-    pane->page()->toPlainText([&](const QString &result) {
-        text = result;
-        done = true;
-    });
-    if (!eventwait::until([&] { return done; }, 10000))
-        return u"(no answer from the page)"_qs;
-    return text;
-}
-
-} // namespace
+using namespace windowtest;
 
 class TestForm1 final : public QObject
 {

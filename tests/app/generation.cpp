@@ -18,42 +18,10 @@
 #include "runstate.h"
 #include "eventwait.h"
 #include "testfiles.h"
+#include "windowtest.h"
 #include "testpaths.h"
 
-namespace {
-
-bool copyTree(const QString &from, const QString &to)
-{
-    QDirIterator it(from, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString source = it.next();
-        const QString target = to + source.mid(from.size());
-        QDir().mkpath(QFileInfo(target).absolutePath());
-        if (!QFile::copy(source, target))
-            return false;
-    }
-    return true;
-}
-
-QString paneHtml(BrowserPane *pane)
-{
-    QString html;
-    bool done = false;
-    pane->page()->toHtml([&](const QString &result) {
-        html = result;
-        done = true;
-    });
-    if (!eventwait::until([&] { return done; }, 10000))
-        return u"(no answer from the page)"_qs;
-    return html;
-}
-
-QStringList outputFolders(const QString &programFolder)
-{
-    return QDir(programFolder + u"/已生成"_qs).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-}
-
-} // namespace
+using namespace windowtest;
 
 // The window end to end: inputs from the settings file, the shipped templates, the demo service
 // on a free port standing in for the outside services.
@@ -325,17 +293,6 @@ private:
                               20000))
             qWarning("the start page did not come");
         return form;
-    }
-
-    static bool pickTemplate(Form1 &form, const QString &name)
-    {
-        auto *combo = form.findChild<QComboBox *>(u"Combo1"_qs);
-        const int index = combo->findText(name);
-        if (index < 0)
-            return false;
-        combo->setCurrentIndex(index);
-        emit combo->activated(index);
-        return true;
     }
 
     std::unique_ptr<QTemporaryDir> m_dir;

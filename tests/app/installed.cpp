@@ -17,35 +17,12 @@
 #include "gbk.h"
 #include "eventwait.h"
 #include "testfiles.h"
+#include "windowtest.h"
 #include "testpaths.h"
 
+using namespace windowtest;
+
 namespace {
-
-QString paneText(BrowserPane *pane)
-{
-    QString text = u"(no answer from the page)"_qs;
-    QEventLoop loop;
-    pane->page()->toPlainText([&](const QString &result) {
-        text = result;
-        loop.quit();
-    });
-    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
-    loop.exec();
-    return text;
-}
-
-bool copyTree(const QString &from, const QString &to)
-{
-    QDirIterator it(from, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString source = it.next();
-        const QString target = to + source.mid(from.size());
-        QDir().mkpath(QFileInfo(target).absolutePath());
-        if (!QFile::copy(source, target))
-            return false;
-    }
-    return true;
-}
 
 // Every entry below `root` with its size, so that a rewritten file shows too.
 QStringList snapshot(const QString &root)

@@ -22,29 +22,14 @@
 #include "runstate.h"
 #include "servicesettingsdialog.h"
 #include "testfiles.h"
+#include "windowtest.h"
 #include "testpaths.h"
+
+using namespace windowtest;
 
 namespace {
 
 const QString fixtureDir = QStringLiteral(TAOYEFANG_TEST_DATA_DIR "/openplatform");
-
-QString paneText(BrowserPane *pane)
-{
-    QString text;
-    bool done = false;
-    pane->page()->toPlainText([&](const QString &result) {
-        text = result;
-        done = true;
-    });
-    if (!eventwait::until([&] { return done; }, 10000))
-        return u"(no answer from the page)"_qs;
-    return text;
-}
-
-QStringList outputFolders(const QString &programFolder)
-{
-    return QDir(programFolder + u"/已生成"_qs).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-}
 
 // Closes the message box that is about to open, once it is up.
 void closeModalSoon(QObject *context)
@@ -346,17 +331,6 @@ private:
         form.findChild<QAction *>(u"fuwushezhi"_qs)->trigger();
         disconnect(opened);
         QVERIFY(driven);
-    }
-
-    static bool pickTemplate(Form1 &form, const QString &name)
-    {
-        auto *combo = form.findChild<QComboBox *>(u"Combo1"_qs);
-        const int index = combo->findText(name);
-        if (index < 0)
-            return false;
-        combo->setCurrentIndex(index);
-        emit combo->activated(index);
-        return true;
     }
 
     std::unique_ptr<QTemporaryDir> m_dir;
