@@ -163,6 +163,8 @@ private slots:
         const std::shared_ptr<const RunState> second = form->latestRun();
         QVERIFY(second && second != first);
         WAIT_VERIFY(paneHtml(pane).contains(u"手机_经典网格"_qs), 10000);
+        // Each success page has an address of its own, which its links resolve below.
+        QCOMPARE(pane->url(), QUrl(u"taoyefang-status://page/run2/"_qs));
 
         // The status pages offer no way back in their context menu; the folder listing does.
         QVERIFY(!pane->pageAction(QWebEnginePage::Back)->isVisible());
@@ -171,10 +173,9 @@ private slots:
         WAIT_COMPARE(pane->url(), QUrl::fromLocalFile(first->outputFolder + u'/'), 10000);
         QVERIFY(pane->pageAction(QWebEnginePage::Back)->isVisible());
 
-        // Back again: the first run's success page, whose links resolve below its own tag.
-        pane->back();
-        WAIT_COMPARE(pane->url(), QUrl(u"taoyefang-status://page/run1/"_qs), 10000);
-        WAIT_VERIFY(paneHtml(pane).contains(u"连衣裙_经典网格"_qs), 10000);
+        // A link of the first run's success page, reached again, resolves below that page's own
+        // tag and acts on that run. (Which pages the engine keeps in its history varies with the
+        // load, so the address the page's links resolve to is asked for directly.)
         QGuiApplication::clipboard()->clear();
         pane->load(QUrl(u"taoyefang-status://page/run1/minglin3.htm"_qs));
         WAIT_COMPARE(m_messages, QStringList{u"单页源码已经复制到剪切板.|"_qs});
