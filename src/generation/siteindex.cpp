@@ -4,6 +4,7 @@
 #include <QUrl>
 
 #include "gbk.h"
+#include "webtext.h"
 
 namespace siteindex {
 
@@ -11,47 +12,11 @@ namespace {
 
 const QString indexFileName = u"index.htm"_qs;
 
-QString escaped(QStringView text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case u'&':
-            out += u"&amp;";
-            break;
-        case u'<':
-            out += u"&lt;";
-            break;
-        case u'>':
-            out += u"&gt;";
-            break;
-        case u'"':
-            out += u"&quot;";
-            break;
-        case u'\'':
-            out += u"&#39;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
-
 // The five characters a sitemap must write as entities.
 QString xmlEscaped(QStringView text)
 {
-    QString out = escaped(text);
+    QString out = webtext::htmlEscaped(text);
     return out.replace(u"&#39;"_qs, u"&apos;"_qs);
-}
-
-// Only pictures on the web are shown; anything else (a script address, a local file) is left out.
-bool isWebAddress(const QString &address)
-{
-    const QUrl url(address, QUrl::StrictMode);
-    const QString scheme = url.scheme().toLower();
-    return url.isValid() && !url.host().isEmpty() && (scheme == u"http" || scheme == u"https");
 }
 
 QString countText(int count)
@@ -104,18 +69,19 @@ QByteArray indexPage(const QString &title, const QList<Page> &pages, const QDate
 {
     QString html = u"<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head>\n<meta charset=\"gbk\">\n"
                    u"<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>"_qs +
-                   escaped(title) + u"</title>\n<style>\n"_qs + QString::fromLatin1(style) +
-                   u"</style>\n</head>\n<body>\n<header>\n<h1>"_qs + escaped(title) + u"</h1>\n<p>共"_qs +
-                   QString::number(pages.size()) + u"个页面,生成于"_qs +
+                   webtext::htmlEscaped(title) + u"</title>\n<style>\n"_qs + QString::fromLatin1(style) +
+                   u"</style>\n</head>\n<body>\n<header>\n<h1>"_qs + webtext::htmlEscaped(title) +
+                   u"</h1>\n<p>共"_qs + QString::number(pages.size()) + u"个页面,生成于"_qs +
                    made.toString(u"yyyy-MM-dd HH:mm:ss") + u"</p>\n</header>\n<ul>\n"_qs;
     for (const Page &page : pages) {
-        html += u"<li><a href=\""_qs + escaped(pageAddress(page.folderName)) + u"\">"_qs;
-        if (isWebAddress(page.picture))
-            html += u"<img src=\""_qs + escaped(page.picture) + u"\" alt=\"\" loading=\"lazy\">"_qs;
+        html += u"<li><a href=\""_qs + webtext::htmlEscaped(pageAddress(page.folderName)) + u"\">"_qs;
+        if (webtext::isPlainWebAddress(page.picture))
+            html +=
+                u"<img src=\""_qs + webtext::htmlEscaped(page.picture) + u"\" alt=\"\" loading=\"lazy\">"_qs;
         else
             html += u"<span class=\"blank\"></span>"_qs;
-        html += u"<span class=\"kw\">"_qs + escaped(page.keyword) + u"</span><span class=\"n\">"_qs +
-                countText(page.itemCount) + u"</span></a></li>\n"_qs;
+        html += u"<span class=\"kw\">"_qs + webtext::htmlEscaped(page.keyword) +
+                u"</span><span class=\"n\">"_qs + countText(page.itemCount) + u"</span></a></li>\n"_qs;
     }
     html += u"</ul>\n</body>\n</html>\n"_qs;
     return htmlInGbk(html);

@@ -1,7 +1,5 @@
 #include "linkshortening.h"
 
-#include <QUrl>
-
 #include "cancellation.h"
 #include "encoders.h"
 #include "exchangebatch.h"
@@ -12,6 +10,7 @@
 #include "statuspages.h"
 #include "textops.h"
 #include "services.h"
+#include "webtext.h"
 
 namespace linkshortening {
 
@@ -19,8 +18,6 @@ namespace {
 
 // The member name with its closing quote, the colon and the value's opening quote.
 const QString shortLinkMarker = u"tinyurl\":\""_qs;
-
-constexpr qsizetype maxShortLinkLength = 2048;
 
 // Only a ticked box counts; the greyed state does not.
 bool optionTicked(const FormPort &form)
@@ -64,41 +61,9 @@ bool applyReply(const QString &reply, QString &link)
         return true;
     // An empty member is the service's way of saying it made none; the long link still works.
     const QString candidate = textops::replaceAll(*shortLink, u"\\/"_qs, u"/"_qs);
-    if (isUsableShortLink(candidate))
+    if (webtext::isPlainWebAddress(candidate))
         link = candidate;
     return true;
-}
-
-bool isUsableShortLink(QStringView link)
-{
-    if (link.size() > maxShortLinkLength)
-        return false;
-    if (!link.startsWith(u"http://", Qt::CaseInsensitive) &&
-        !link.startsWith(u"https://", Qt::CaseInsensitive))
-        return false;
-    for (qsizetype i = 0; i < link.size(); ++i) {
-        char32_t c = link[i].unicode();
-        if (link[i].isHighSurrogate() && i + 1 < link.size() && link[i + 1].isLowSurrogate()) {
-            c = QChar::surrogateToUcs4(link[i], link[i + 1]);
-            ++i;
-        } else if (link[i].isSurrogate()) {
-            return false;
-        }
-        switch (QChar::category(c)) {
-        case QChar::Other_Control:
-        case QChar::Other_Format:
-        case QChar::Separator_Space:
-        case QChar::Separator_Line:
-        case QChar::Separator_Paragraph:
-            return false;
-        default:
-            break;
-        }
-        if (c < 0x80 && QByteArrayView("\"'<>\\`").contains(char(c)))
-            return false;
-    }
-    const QUrl url(link.toString(), QUrl::StrictMode);
-    return url.isValid() && !url.host().isEmpty();
 }
 
 bool shortenLinks(FormPort &form, const ServiceHosts &hosts, const QString &templateText,

@@ -22,15 +22,9 @@ net::Exchange request(const ServiceHosts &hosts, const QString &link);
 
 // Applies a service reply to `link`. Returns false, leaving `link` alone, when the reply holds
 // no short link member. Otherwise the link becomes the member's value with "\/" made "/", when
-// that is a usable short link; a member that is empty, not closed or not usable leaves the long
-// link as it is.
+// that is a plain web address (it replaces a working link in a page that gets published); a
+// member that is empty, not closed or not usable leaves the long link as it is.
 bool applyReply(const QString &reply, QString &link);
-
-// A short link replaces a working link in a page that gets published, so only a plain web
-// address is taken: http or https with a host, at most 2,048 characters, and nothing that could
-// end an attribute, start markup or hide itself: no blanks, quotes, angle brackets, backslashes
-// (an escape left undecoded), control or invisible formatting characters.
-bool isUsableShortLink(QStringView link);
 
 // Shortens the links of a run's items when the short-link option is ticked: each click_url, and
 // each shop_click_url when `templateText` uses the shop link. The requests are out together (up

@@ -16,6 +16,7 @@
 #include "bytes2bstr.h"
 #include "gbk.h"
 #include "sendto.h"
+#include "webtext.h"
 
 namespace net {
 
@@ -141,8 +142,7 @@ PendingExchange::PendingExchange(QNetworkAccessManager &manager, const Exchange 
 {
     // Only web addresses: the request object must not read local files or other schemes.
     const QUrl url(exchange.url, QUrl::TolerantMode);
-    const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || url.host().isEmpty() || (scheme != u"http" && scheme != u"https"))
+    if (!webtext::isHttpUrl(url))
         return;
 
     QNetworkRequest request(url);

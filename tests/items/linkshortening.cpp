@@ -13,6 +13,7 @@
 #include "services.h"
 #include "statuspages.h"
 #include "toolreply.h"
+#include "webtext.h"
 
 using toolreply::answer;
 
@@ -113,7 +114,7 @@ private slots:
         const QString expected = used ? QString(value).replace(u"\\/"_qs, u"/"_qs).trimmed()
                                       : u"http://s.click.taobao.com/t_8?e=c1"_qs;
         QCOMPARE(link, expected);
-        QCOMPARE(linkshortening::isUsableShortLink(link), true);
+        QCOMPARE(webtext::isPlainWebAddress(link), true);
     }
     void applyReply()
     {

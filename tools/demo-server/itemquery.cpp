@@ -5,8 +5,8 @@
 
 #include "gbk.h"
 #include "links.h"
-#include "markup.h"
 #include "textops.h"
+#include "webtext.h"
 
 namespace demo {
 
@@ -27,8 +27,8 @@ double numberOr(const FormPairs &form, QByteArrayView key, double fallback)
 QString errorXml(int code, const QString &msg, const QString &subCode, const QString &subMsg)
 {
     return xmlDeclaration + u"<error_response><code>"_qs + QString::number(code) + u"</code><msg>"_qs +
-           escapeMarkup(msg) + u"</msg><sub_code>"_qs + escapeMarkup(subCode) + u"</sub_code><sub_msg>"_qs +
-           escapeMarkup(subMsg) + u"</sub_msg></error_response>"_qs;
+           webtext::htmlEscaped(msg) + u"</msg><sub_code>"_qs + webtext::htmlEscaped(subCode) +
+           u"</sub_code><sub_msg>"_qs + webtext::htmlEscaped(subMsg) + u"</sub_msg></error_response>"_qs;
 }
 
 using ItemPtr = const CatalogueItem *;
@@ -187,7 +187,7 @@ QString itemQueryXml(const Catalogue &catalogue, const ItemQuery &query, const Q
         xml += u"<taobaoke_item>";
         for (const auto &[name, value] : fields) {
             if (wanted(name))
-                xml += u'<' + name + u'>' + escapeMarkup(value) + u"</"_qs + name + u'>';
+                xml += u'<' + name + u'>' + webtext::htmlEscaped(value) + u"</"_qs + name + u'>';
         }
         xml += u"</taobaoke_item>";
     }
@@ -206,7 +206,7 @@ QByteArray testToolPage(const QString &xml, bool gbk)
         charset +
         u"\">\n<title>API测试工具 - 淘页坊演示服务</title>\n</head>\n<body>\n<div id=\"apiResult\">\n"
         "<h3>API请求结果</h3>\n<textarea id=\"resultShow\" rows=\"30\" cols=\"120\" readonly=\"readonly\">"_qs +
-        escapeMarkup(xml) + u"</textarea>\n</div>\n</body>\n</html>\n"_qs;
+        webtext::htmlEscaped(xml) + u"</textarea>\n</div>\n</body>\n</html>\n"_qs;
     return gbk ? gbk::encode(page) : page.toUtf8();
 }
 

@@ -2,31 +2,6 @@
 
 namespace demo {
 
-QString escapeMarkup(QStringView text)
-{
-    QString out;
-    out.reserve(text.size() + text.size() / 8);
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case u'&':
-            out += u"&amp;";
-            break;
-        case u'<':
-            out += u"&lt;";
-            break;
-        case u'>':
-            out += u"&gt;";
-            break;
-        case u'"':
-            out += u"&quot;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
-
 QString jsonString(QStringView text)
 {
     QString out;

@@ -1,7 +1,7 @@
 #include "pages.h"
 
 #include "links.h"
-#include "markup.h"
+#include "webtext.h"
 
 namespace demo {
 
@@ -29,7 +29,7 @@ QByteArray page(const QString &title, const QString &body)
     const QString html =
         u"<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head>\n<meta charset=\"utf-8\">\n"
         "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>"_qs +
-        escapeMarkup(title) + u"</title>\n"_qs + style +
+        webtext::htmlEscaped(title) + u"</title>\n"_qs + style +
         u"\n</head>\n<body>\n<header>淘页坊演示商城</header>\n<main>\n"_qs + body +
         u"\n</main>\n<footer>本页由淘页坊离线演示服务生成，商品与店铺均为演示数据，"
         "不能真实下单。</footer>\n</body>\n</html>\n"_qs;
@@ -41,44 +41,45 @@ QString badgeImage(const QString &origin, int score)
     const QString path = badgePath(score);
     if (path.isEmpty())
         return u"<span class=\"muted\">新店</span>"_qs;
-    return u"<img src=\""_qs + escapeMarkup(QString(origin + path)) + u"\" alt=\"信用等级\">"_qs;
+    return u"<img src=\""_qs + webtext::htmlEscaped(QString(origin + path)) + u"\" alt=\"信用等级\">"_qs;
 }
 
 QString pidLine(const QString &pid)
 {
     if (pid.isEmpty())
         return QString();
-    return u"<p class=\"muted\">推广位：mm_"_qs + escapeMarkup(pid) + u"_0_0</p>"_qs;
+    return u"<p class=\"muted\">推广位：mm_"_qs + webtext::htmlEscaped(pid) + u"_0_0</p>"_qs;
 }
 
 } // namespace
 
 QByteArray itemPage(const CatalogueItem &item, const QString &pid, const QString &origin)
 {
-    const QString body = u"<div class=\"item\"><img class=\"pic\" src=\""_qs +
-                         escapeMarkup(pictureLink(origin, item)) +
-                         u"\" alt=\"\"><div class=\"info\"><h1>"_qs + escapeMarkup(item.title) +
-                         u"</h1><div class=\"price\">¥"_qs + escapeMarkup(item.price) + u"</div><p>月销 "_qs +
-                         QString::number(item.volume) + u" 件 · 发货地 "_qs + escapeMarkup(item.location) +
-                         u"</p><p>卖家：<a href=\""_qs + escapeMarkup(shopLink(origin, item, pid)) +
-                         u"\">"_qs + escapeMarkup(item.nick) + u"</a> "_qs +
-                         badgeImage(origin, item.creditScore) + u"</p>"_qs + pidLine(pid) +
-                         u"<a class=\"buy\" href=\"#\" onclick=\"return false\">立即购买</a>"
-                         "<p class=\"muted\">演示商品，不会真实下单。</p></div></div>"_qs;
+    const QString body =
+        u"<div class=\"item\"><img class=\"pic\" src=\""_qs +
+        webtext::htmlEscaped(pictureLink(origin, item)) + u"\" alt=\"\"><div class=\"info\"><h1>"_qs +
+        webtext::htmlEscaped(item.title) + u"</h1><div class=\"price\">¥"_qs +
+        webtext::htmlEscaped(item.price) + u"</div><p>月销 "_qs + QString::number(item.volume) +
+        u" 件 · 发货地 "_qs + webtext::htmlEscaped(item.location) + u"</p><p>卖家：<a href=\""_qs +
+        webtext::htmlEscaped(shopLink(origin, item, pid)) + u"\">"_qs + webtext::htmlEscaped(item.nick) +
+        u"</a> "_qs + badgeImage(origin, item.creditScore) + u"</p>"_qs + pidLine(pid) +
+        u"<a class=\"buy\" href=\"#\" onclick=\"return false\">立即购买</a>"
+        "<p class=\"muted\">演示商品，不会真实下单。</p></div></div>"_qs;
     return page(item.title, body);
 }
 
 QByteArray shopPage(const QList<const CatalogueItem *> &items, const QString &pid, const QString &origin)
 {
     const CatalogueItem &first = *items.front();
-    QString body = u"<h1>"_qs + escapeMarkup(first.nick) + u" "_qs + badgeImage(origin, first.creditScore) +
-                   u"</h1><p class=\"muted\">所在地："_qs + escapeMarkup(first.location) + u"</p>"_qs +
-                   pidLine(pid) + u"<div class=\"grid\">"_qs;
+    QString body = u"<h1>"_qs + webtext::htmlEscaped(first.nick) + u" "_qs +
+                   badgeImage(origin, first.creditScore) + u"</h1><p class=\"muted\">所在地："_qs +
+                   webtext::htmlEscaped(first.location) + u"</p>"_qs + pidLine(pid) +
+                   u"<div class=\"grid\">"_qs;
     for (const CatalogueItem *item : items) {
-        body += u"<a class=\"card\" href=\""_qs + escapeMarkup(itemLink(origin, *item, pid)) +
-                u"\"><img src=\""_qs + escapeMarkup(pictureLink(origin, *item)) + u"\" alt=\"\"><div>"_qs +
-                escapeMarkup(item->title) + u"</div><div class=\"price\">¥"_qs + escapeMarkup(item->price) +
-                u"</div></a>"_qs;
+        body += u"<a class=\"card\" href=\""_qs + webtext::htmlEscaped(itemLink(origin, *item, pid)) +
+                u"\"><img src=\""_qs + webtext::htmlEscaped(pictureLink(origin, *item)) +
+                u"\" alt=\"\"><div>"_qs + webtext::htmlEscaped(item->title) +
+                u"</div><div class=\"price\">¥"_qs + webtext::htmlEscaped(item->price) + u"</div></a>"_qs;
     }
     body += u"</div>";
     return page(first.nick, body);
@@ -97,9 +98,10 @@ QByteArray homePage(const Catalogue &catalogue, const QString &origin)
         for (const CatalogueItem &item : catalogue.items()) {
             if (item.category != &category)
                 continue;
-            body += u"<a class=\"card\" href=\""_qs + escapeMarkup(itemLink(origin, item, QString())) +
-                    u"\"><img src=\""_qs + escapeMarkup(pictureLink(origin, item)) + u"\" alt=\"\"><div>"_qs +
-                    escapeMarkup(category.name) + u"</div></a>"_qs;
+            body += u"<a class=\"card\" href=\""_qs +
+                    webtext::htmlEscaped(itemLink(origin, item, QString())) + u"\"><img src=\""_qs +
+                    webtext::htmlEscaped(pictureLink(origin, item)) + u"\" alt=\"\"><div>"_qs +
+                    webtext::htmlEscaped(category.name) + u"</div></a>"_qs;
             break;
         }
     }
@@ -109,14 +111,14 @@ QByteArray homePage(const Catalogue &catalogue, const QString &origin)
 
 QByteArray notFoundPage(const QString &path)
 {
-    return page(u"页面不存在"_qs, u"<h1>页面不存在</h1><p class=\"muted\">"_qs + escapeMarkup(path) +
+    return page(u"页面不存在"_qs, u"<h1>页面不存在</h1><p class=\"muted\">"_qs + webtext::htmlEscaped(path) +
                                       u"</p><p><a href=\"/\">返回首页</a></p>"_qs);
 }
 
 QByteArray redirectPage(const QString &url)
 {
-    return page(u"正在跳转"_qs, u"<p>正在跳转到 <a href=\""_qs + escapeMarkup(url) + u"\">"_qs +
-                                    escapeMarkup(url) + u"</a></p>"_qs);
+    return page(u"正在跳转"_qs, u"<p>正在跳转到 <a href=\""_qs + webtext::htmlEscaped(url) + u"\">"_qs +
+                                    webtext::htmlEscaped(url) + u"</a></p>"_qs);
 }
 
 } // namespace demo

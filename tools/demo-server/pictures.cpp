@@ -5,7 +5,7 @@
 
 #include <QString>
 
-#include "markup.h"
+#include "webtext.h"
 
 namespace demo {
 
@@ -203,10 +203,10 @@ QByteArray itemPictureSvg(const CatalogueItem &item)
         svg += print(variant, colourText(base));
     svg += u"<rect y=\"324\" width=\"400\" height=\"76\" fill=\"#000\" fill-opacity=\"0.22\"/>"
            "<text x=\"22\" y=\"374\" font-family=\""_qs +
-           cjkFonts + u"\" font-size=\"32\" fill=\"#fff\">"_qs + escapeMarkup(label) +
+           cjkFonts + u"\" font-size=\"32\" fill=\"#fff\">"_qs + webtext::htmlEscaped(label) +
            u"</text><text x=\"378\" y=\"374\" text-anchor=\"end\" font-family=\"Arial,sans-serif\" "
            "font-size=\"34\" font-weight=\"bold\" fill=\"#fff\">"_qs +
-           escapeMarkup(priceLabel(item.price)) + u"</text></svg>"_qs;
+           webtext::htmlEscaped(priceLabel(item.price)) + u"</text></svg>"_qs;
     return svg.toUtf8();
 }
 

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+class QUrl;
+
+// Text that goes onto the web: into a page, or out as an address the program connects to.
+namespace webtext {
+
+// `text` as HTML text or as the value of a quoted attribute: & < > " and ' become entities, so
+// nothing in it can start markup or end the attribute it stands in.
+QString htmlEscaped(QStringView text);
+
+// An address the program may connect to: a valid http or https URL with a host.
+bool isHttpUrl(const QUrl &url);
+
+// An address fit to stand in a page as a link or a picture: http or https with a host, at most
+// 2,048 characters, and nothing that could end an attribute, start markup or hide itself: no
+// blanks, quotes, angle brackets, backslashes (an escape left undecoded), control or invisible
+// formatting characters.
+bool isPlainWebAddress(QStringView address);
+
+} // namespace webtext
