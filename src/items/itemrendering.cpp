@@ -7,6 +7,7 @@
 #include "placeholders.h"
 #include "itemrecord.h"
 #include "textops.h"
+#include "webtext.h"
 
 namespace itemrendering {
 
@@ -48,6 +49,18 @@ void appendItem(QString &itemsHtml, const QString &itemBlock, int rank, const It
         }
     }
     itemsHtml += block.sliced(copied);
+}
+
+ItemRecord escapedForPage(const ItemRecord &record)
+{
+    ItemRecord out = record;
+    for (QString *value : {&out.title, &out.click_url, &out.pic_url, &out.price, &out.shop_click_url,
+                           &out.nick, &out.reserve_price, &out.final_promotion_price, &out.coupon_fee,
+                           &out.coupon_desc, &out.platform, &out.tpwd})
+        *value = webtext::htmlEscaped(*value);
+    if (out.seller_credit_score.typeId() == QMetaType::QString)
+        out.seller_credit_score = webtext::htmlEscaped(out.seller_credit_score.toString());
+    return out;
 }
 
 } // namespace itemrendering

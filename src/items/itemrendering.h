@@ -15,4 +15,10 @@ namespace itemrendering {
 void appendItem(QString &itemsHtml, const QString &itemBlock, int rank, const ItemRecord &record,
                 const QString &volume);
 
+// The record's values made safe for a page, for a source whose values are plain text (the open
+// platform's JSON): every text and link HTML-escaped, for element text and quoted attributes
+// alike. The test tool's values are HTML already (its titles carry highlight markup) and are not
+// passed through this.
+ItemRecord escapedForPage(const ItemRecord &record);
+
 } // namespace itemrendering

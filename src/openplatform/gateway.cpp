@@ -14,6 +14,7 @@
 
 #include "cancellation.h"
 #include "toprequest.h"
+#include "webtext.h"
 
 namespace openplatform {
 
@@ -51,18 +52,7 @@ struct ReplyDeleter
     }
 };
 
-bool isWebAddress(const QUrl &url)
-{
-    const QString scheme = url.scheme().toLower();
-    return url.isValid() && !url.host().isEmpty() && (scheme == u"http" || scheme == u"https");
-}
-
 } // namespace
-
-QString linkScheme(const QString &gateway)
-{
-    return QUrl(gateway).scheme().toLower() == u"http" ? u"http"_qs : u"https"_qs;
-}
 
 CallResult call(QStringView method, const Parameters &own, const itemsource::OpenPlatformSetup &account,
                 const QDateTime &now, const net::Cancellation *cancel, int timeoutMs)
@@ -73,7 +63,7 @@ CallResult call(QStringView method, const Parameters &own, const itemsource::Ope
         return result;
     }
     const QUrl url(account.gateway.trimmed());
-    if (!isWebAddress(url) || !QCoreApplication::instance()) {
+    if (!webtext::isHttpUrl(url) || !QCoreApplication::instance()) {
         result.status = CallResult::Status::BadGateway;
         return result;
     }

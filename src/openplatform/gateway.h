@@ -38,8 +38,4 @@ inline constexpr int callTimeoutMs = 15000;
 CallResult call(QStringView method, const Parameters &own, const itemsource::OpenPlatformSetup &account,
                 const QDateTime &now, const net::Cancellation *cancel, int timeoutMs = callTimeoutMs);
 
-// The scheme protocol-relative links of the gateway's replies take: the gateway's own when it
-// is plain http (a local stand-in), else https.
-QString linkScheme(const QString &gateway);
-
 } // namespace openplatform

@@ -17,6 +17,7 @@
 #include "topmessages.h"
 #include "toppid.h"
 #include "toprequest.h"
+#include "webtext.h"
 
 namespace openplatform {
 
@@ -68,7 +69,7 @@ SearchOutcome searchMaterial(const itemsource::OpenPlatformSetup &account, const
         return outcome;
     }
 
-    const SearchReply reply = parseMaterialSearch(result.body, linkScheme(account.gateway));
+    const SearchReply reply = parseMaterialSearch(result.body, pageSize);
     // An error_response explains itself better than the status it came with.
     if (reply.kind == ReplyKind::Error) {
         outcome.reason = errorMessage(reply.error, account.appSecret);
@@ -151,7 +152,10 @@ RetrievalOutcome openPlatformItems(FormPort &form, const AppSetup &setup, RunSta
         // The open platform gives no shop link, so only the item's own link is shortened.
         if (!linkshortening::shortenItemLinks(form, setup.hosts, QString(), record, cancel))
             return RetrievalOutcome::Aborted;
-        itemrendering::appendItem(run.itemsHtml, run.itemBlock, int(i) + 1, record, found.items[i].volume);
+        // The reply's values are text: a title holding markup shows as written, never runs.
+        itemrendering::appendItem(run.itemsHtml, run.itemBlock, int(i) + 1,
+                                  itemrendering::escapedForPage(record),
+                                  webtext::htmlEscaped(found.items[i].volume));
         if (run.itemCount++ == 0)
             run.firstPicture = record.pic_url;
     }

@@ -1,5 +1,7 @@
 #include "topmessages.h"
 
+#include <algorithm>
+
 #include <QRegularExpression>
 
 namespace openplatform {
@@ -15,10 +17,14 @@ std::optional<double> callLimitSeconds(const TopError &error)
 {
     if (error.code != u"7")
         return std::nullopt;
-    // "This ban will last for 5 more seconds"
-    static const QRegularExpression seconds(u"(\\d+)"_qs);
+    // "This ban will last for 5 more seconds". Other numbers in the text (an app key, a limit)
+    // say nothing about the wait, and no answer holds a batch back for more than an hour.
+    static const QRegularExpression seconds(u"last\\s+for\\s+(\\d+(?:\\.\\d+)?)"_qs,
+                                            QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch match = seconds.match(error.subMsg);
-    return match.hasMatch() ? match.captured(1).toDouble() : -1.0;
+    if (!match.hasMatch())
+        return -1.0;
+    return std::min(match.captured(1).toDouble(), maxCallLimitWait);
 }
 
 QString errorMessage(const TopError &error, const QString &secret)

@@ -29,8 +29,11 @@ inline constexpr QStringView noItemsText = u"开放平台没有找到与关键�
 // gateway's sub_msg (else msg) with its code.
 QString errorMessage(const TopError &error, const QString &secret);
 
-// For the call-limit answer (code 7): how many seconds the gateway asks callers to wait, -1 when
-// it names none; nothing for any other answer.
+// The longest a call-limit answer holds callers back, in seconds.
+inline constexpr double maxCallLimitWait = 3600;
+
+// For the call-limit answer (code 7): how many seconds the gateway asks callers to wait (at most
+// maxCallLimitWait), -1 when it names none; nothing for any other answer.
 std::optional<double> callLimitSeconds(const TopError &error);
 
 // The gateway answered with an HTTP status other than success.

@@ -1,11 +1,14 @@
 #include "topreply.h"
 
+#include <limits>
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
 
 #include "textops.h"
+#include "webtext.h"
 
 namespace openplatform {
 
@@ -27,6 +30,10 @@ QByteArray quoteIdentifiers(const QByteArray &json)
 
 std::optional<QJsonObject> parseObject(const QByteArray &json)
 {
+    // Checked before the quoting, which goes through QString: bytes that are no UTF-8 are refused
+    // whether or not they hold an identifier.
+    if (!json.isValidUtf8())
+        return std::nullopt;
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(quoteIdentifiers(json), &error);
     if (error.error != QJsonParseError::NoError || !document.isObject())
@@ -34,11 +41,12 @@ std::optional<QJsonObject> parseObject(const QByteArray &json)
     return document.object();
 }
 
+// Real replies carry stray blanks ("69.9 ", "商品券 \t"): every value is read trimmed.
 QString text(const QJsonValue &value)
 {
     switch (value.type()) {
     case QJsonValue::String:
-        return value.toString();
+        return value.toString().trimmed();
     case QJsonValue::Double:
         return textops::numberText(value.toDouble());
     case QJsonValue::Bool:
@@ -48,20 +56,21 @@ QString text(const QJsonValue &value)
     }
 }
 
-// The elements of a list in any of its forms.
-QList<QJsonObject> listOf(const QJsonValue &value)
+// The elements of a list in any of its forms, the first `limit` that are objects with members.
+QList<QJsonObject> listOf(const QJsonValue &value, qsizetype limit = std::numeric_limits<qsizetype>::max())
 {
     QList<QJsonObject> out;
     if (value.isArray()) {
-        for (const QJsonValue &element : value.toArray()) {
-            if (element.isObject())
-                out.append(element.toObject());
+        const QJsonArray array = value.toArray();
+        for (auto element = array.begin(); element != array.end() && out.size() < limit; ++element) {
+            if (element->isObject() && !element->toObject().isEmpty())
+                out.append(element->toObject());
         }
-    } else if (value.isObject()) {
+    } else if (value.isObject() && limit > 0) {
         const QJsonObject object = value.toObject();
         // {"map_data": [...]} holds the list; an object of several members is the one element.
         if (object.size() == 1 && (object.begin()->isArray() || object.begin()->isObject()))
-            return listOf(*object.begin());
+            return listOf(*object.begin(), limit);
         if (!object.isEmpty())
             out.append(object);
     }
@@ -78,15 +87,21 @@ QJsonObject answerOf(const QJsonObject &top)
     return top;
 }
 
+// An error_response, in whatever form, is a refusal; so is a non-zero code at the top with its
+// msg (the simplified shape's error). A top-level code 0 is the gateway saying all went well.
 std::optional<TopError> errorOf(const QJsonObject &top)
 {
     QJsonObject error;
-    if (top.value(u"error_response").isObject())
+    if (top.contains(u"error_response")) {
         error = top.value(u"error_response").toObject();
-    else if (top.contains(u"code") && (top.contains(u"msg") || top.contains(u"sub_code")))
-        error = top; // the simplified shape's error, its members at the top
-    else
+    } else if (top.contains(u"code") && (top.contains(u"msg") || top.contains(u"sub_code"))) {
+        const QString code = text(top.value(u"code"));
+        if (code.isEmpty() || code == u"0")
+            return std::nullopt;
+        error = top;
+    } else {
         return std::nullopt;
+    }
     return TopError{text(error.value(u"code")), text(error.value(u"msg")), text(error.value(u"sub_code")),
                     text(error.value(u"sub_msg"))};
 }
@@ -109,7 +124,7 @@ QString platformName(const QString &userType)
     return QString();
 }
 
-MaterialItem materialItem(const QJsonObject &item, QStringView scheme)
+MaterialItem materialItem(const QJsonObject &item)
 {
     const auto basic = [&item](QStringView name) {
         return field(item, u"item_basic_info", name);
@@ -125,8 +140,8 @@ MaterialItem materialItem(const QJsonObject &item, QStringView scheme)
     ItemRecord &record = out.record;
     record.title = basic(u"title");
     const QString couponLink = publish(u"coupon_share_url");
-    record.click_url = withScheme(couponLink.isEmpty() ? publish(u"click_url") : couponLink, scheme);
-    record.pic_url = withScheme(basic(u"pict_url"), scheme);
+    record.click_url = webLink(couponLink.isEmpty() ? publish(u"click_url") : couponLink);
+    record.pic_url = webLink(basic(u"pict_url"));
     record.price = price(u"zk_final_price");
     record.nick = basic(u"shop_title");
     record.reserve_price = price(u"reserve_price");
@@ -152,14 +167,14 @@ MaterialItem materialItem(const QJsonObject &item, QStringView scheme)
 
 } // namespace
 
-QString withScheme(const QString &address, QStringView scheme)
+QString webLink(const QString &address)
 {
-    if (address.startsWith(u"//"))
-        return scheme + u':' + address;
-    return address;
+    // A page published over https would refuse an http picture, so "//" always means https.
+    const QString absolute = address.startsWith(u"//") ? u"https:"_qs + address : address;
+    return webtext::isPlainWebAddress(absolute) ? absolute : QString();
 }
 
-SearchReply parseMaterialSearch(const QByteArray &json, QStringView scheme)
+SearchReply parseMaterialSearch(const QByteArray &json, qsizetype maxItems)
 {
     SearchReply reply;
     const std::optional<QJsonObject> top = parseObject(json);
@@ -173,8 +188,8 @@ SearchReply parseMaterialSearch(const QByteArray &json, QStringView scheme)
     reply.kind = ReplyKind::Answer;
     const QJsonObject answer = answerOf(*top);
     reply.totalResults = text(answer.value(u"total_results"));
-    for (const QJsonObject &item : listOf(answer.value(u"result_list")))
-        reply.items.append(materialItem(item, scheme));
+    for (const QJsonObject &item : listOf(answer.value(u"result_list"), maxItems))
+        reply.items.append(materialItem(item));
     return reply;
 }
 

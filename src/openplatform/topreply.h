@@ -1,5 +1,7 @@
 #pragma once
 
+#include <limits>
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -51,11 +53,14 @@ struct TpwdReply
     TopError error;
 };
 
-// A protocol-relative address ("//host/...") given `scheme`; any other text as it is.
-QString withScheme(const QString &address, QStringView scheme = u"https");
+// A link or picture of a reply as it may stand in a page: a protocol-relative address
+// ("//host/...") as https, and only a plain web address; anything else (a script address, text
+// that would break out of an attribute) is empty.
+QString webLink(const QString &address);
 
-// The material search's reply. Protocol-relative links and pictures get `scheme`.
-SearchReply parseMaterialSearch(const QByteArray &json, QStringView scheme = u"https");
+// The material search's reply, with at most `maxItems` items (empty objects are no items).
+SearchReply parseMaterialSearch(const QByteArray &json,
+                                qsizetype maxItems = std::numeric_limits<qsizetype>::max());
 
 TpwdReply parseTpwdCreate(const QByteArray &json);
 

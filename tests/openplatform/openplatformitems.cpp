@@ -200,6 +200,50 @@ private slots:
             QVERIFY(topcall::value(topcall::decodeForm(call.body), u"url"_qs).contains(u"/item/"_qs));
     }
 
+    // The reply's values are text: whatever they hold shows as written in the page and runs nothing.
+    void hostileValuesAreText_data()
+    {
+        QTest::addColumn<QByteArray>("member");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("absent");
+        QTest::newRow("script in the title")
+            << QByteArray("\"item_basic_info\":{\"title\":\"<script>alert(1)</script>裙\"}")
+            << u"|&lt;script&gt;alert(1)&lt;/script&gt;裙|"_qs << u"<script"_qs;
+        QTest::newRow("handler in the shop name")
+            << QByteArray("\"item_basic_info\":{\"shop_title\":\"<img src=x onerror=alert(1)>\"}")
+            << u"|&lt;img src=x onerror=alert(1)&gt;|"_qs << u"<img"_qs;
+        QTest::newRow("quote in the coupon terms")
+            << QByteArray(
+                   "\"price_promotion_info\":{\"final_promotion_path_list\":[{\"promotion_title\":\"券\","
+                   "\"promotion_fee\":\"5\",\"promotion_desc\":\"\\\" onmouseover=\\\"x\"}]}")
+            << u"|&quot; onmouseover=&quot;x|"_qs << u"\" onmouseover"_qs;
+        QTest::newRow("script link") << QByteArray("\"publish_info\":{\"click_url\":\"javascript:alert(1)\"}")
+                                     << u"<li>1|||"_qs << u"javascript:"_qs;
+        QTest::newRow("link with an ampersand")
+            << QByteArray("\"publish_info\":{\"click_url\":\"https://s.click.taobao.com/t?a=1&b=2\"}")
+            << u"|https://s.click.taobao.com/t?a=1&amp;b=2|"_qs << u"a=1&b"_qs;
+    }
+    void hostileValuesAreText()
+    {
+        QFETCH(QByteArray, member);
+        m_setup.openPlatform.makeTpwd = false;
+        m_gateway->intercept = [member](const httpkit::Request &) {
+            return httpkit::Response{200,
+                                     "application/json;charset=UTF-8",
+                                     {},
+                                     "{\"result_list\":[{\"item_id\":\"1\"," + member + "}]}",
+                                     0};
+        };
+        FakeForm form;
+        form.pid = u"mm_1_2_3"_qs;
+        RunState run;
+        QCOMPARE(retrieve(form, run), RetrievalOutcome::Completed);
+        QFETCH(QString, shown);
+        QFETCH(QString, absent);
+        QVERIFY2(run.itemsHtml.contains(shown), qPrintable(run.itemsHtml));
+        QVERIFY2(!run.itemsHtml.contains(absent), qPrintable(run.itemsHtml));
+    }
+
     void refusalsEndOnAPageThatSaysWhy_data()
     {
         QTest::addColumn<QString>("appKey");

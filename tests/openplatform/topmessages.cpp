@@ -32,6 +32,17 @@ private slots:
         QTest::newRow("7 with seconds")
             << u"7"_qs << u"App Call Limited"_qs << u"This ban will last for 12 more seconds"_qs
             << u"调用过于频繁，请 12 秒后再试"_qs;
+        QTest::newRow("7, other numbers are not the wait")
+            << u"7"_qs << u"App Call Limited"_qs
+            << u"app 12345678 banned, this ban will last for 3 more seconds"_qs
+            << u"调用过于频繁，请 3 秒后再试"_qs;
+        QTest::newRow("7, an endless wait is an hour")
+            << u"7"_qs << u"App Call Limited"_qs
+            << u"This ban will last for "_qs + QString(309, u'9') + u" more"_qs
+            << u"调用过于频繁，请 3600 秒后再试"_qs;
+        QTest::newRow("7, a number but no wait")
+            << u"7"_qs << u"App Call Limited"_qs << u"limit 5000 calls a day"_qs
+            << u"调用过于频繁，请稍后再试"_qs;
         QTest::newRow("7 without") << u"7"_qs << u"App Call Limited"_qs << QString()
                                    << u"调用过于频繁，请稍后再试"_qs;
         QTest::newRow("11 permission") << u"11"_qs << u"Insufficient isv permissions"_qs << QString()

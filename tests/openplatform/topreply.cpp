@@ -60,6 +60,8 @@ private slots:
                        R"({"promotion_title":"商品券","promotion_fee":15,"promotion_desc":"满150元减15元"})") +
                    "]}"
             << 1;
+        QTest::newRow("a top-level code 0 is success")
+            << "{\"code\":0,\"msg\":\"success\",\"result_list\":[{}," + item + ",{}]}" << 1;
         QTest::newRow("no result list: no items")
             << QByteArray("{\"tbk_dg_material_optional_upgrade_response\":{\"total_results\":0}}") << 0;
     }
@@ -121,6 +123,22 @@ private slots:
             << u"https://s.click.taobao.com/x"_qs;
         QTest::newRow("absolute links stay")
             << one("", "", "\"click_url\":\"http://a.b/c\"") << u"link"_qs << u"http://a.b/c"_qs;
+        // Links and pictures go into pages: only plain web addresses are taken.
+        QTest::newRow("script link dropped")
+            << one("", "", "\"click_url\":\"javascript:alert(1)\"") << u"link"_qs << QString();
+        QTest::newRow("picture breaking its attribute dropped")
+            << one("\"pict_url\":\"//x.y/a.jpg\\\" onerror=\\\"alert(1)\"", "", "") << u"picture"_qs
+            << QString();
+        QTest::newRow("protocol-relative picture is https")
+            << one("\"pict_url\":\"//img.alicdn.com/a.jpg\"", "", "") << u"picture"_qs
+            << u"https://img.alicdn.com/a.jpg"_qs;
+        QTest::newRow("stray blanks trimmed")
+            << one("", R"("zk_final_price":"69.9 \t")", "") << u"price"_qs << u"69.9"_qs;
+        QTest::newRow("coupon title with stray blanks")
+            << one("",
+                   R"("final_promotion_path_list":[{"promotion_title":"商品券 \t","promotion_fee":" 15 "}])",
+                   "")
+            << u"coupon"_qs << u"15"_qs;
         QTest::newRow("no coupon path: empty") << one("", "", "") << u"coupon"_qs << QString();
         QTest::newRow("a number inside a title is not an id")
             << one("\"title\":\"\\\"seller_id\\\":12345678901234567890 \xe6\xac\xbe\"", "", "") << u"title"_qs
@@ -142,21 +160,23 @@ private slots:
             {u"seller"_qs, item.sellerId},
             {u"item"_qs, item.itemId},
             {u"link"_qs, item.record.click_url},
+            {u"picture"_qs, item.record.pic_url},
             {u"coupon"_qs, item.record.coupon_fee},
             {u"title"_qs, item.record.title},
         };
         QTEST(fields.value(field), "value");
     }
 
-    void linksTakeTheGivenScheme()
+    void onlyTheItemsARunUses()
     {
-        QCOMPARE(openplatform::withScheme(u"//a.b/c"_qs), u"https://a.b/c"_qs);
-        QCOMPARE(openplatform::withScheme(u"//a.b/c"_qs, u"http"), u"http://a.b/c"_qs);
-        QCOMPARE(openplatform::withScheme(u"/a/b"_qs), u"/a/b"_qs);
-        QCOMPARE(openplatform::withScheme(QString()), QString());
-        const openplatform::SearchReply reply =
-            openplatform::parseMaterialSearch("{\"result_list\":[" + itemJson(couponPaths) + "]}", u"http");
-        QCOMPARE(reply.items.first().record.pic_url, u"http://img.alicdn.com/i/1.jpg"_qs);
+        // A reply of countless empty objects builds no item, and no more items than the run takes.
+        QByteArray list;
+        for (int i = 0; i < 100000; ++i)
+            list += "{},";
+        const QByteArray item = itemJson(couponPaths);
+        const QByteArray json = "{\"result_list\":[" + list + item + "," + item + "," + item + "]}";
+        QCOMPARE(openplatform::parseMaterialSearch(json, 2).items.size(), 2);
+        QCOMPARE(openplatform::parseMaterialSearch(json).items.size(), 3);
     }
 
     void errorsInEitherShape_data()
@@ -172,6 +192,9 @@ private slots:
             << QByteArray(
                    R"({"error_response":{"code":"7","msg":"App Call Limited","sub_code":"accesscontrol.limited-by-app-access-count","sub_msg":"This ban will last for 3 more seconds"}})")
             << u"7"_qs << u"This ban will last for 3 more seconds"_qs;
+        QTest::newRow("error_response that is no object")
+            << QByteArray(R"({"error_response":"denied","result_list":[{"item_id":1}]})") << QString()
+            << QString();
         QTest::newRow("simplified, at the top")
             << QByteArray(R"({"code":15,"msg":"Remote service error","sub_code":"isv.x","sub_msg":"y"})")
             << u"15"_qs << u"y"_qs;
@@ -197,6 +220,10 @@ private slots:
         QTest::newRow("an HTML error page") << QByteArray("<html><body>502 Bad Gateway</body></html>");
         QTest::newRow("cut short") << QByteArray(R"({"result_list":[{"item_basic_info":{"title":"a")");
         QTest::newRow("an array") << QByteArray("[1,2]");
+        // The same bytes are read the same way, whatever identifiers they hold.
+        QTest::newRow("invalid UTF-8") << QByteArray("{\"result_list\":[{\"title\":\"\xff\"}]}");
+        QTest::newRow("invalid UTF-8 with a bare id")
+            << QByteArray("{\"result_list\":[{\"item_id\":1,\"title\":\"\xff\"}]}");
     }
     void unparseable()
     {

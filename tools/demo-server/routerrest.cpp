@@ -136,12 +136,13 @@ QJsonValue listValue(const QJsonArray &array, bool full, const QString &holder)
     return QJsonObject{{holder, array}};
 }
 
-QJsonObject itemJson(const Offer &offer, const QString &host, const QString &adzone, bool full)
+QJsonObject itemJson(const Offer &offer, const QString &origin, const QString &adzone, bool full)
 {
     const CatalogueItem &item = *offer.item;
     const QString id = QString::fromLatin1(item.numIid);
-    const QString link =
-        u"//"_qs + host + u"/item/"_qs + id + u"?adzone_id="_qs + adzone + u"&from=tbkapi"_qs;
+    // The real gateway writes "//" addresses, which a page takes as https; the demo speaks plain
+    // http on the loopback, so it names its scheme.
+    const QString link = origin + u"/item/"_qs + id + u"?adzone_id="_qs + adzone + u"&from=tbkapi"_qs;
     // Hot items carry a flame in their title, as sellers like to write it.
     const QString title = (item.volume > 3000 ? u"🔥"_qs : QString()) + item.title;
 
@@ -170,7 +171,7 @@ QJsonObject itemJson(const Offer &offer, const QString &host, const QString &adz
     const QJsonObject basic{
         {u"title"_qs, title},
         {u"short_title"_qs, item.title.left(12)},
-        {u"pict_url"_qs, QString(u"//"_qs + host + u"/img/"_qs + id + u".svg"_qs)},
+        {u"pict_url"_qs, QString(origin + u"/img/"_qs + id + u".svg"_qs)},
         {u"volume"_qs, number(item.volume)},
         {u"shop_title"_qs, item.nick},
         {u"user_type"_qs, number(offer.tmall ? 1 : 0)},
@@ -250,11 +251,10 @@ QByteArray materialSearch(const Catalogue &catalogue, const CallParameters &call
     sortOffers(offers, call.value(u"sort"_qs, u"tk_total_commi_des"_qs));
 
     const bool full = fullShape(call);
-    const QString host = origin.section(u"//"_qs, 1);
     QJsonArray items;
     const qsizetype first = std::min<qsizetype>(offers.size(), qsizetype(pageNo - 1) * pageSize);
     for (qsizetype i = first; i < std::min<qsizetype>(offers.size(), first + pageSize); ++i)
-        items.append(itemJson(offers[i], host, adzone, full));
+        items.append(itemJson(offers[i], origin, adzone, full));
 
     QJsonObject answer{{u"total_results"_qs, offers.size()}, {u"request_id"_qs, u"demo"_qs}};
     // Like the real gateway, an empty page has no list at all.
