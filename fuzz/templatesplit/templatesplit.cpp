@@ -1,6 +1,6 @@
-// The template format: the keyword goes in exactly where its placeholder stood, and a split
-// either refuses or gives a header, item block and footer that hold no loop marker and make up
-// the template.
+// The template format: the keyword goes in, escaped, exactly where its placeholder stood and can
+// add no markup or marker; a split either refuses or gives a header, item block and footer that
+// hold no loop marker and make up the template.
 //
 // Input: the keyword, then the template text, separated by 0x1F.
 
@@ -9,6 +9,7 @@
 #include "fuzzinput.h"
 #include "generationtexts.h"
 #include "templateformat.h"
+#include "textops.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -17,11 +18,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString raw = fuzzinput::text(rest);
 
     const QString text = templateformat::replaceKeyword(raw, keyword);
+    const QString inPage = templateformat::keywordInPage(keyword);
     const qsizetype markers = raw.count(templateformat::keywordMarker);
-    FUZZ_CHECK(text.size() == raw.size() + markers * (keyword.size() - templateformat::keywordMarker.size()));
+    FUZZ_CHECK(text.size() == raw.size() + markers * (inPage.size() - templateformat::keywordMarker.size()));
+    // The keyword is text: it cannot add a marker, a tag or an attribute's end to the page.
+    FUZZ_CHECK(!inPage.contains(u'[') && !inPage.contains(u'<') && !inPage.contains(u'"'));
 
+    // The split is the raw template's, whatever the keyword holds; then the keyword goes in.
     QString header = u"old header"_qs, block = u"old block"_qs, footer = u"old footer"_qs;
-    const QString refusal = templateformat::split(text, header, block, footer);
+    const QString refusal = templateformat::split(raw, keyword, header, block, footer);
     if (!refusal.isEmpty()) {
         FUZZ_CHECK(refusal == generationtexts::templateHeaderInvalid ||
                    refusal == generationtexts::templateFooterInvalid ||
@@ -31,14 +36,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     const QStringView start = templateformat::startMarker;
     const QStringView end = templateformat::endMarker;
-    FUZZ_CHECK(!header.contains(start) && !block.contains(end));
-    FUZZ_CHECK(!header.startsWith(u' ') && !header.endsWith(u' ') && !block.startsWith(u' ') &&
-               !block.endsWith(u' '));
-    // header, start marker, block, end marker and footer, with only blanks between them.
-    const qsizetype startAt = text.indexOf(start);
-    const qsizetype endAt = text.indexOf(end);
-    FUZZ_CHECK(text.first(startAt).trimmed() == header.trimmed() && text.first(startAt).contains(header));
-    FUZZ_CHECK(text.sliced(startAt + start.size(), endAt - startAt - start.size()).contains(block));
-    FUZZ_CHECK(text.sliced(endAt + end.size()) == footer);
+    const qsizetype startAt = raw.indexOf(start);
+    const qsizetype endAt = raw.indexOf(end);
+    FUZZ_CHECK(startAt >= 0 && endAt >= startAt + start.size());
+    const auto filled = [&keyword](QStringView part) {
+        return templateformat::replaceKeyword(part.toString(), keyword);
+    };
+    // header, start marker, block, end marker and footer, blanks trimmed, keyword put in after.
+    FUZZ_CHECK(header == filled(textops::trimSpaces(raw.first(startAt))));
+    FUZZ_CHECK(block == filled(textops::trimSpaces(
+                            raw.sliced(startAt + start.size(), endAt - startAt - start.size()))));
+    FUZZ_CHECK(footer == filled(raw.sliced(endAt + end.size())));
+    // Whatever the keyword holds, no loop marker reaches the header or the block.
+    FUZZ_CHECK(!header.contains(start) && !header.contains(end) && !block.contains(end));
     return 0;
 }

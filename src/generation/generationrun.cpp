@@ -91,10 +91,10 @@ RunOutcome shengcheng_Click(FormPort &form, const AppSetup &setup, const net::Ca
     const QString templateFile = joinPath(templateFolder, templateformat::templateFileName.toString());
     if (!isPresentFile(templateFile))
         return refuseTemplate(form, generationtexts::templateFileInvalid.toString());
-    run->templateText =
-        templateformat::replaceKeyword(templateformat::readTemplateFile(templateFile), keyword);
+    const QString templateText = templateformat::readTemplateFile(templateFile);
+    run->templateText = templateformat::replaceKeyword(templateText, keyword);
     const QString refusal =
-        templateformat::split(run->templateText, run->headerPart, run->itemBlock, run->footerPart);
+        templateformat::split(templateText, keyword, run->headerPart, run->itemBlock, run->footerPart);
     if (!refusal.isEmpty())
         return refuseTemplate(form, refusal);
 

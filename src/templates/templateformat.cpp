@@ -5,6 +5,7 @@
 #include "gbk.h"
 #include "generationtexts.h"
 #include "textops.h"
+#include "webtext.h"
 
 namespace templateformat {
 
@@ -16,17 +17,25 @@ QString readTemplateFile(const QString &path)
     return gbk::decode(file.readAll());
 }
 
-QString replaceKeyword(const QString &text, const QString &keyword)
+QString keywordInPage(const QString &keyword)
 {
-    return textops::replaceAll(text, keywordMarker.toString(), keyword);
+    // "[" as a character reference as well: a keyword holding a placeholder or a loop marker is
+    // text in the page, never a marker of the template.
+    return textops::replaceAll(webtext::htmlEscaped(keyword), u"["_qs, u"&#91;"_qs);
 }
 
-QString split(const QString &text, QString &headerPart, QString &itemBlock, QString &footerPart)
+QString replaceKeyword(const QString &text, const QString &keyword)
+{
+    return textops::replaceAll(text, keywordMarker.toString(), keywordInPage(keyword));
+}
+
+QString split(const QString &text, const QString &keyword, QString &headerPart, QString &itemBlock,
+              QString &footerPart)
 {
     const qsizetype start = text.indexOf(startMarker);
     if (start < 0)
         return generationtexts::templateHeaderInvalid.toString();
-    headerPart = textops::trimSpaces(QStringView(text).first(start));
+    headerPart = replaceKeyword(textops::trimSpaces(QStringView(text).first(start)), keyword);
 
     const qsizetype end = text.indexOf(endMarker);
     if (end < 0)
@@ -37,8 +46,9 @@ QString split(const QString &text, QString &headerPart, QString &itemBlock, QStr
     if (end < blockStart)
         return generationtexts::templateLoopInvalid.toString();
 
-    footerPart = text.mid(end + endMarker.size());
-    itemBlock = textops::trimSpaces(QStringView(text).sliced(blockStart, end - blockStart));
+    footerPart = replaceKeyword(text.mid(end + endMarker.size()), keyword);
+    itemBlock =
+        replaceKeyword(textops::trimSpaces(QStringView(text).sliced(blockStart, end - blockStart)), keyword);
     return QString();
 }
 

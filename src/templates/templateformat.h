@@ -20,15 +20,23 @@ inline constexpr QStringView endMarker = placeholders::loopEnd;
 // text without markers).
 QString readTemplateFile(const QString &path);
 
-// Every "[#关键词#]" replaced by the keyword, left to right, before the text is split.
+// The keyword as it stands in a page: HTML-escaped, so that it is text in an element or a quoted
+// attribute, and holding no "[" that could start a placeholder or a loop marker.
+QString keywordInPage(const QString &keyword);
+
+// Every "[#关键词#]" replaced by the keyword as it stands in a page, left to right, before the
+// text is split.
 QString replaceKeyword(const QString &text, const QString &keyword);
 
 // Splits the text at its first start marker and its first end marker: the header before the
 // start marker and the item block between the markers, both with U+0020 trimmed at the edges, and
-// the footer after the end marker, unchanged. The parts are assigned in that order, header first,
-// and a refusal leaves the parts not yet reached as they were. Returns the refusal message, or
-// empty text when the template is usable. A loop region the split cannot use (end marker before
-// the start marker, or none after it) is refused rather than leaking marker text into the page.
-QString split(const QString &text, QString &headerPart, QString &itemBlock, QString &footerPart);
+// the footer after the end marker, unchanged; then puts the keyword into each part. The split
+// comes first, so a keyword holding marker text never acts as a marker. The parts are assigned in
+// that order, header first, and a refusal leaves the parts not yet reached as they were. Returns
+// the refusal message, or empty text when the template is usable. A loop region the split cannot
+// use (end marker before the start marker, or none after it) is refused rather than leaking
+// marker text into the page.
+QString split(const QString &text, const QString &keyword, QString &headerPart, QString &itemBlock,
+              QString &footerPart);
 
 } // namespace templateformat

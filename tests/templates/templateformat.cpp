@@ -45,10 +45,20 @@ private slots:
             << u"<title>连衣裙</title>"_qs << u"<b>连衣裙</b>"_qs << u"<p>连衣裙</p>"_qs;
         QTest::newRow("item placeholder outside the block stays")
             << u"[#商品标题#]{S}A{E}"_qs << u"k"_qs << none << u"[#商品标题#]"_qs << u"A"_qs << none;
-        QTest::newRow("keyword holding the start marker acts as it")
-            << u"H{K}A{E}F"_qs << expand(u"{S}"_qs) << none << u"H"_qs << u"A"_qs << u"F"_qs;
+        // The keyword is text: escaped, and never a marker of the template.
+        QTest::newRow("keyword holding the start marker is text")
+            << u"H{K}A{E}F"_qs << expand(u"{S}"_qs) << u"模板头部无效"_qs << old << old << old;
+        QTest::newRow("keyword holding markers in the block")
+            << u"{S}<b>{K}</b>{E}"_qs << expand(u"{E}{S}[#商品标题#]"_qs) << none << none
+            << u"<b>&#91;#商品循环结束#]&#91;#商品循环开始#]&#91;#商品标题#]</b>"_qs << none;
         QTest::newRow("keyword holding its own marker is not replaced again")
-            << u"{K}{S}A{E}"_qs << expand(u"{K}"_qs) << none << u"{K}"_qs << u"A"_qs << none;
+            << u"{K}{S}A{E}"_qs << expand(u"{K}"_qs) << none << u"&#91;#关键词#]"_qs << u"A"_qs << none;
+        QTest::newRow("keyword breaking out of the title and an attribute")
+            << u"<title>{K}</title><meta content=\"{K}\">{S}A{E}"_qs << u"10\"</title><script>'"_qs << none
+            << u"<title>10&quot;&lt;/title&gt;&lt;script&gt;&#39;</title><meta "
+               u"content=\"10&quot;&lt;/title&gt;"
+               u"&lt;script&gt;&#39;\">"_qs
+            << u"A"_qs << none;
 
         // Refusals leave the parts not yet reached as they were; the checks run in this order.
         QTest::newRow("empty text") << QString() << u"k"_qs << u"模板头部无效"_qs << old << old << old;
@@ -73,8 +83,7 @@ private slots:
         QFETCH(QString, footer);
 
         QString headerPart = u"old"_qs, itemBlock = u"old"_qs, footerPart = u"old"_qs;
-        const QString replaced = templateformat::replaceKeyword(expand(text), keyword);
-        QCOMPARE(templateformat::split(replaced, headerPart, itemBlock, footerPart), refusal);
+        QCOMPARE(templateformat::split(expand(text), keyword, headerPart, itemBlock, footerPart), refusal);
         QCOMPARE(headerPart, expand(header));
         QCOMPARE(itemBlock, expand(block));
         QCOMPARE(footerPart, expand(footer));
