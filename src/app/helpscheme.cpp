@@ -77,10 +77,28 @@ void StatusSchemeHandler::requestStarted(QWebEngineUrlRequestJob *job)
     job->fail(QWebEngineUrlRequestJob::UrlNotFound);
 }
 
+bool StatusPageGuard::isOutsidePageFolder(const QUrl &page, const QUrl &request)
+{
+    if (!request.isLocalFile())
+        return false;
+    if (!page.isLocalFile())
+        return true;
+    // A folder's listing is the folder itself; a page's folder is the one that holds it.
+    const QString pagePath =
+        QDir::cleanPath(page.toLocalFile()) + (page.path().endsWith(u'/') ? u"/"_qs : QString());
+    const QString folder = pagePath.left(pagePath.lastIndexOf(u'/') + 1);
+    return folder.isEmpty() || !QDir::cleanPath(request.toLocalFile()).startsWith(folder);
+}
+
 void StatusPageGuard::interceptRequest(QWebEngineUrlRequestInfo &info)
 {
+    if (info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeMainFrame)
+        return;
     const bool fromStatusPage = info.firstPartyUrl().scheme() == QLatin1StringView(schemes::statusScheme) ||
                                 info.initiator().scheme() == QLatin1StringView(schemes::statusScheme);
-    if (fromStatusPage && info.resourceType() != QWebEngineUrlRequestInfo::ResourceTypeMainFrame)
+    // A page on disk (a generated page, a template's preview) loads its own pictures and styles,
+    // but reads nothing beside its folder: not 设置.ini, not another page. Switching the engine's
+    // LocalContentCanAccessFileUrls off would do that too, and keep the page's own pictures out.
+    if (fromStatusPage || isOutsidePageFolder(info.firstPartyUrl(), info.requestUrl()))
         info.block(true);
 }

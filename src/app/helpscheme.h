@@ -50,7 +50,8 @@ public:
     void requestStarted(QWebEngineUrlRequestJob *job) override;
 };
 
-// Blocks every sub-resource (pictures, frames, scripts, fetches) that a status page asks for.
+// Blocks every sub-resource (pictures, frames, scripts, fetches) that a status page asks for, and
+// every local file a page asks for outside its own folder.
 class StatusPageGuard final : public QWebEngineUrlRequestInterceptor
 {
     Q_OBJECT
@@ -58,4 +59,8 @@ class StatusPageGuard final : public QWebEngineUrlRequestInterceptor
 public:
     using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
     void interceptRequest(QWebEngineUrlRequestInfo &info) override;
+
+    // `request` is a local file that a page at `page` may not read: outside the page's folder, or
+    // asked for by a page that is no local file.
+    static bool isOutsidePageFolder(const QUrl &page, const QUrl &request);
 };

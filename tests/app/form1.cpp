@@ -12,6 +12,7 @@
 
 #include "browserpane.h"
 #include "form1.h"
+#include "helpscheme.h"
 #include "gbk.h"
 #include "eventwait.h"
 #include "testfiles.h"
@@ -248,6 +249,36 @@ private slots:
         combo1->setCurrentIndex(combo1->findText(u"手机"_qs));
         emit combo1->activated(combo1->currentIndex());
         WAIT_COMPARE(paneText(pane), u"模板<手机>暂无预览"_qs, 10000);
+    }
+
+    // A page on disk shows its own pictures but reads nothing beside its folder, 设置.ini least.
+    void pageOnDiskReadsOnlyItsFolder()
+    {
+        const QString folder = m_dir->filePath(u"模板/窥"_qs);
+        QVERIFY(writeBytes(folder + u"/模板文件.htm"_qs, "x"));
+        QVERIFY(QFile::copy(m_dir->filePath(u"帮助/index.html"_qs), folder + u"/own.txt"_qs));
+        QVERIFY(writeBytes(folder + u"/效果预览.htm"_qs,
+                           "<html><body><script>"
+                           "function read(a){var x=new XMLHttpRequest();try{x.open('GET',a,false);x.send();"
+                           "return x.responseText.length>0?'read':'none';}catch(e){return 'blocked';}}"
+                           "document.title=read('own.txt')+','+read('../../设置.ini');"
+                           "</script></body></html>"));
+        auto form = makeForm();
+        BrowserPane *pane = form->browser();
+        WAIT_COMPARE(pane->url().toString(), u"taoyefang://help/"_qs, 20000);
+        QVERIFY(QFile::exists(m_dir->filePath(u"设置.ini"_qs)));
+        QVERIFY(pickTemplate(*form, u"窥"_qs));
+        WAIT_COMPARE(pane->title(), u"read,blocked"_qs, 10000);
+        for (const auto &[page, request, outside] :
+             {std::tuple{"file:///o/a/index.htm", "file:///o/a/img/x.png", false},
+              {"file:///o/a/", "file:///o/a/x.css", false},
+              {"file:///o/a/index.htm", "file:///o/a/../设置.ini", true},
+              {"file:///o/a/index.htm", "file:///o/ab/x.png", true},
+              {"taoyefang://help/", "file:///o/a/x.png", true},
+              {"file:///o/a/index.htm", "https://img.alicdn.com/x.png", false}})
+            QCOMPARE(StatusPageGuard::isOutsidePageFolder(QUrl(QString::fromUtf8(page)),
+                                                          QUrl(QString::fromUtf8(request))),
+                     outside);
     }
 
     void paneFollowsTheWindowSize()
