@@ -189,7 +189,7 @@ private slots:
             QVERIFY(price.value(u"reserve_price").toString().toDouble() >
                     price.value(u"zk_final_price").toString().toDouble());
             QVERIFY(item.value(u"item_id").isString());
-            QVERIFY(basic.value(u"pict_url").toString().startsWith(u"//127.0.0.1:17580/img/"_qs));
+            QVERIFY(basic.value(u"pict_url").toString().startsWith(u"http://127.0.0.1:17580/img/"_qs));
             const int userType = basic.value(u"user_type").toInt(-1);
             QVERIFY(userType == 0 || userType == 1);
             const QJsonArray paths = price.value(u"final_promotion_path_list").toArray();
@@ -200,7 +200,7 @@ private slots:
                             .toObject()
                             .value(u"coupon_share_url")
                             .toString()
-                            .startsWith(u"//"_qs));
+                            .startsWith(u"http://127.0.0.1:17580/item/"_qs));
             }
         }
         // About a third carry a coupon.
