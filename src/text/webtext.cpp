@@ -1,5 +1,9 @@
 #include "webtext.h"
 
+#include <algorithm>
+#include <iterator>
+#include <utility>
+
 #include <QByteArrayView>
 #include <QUrl>
 
@@ -27,28 +31,17 @@ bool isHiddenOrBreaking(char32_t c)
 
 QString htmlEscaped(QStringView text)
 {
+    static constexpr std::pair<char16_t, QStringView> entities[] = {
+        {u'&', u"&amp;"}, {u'<', u"&lt;"}, {u'>', u"&gt;"}, {u'"', u"&quot;"}, {u'\'', u"&#39;"}};
     QString out;
     out.reserve(text.size() + text.size() / 8);
     for (const QChar c : text) {
-        switch (c.unicode()) {
-        case u'&':
-            out += u"&amp;";
-            break;
-        case u'<':
-            out += u"&lt;";
-            break;
-        case u'>':
-            out += u"&gt;";
-            break;
-        case u'"':
-            out += u"&quot;";
-            break;
-        case u'\'':
-            out += u"&#39;";
-            break;
-        default:
+        const auto entity = std::find_if(std::begin(entities), std::end(entities),
+                                         [c](const auto &e) { return e.first == c.unicode(); });
+        if (entity != std::end(entities))
+            out += entity->second;
+        else
             out += c;
-        }
     }
     return out;
 }
