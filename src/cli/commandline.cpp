@@ -210,6 +210,11 @@ bool resolveInputs(const QCommandLineParser &parser, const CommonOptions &option
         in.sortText = index >= 0 ? sortorders::all[index].text.toString() : QString();
     }
     in.shortLinkState = parser.isSet(options.shortLinks) ? 1 : settings.inputs.checkState.value_or(0);
+    // The window takes "1.5" as a number and "abc" as 0; typed here, they are slips.
+    if (const QStringView refusal = inputrules::countTextRefusal(in.count); !refusal.isEmpty()) {
+        console.error(resolved.countFrom + u' ' + in.count + u": "_qs + refusal.toString());
+        return false;
+    }
     return true;
 }
 
@@ -218,10 +223,8 @@ QString refusalPlace(const QString &message, const ResolvedInputs &resolved, con
 {
     if (message == generationtexts::badPid || message.startsWith(openplatform::pidMessage))
         return resolved.pidFrom + u' ' + resolved.inputs.pid;
-    if (message == generationtexts::emptyKeyword)
+    if (message == generationtexts::emptyKeyword || message == generationtexts::keywordTooLong)
         return keywordOption;
-    if (message == inputrules::countTooSmall || message == inputrules::countTooLarge)
-        return resolved.countFrom + u' ' + resolved.inputs.count;
     return QString(u"-t/--template "_qs + resolved.inputs.templateName).trimmed();
 }
 

@@ -123,10 +123,11 @@ QString BatchRun::settingsRefusal(const AppSetup &setup, const BatchSettings &se
     if (!isPresentFile(joinPath(findTemplateFolder(setup.templateRoots, settings.templateName),
                                 templateformat::templateFileName.toString())))
         return generationtexts::templateFileInvalid.toString();
+    if (const QString refusal = sourceRefusal(setup); !refusal.isEmpty())
+        return refusal;
     if (const QString refusal = pidRefusal(setup, settings.pid); !refusal.isEmpty())
         return refusal;
-    if (const QStringView refusal = inputrules::countRefusal(textops::numericValue(settings.count));
-        !refusal.isEmpty())
+    if (const QStringView refusal = inputrules::countTextRefusal(settings.count); !refusal.isEmpty())
         return refusal.toString();
     QString error;
     if (!settings.baseUrl.isEmpty() && siteindex::baseAddress(settings.baseUrl, &error).isEmpty())

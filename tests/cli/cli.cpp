@@ -119,15 +119,29 @@ private slots:
             << u"-t/--template 无此模板: 模板文件无效"_qs;
         QTest::newRow("no keyword") << QStringList{u"generate"_qs, u"-t"_qs, u"经典网格"_qs} << QString()
                                     << u"-k/--keyword: 关键词不能为空!"_qs;
+        QTest::newRow("blank keyword")
+            << QStringList{u"generate"_qs, u"-k"_qs, u" \u3000"_qs, u"-t"_qs, u"经典网格"_qs} << QString()
+            << u"-k/--keyword: 关键词不能为空!"_qs;
+        QTest::newRow("keyword longer than a search")
+            << QStringList{u"generate"_qs, u"-k"_qs, QString(101, u'裙'), u"-t"_qs, u"经典网格"_qs}
+            << QString() << u"-k/--keyword: 关键词不能超过100个字!"_qs;
         QTest::newRow("PID on the command line")
             << page + QStringList{u"--pid"_qs, u"mm_30571968_0_0"_qs} << QString()
             << u"--pid mm_30571968_0_0: 正确的淘宝客PID格式是mm_和_0_0中间的8位数字"_qs;
         QTest::newRow("PID from the settings file")
             << page << u"Text2=1234\r\n"_qs << u"[基本设置] Text2 1234: 正确的淘宝客PID格式是"_qs;
+        QTest::newRow("PID of full-width digits")
+            << page + QStringList{u"--pid"_qs, u"３０５７１９６８"_qs} << QString()
+            << u"--pid ３０５７１９６８: 正确的淘宝客PID格式是"_qs;
+        QTest::newRow("unknown item source")
+            << page << u"Text2=30571968\r\n[服务设置]\r\n数据来源=淘宝联盟\r\n"_qs
+            << u"[服务设置] 数据来源 淘宝联盟: 数据来源无法识别"_qs;
         QTest::newRow("count on the command line")
             << page + QStringList{u"-n"_qs, u"41"_qs} << QString() << u"-n/--count 41: 数量不能大于40"_qs;
+        QTest::newRow("count not a whole number")
+            << page + QStringList{u"-n"_qs, u"1.5"_qs} << QString() << u"-n/--count 1.5: 数量必须是整数"_qs;
         QTest::newRow("count from the settings file")
-            << site << u"Text2=30571968\r\nText3=abc\r\n"_qs << u"[基本设置] Text3 abc: 数量不能小于2"_qs;
+            << site << u"Text2=30571968\r\nText3=abc\r\n"_qs << u"[基本设置] Text3 abc: 数量必须是整数"_qs;
         QTest::newRow("unknown sort order")
             << page + QStringList{u"-s"_qs, u"销量"_qs} << QString() << u"-s/--sort 销量: 未知的排序"_qs;
         QTest::newRow("settings file missing") << page + QStringList{u"--settings"_qs, u"无.ini"_qs}

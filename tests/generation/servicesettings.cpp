@@ -68,8 +68,10 @@ private slots:
             << u" 开放平台 "_qs << u"MD5"_qs << u" 1"_qs << itemsource::Source::OpenPlatform
             << itemsource::SignMethod::Md5 << true;
         QTest::newRow("unknown values")
-            << u"淘宝联盟"_qs << u"sha1"_qs << u"yes"_qs << itemsource::Source::TestTool
+            << u"淘宝联盟"_qs << u"sha1"_qs << u"yes"_qs << itemsource::Source::Unknown
             << itemsource::SignMethod::HmacSha256 << false;
+        QTest::newRow("no source named") << QString() << u"md5"_qs << u"0"_qs << itemsource::Source::TestTool
+                                         << itemsource::SignMethod::Md5 << false;
     }
     void valuesAsTheFileHoldsThem()
     {
