@@ -46,6 +46,7 @@ const QString generalHelp =
     "未给出的值取自程序目录下的设置.ini(或 --settings 指定的文件):PID、数量、排序、短网址选项和服务主机。\n"
     "Values not given come from 设置.ini beside the program (or the file given with --settings):\n"
     "the PID, the count, the sort order, the short-link option and the service hosts.\n"
+    "设置文件只读取,从不改动 / The settings file is only read, never changed.\n"
     "\n"
     "退出码 / Exit codes:\n"
     "  0  全部完成 / all done\n"
@@ -139,18 +140,39 @@ struct Settings
     settingsstore::SourceSettings sources;
     bool tokens = false; // --tokens
 
-    QString where(const QString &key) const
+    QString where(const QString &key, const QString &section = u"基本设置"_qs) const
     {
-        return u"设置文件 "_qs + QDir::toNativeSeparators(path) + u" [基本设置] "_qs + key;
+        return u"设置文件 "_qs + QDir::toNativeSeparators(path) + u" ["_qs + section + u"] "_qs + key;
     }
 };
 
+// Why a settings file is not read; empty for one that is.
+QString snapshotRefusal(settingsstore::Snapshot::Status status)
+{
+    using Status = settingsstore::Snapshot::Status;
+    switch (status) {
+    case Status::Read:
+    case Status::Missing:
+        break;
+    case Status::TooLarge:
+        return u"不是设置文件(大于1 MB),未读取 / not a settings file (over 1 MB), not read"_qs;
+    case Status::NotSettings:
+        return u"不是设置文件(应以[基本设置]这样的节开头,且不含二进制内容),未改动 / "
+               u"not a settings file (no [section] first, or binary), left as it is"_qs;
+    case Status::Unreadable:
+        return u"无法读取设置文件 / cannot read the settings file"_qs;
+    }
+    return QString();
+}
+
+// The settings are only read, never written: a file given by mistake stays as it was, and the
+// defaults of entries it lacks are used without being stored.
 bool loadSettings(const QCommandLineParser &parser, const CommonOptions &options, const Environment &env,
                   const Console &console, Settings &settings)
 {
     if (parser.isSet(options.settings)) {
         settings.path = QFileInfo(parser.value(options.settings)).absoluteFilePath();
-        // A mistyped name would otherwise be created, full of defaults, and used.
+        // A mistyped name would otherwise run on the defaults without a word.
         if (!QFileInfo(settings.path).isFile()) {
             console.error(u"--settings: 设置文件不存在 / no such settings file: "_qs +
                           QDir::toNativeSeparators(settings.path));
@@ -159,10 +181,20 @@ bool loadSettings(const QCommandLineParser &parser, const CommonOptions &options
     } else {
         settings.path = locate(env.programFolder).settingsPath;
     }
-    settings.inputs = settingsstore::readInputs(settings.path, 0);
-    settings.hosts = settingsstore::readHosts(settings.path);
-    settings.sources = settingsstore::readSourceSettings(settings.path);
+    const settingsstore::Snapshot snapshot = settingsstore::readSnapshot(settings.path);
+    if (!snapshot.usable()) {
+        console.error(QDir::toNativeSeparators(settings.path) + u": "_qs + snapshotRefusal(snapshot.status));
+        return false;
+    }
+    settings.inputs = settingsstore::readInputs(snapshot, 0);
+    settings.hosts = settingsstore::readHosts(snapshot);
+    settings.sources = settingsstore::readSourceSettings(snapshot);
     settings.tokens = parser.isSet(options.tokens);
+    if (settings.sources.source == itemsource::Source::Unknown) {
+        console.error(settings.where(u"数据来源 "_qs + settings.sources.sourceText, u"服务设置"_qs) +
+                      u": "_qs + generationtexts::unknownSource.toString());
+        return false;
+    }
     return true;
 }
 

@@ -146,6 +146,13 @@ private slots:
             << page + QStringList{u"-s"_qs, u"销量"_qs} << QString() << u"-s/--sort 销量: 未知的排序"_qs;
         QTest::newRow("settings file missing") << page + QStringList{u"--settings"_qs, u"无.ini"_qs}
                                                << QString() << u"--settings: 设置文件不存在"_qs;
+        // Read, never rewritten: the keyword list given by mistake stays byte for byte (checked below).
+        QTest::newRow("settings file is a keyword list")
+            << page + QStringList{u"--settings"_qs, u"kw.txt"_qs} << QString() << u"kw.txt: 不是设置文件"_qs;
+        QTest::newRow("settings file is a binary")
+            << page + QStringList{u"--settings"_qs, u"binary.ini"_qs} << QString() << u"不是设置文件"_qs;
+        QTest::newRow("settings file over 1 MB")
+            << page + QStringList{u"--settings"_qs, u"big.ini"_qs} << QString() << u"大于1 MB"_qs;
         QTest::newRow("no keyword file")
             << QStringList{u"batch"_qs, u"-t"_qs, u"经典网格"_qs} << QString() << u"缺少关键词文件"_qs;
         QTest::newRow("keyword file missing")
@@ -174,6 +181,10 @@ private slots:
             QVERIFY(programfolder::writeSettings(m_program + u"/设置.ini"_qs, m_demo->host(), basic));
         writeFile(u"kw.txt"_qs, "连衣裙\n手机\n");
         writeFile(u"comments.txt"_qs, "# 只有注释\n\n");
+        writeFile(u"binary.ini"_qs, QByteArray("[基本设置]\r\n\x7F"
+                                               "ELF\x02\x01\x1B\x00\x00",
+                                               25));
+        writeFile(u"big.ini"_qs, "[基本设置]\r\nText1=" + QByteArray(1024 * 1024, 'x'));
 
         const Result result = run(arguments);
         QCOMPARE(result.code, 2);
@@ -181,6 +192,7 @@ private slots:
         QCOMPARE(result.out, QString());
         QCOMPARE(outputs(), QStringList());
         QCOMPARE(m_demo->requests().size(), 0);
+        QCOMPARE(programfolder::readBytes(m_dir.filePath(u"kw.txt"_qs)), QByteArray("连衣裙\n手机\n"));
     }
 
     void helpInBothLanguages_data()
@@ -239,9 +251,12 @@ private slots:
         QFETCH(QStringList, options);
         QFETCH(QStringList, bodyParts);
         QFETCH(int, shortenings);
+        const QByteArray settings = programfolder::readBytes(m_program + u"/设置.ini"_qs);
         const Result result =
             run(QStringList{u"generate"_qs, u"-k"_qs, u"连衣裙"_qs, u"-t"_qs, u"经典网格"_qs} + options);
         QVERIFY2(result.code == 0, qPrintable(result.err));
+        // Only read: the defaults of the entries it lacks are not added.
+        QCOMPARE(programfolder::readBytes(m_program + u"/设置.ini"_qs), settings);
 
         // stdout holds the folder and nothing else; it is the one folder written.
         const QStringList folders = programfolder::subfolders(outputRoot());

@@ -87,6 +87,20 @@ private slots:
         QCOMPARE(read.openPlatform.appKey, u"k1"_qs);
     }
 
+    // The dialog takes values of any length; only the five inputs keep their 143-byte cut.
+    void serviceValuesAreReadWhole()
+    {
+        const QString secret = QString(153, u's');
+        const QString gateway = u"https://gw.example.com/router/rest/"_qs + QString(150, u'g');
+        QVERIFY(writeText(path(), u"[基本设置]\r\nText1="_qs + QString(150, u'k') +
+                                      u"\r\n[服务设置]\r\nAppSecret="_qs + secret + u"\r\n开放平台网关="_qs +
+                                      gateway + u"\r\n"_qs));
+        const settingsstore::SourceSettings read = settingsstore::readSourceSettings(path());
+        QCOMPARE(read.openPlatform.appSecret, secret);
+        QCOMPARE(read.openPlatform.gateway, gateway);
+        QCOMPARE(settingsstore::readInputs(path(), 0).keyword, QString(143, u'k'));
+    }
+
     void writingKeepsTheRestAndHidesTheSecret()
     {
         QVERIFY(writeText(path(),
