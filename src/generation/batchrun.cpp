@@ -81,6 +81,13 @@ QString siteStamp(const QDateTime &time)
     return time.toString(u"yyyyMMdd_HHmmss");
 }
 
+// The site's name titles its index and names its folder: nothing in it may hide or turn text.
+BatchSettings shownSafely(BatchSettings settings)
+{
+    settings.siteName = textops::withoutControls(settings.siteName);
+    return settings;
+}
+
 } // namespace
 
 struct BatchRun::Job
@@ -93,7 +100,7 @@ BatchRun::BatchRun(const AppSetup &setup, const BatchSettings &settings,
                    const QList<keywordfile::Entry> &entries, QObject *parent)
     : QObject(parent)
     , m_setup(setup)
-    , m_settings(settings)
+    , m_settings(shownSafely(settings))
     , m_entries(entries)
     , m_gate(setup.callGate ? setup.callGate : std::make_shared<net::CallGate>())
     , m_results(entries.size())

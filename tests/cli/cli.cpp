@@ -335,14 +335,15 @@ private slots:
     {
         writeFile(u"kw.txt"_qs, QByteArray("\xEF\xBB\xBF") + u"连衣裙\t2\t手机精选\n手机\n"_qs.toUtf8());
         const Result result =
-            run({u"batch"_qs, u"kw.txt"_qs, u"-t"_qs, u"经典网格"_qs, u"--site"_qs, u"站点"_qs});
+            run({u"batch"_qs, u"kw.txt"_qs, u"-t"_qs, u"经典网格"_qs, u"--site"_qs, u"站\u202E点\x01"_qs});
         QVERIFY2(result.code == 0, qPrintable(result.err));
         const QStringList sites = programfolder::subfolders(outputRoot());
         QCOMPARE(sites.size(), 1);
         QVERIFY(sites.first().startsWith(u"站点_"_qs));
         const QString site = outputRoot() + u'/' + sites.first();
         QCOMPARE(programfolder::subfolders(site).size(), 2);
-        QVERIFY(QFile::exists(site + u"/index.htm"_qs));
+        QVERIFY(gbk::decode(programfolder::readBytes(site + u"/index.htm"_qs))
+                    .contains(u"<title>站点</title>"_qs));
         QVERIFY(!QFile::exists(site + u"/sitemap.xml"_qs));
     }
 

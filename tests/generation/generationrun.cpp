@@ -281,6 +281,8 @@ private slots:
         QTest::newRow("wildcards and quotes") << u"a*b?\"<>|"_qs << u"a_b______网格_140509"_qs;
         QTest::newRow("control characters") << u"\t新\n"_qs << u"_新__网格_140509"_qs;
         QTest::newRow("device name") << u"CON"_qs << u"CON_网格_140509"_qs;
+        QTest::newRow("bidi override and C1 control")
+            << u"裙子\u202Egpj.exe\u0085"_qs << u"裙子gpj.exe_网格_140509"_qs;
         QTest::newRow("characters outside GBK") << u"裙😀𠀀"_qs << u"裙😀𠀀_网格_140509"_qs;
     }
     void unsafeKeywords()
