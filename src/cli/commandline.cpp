@@ -20,7 +20,9 @@
 #include "runstate.h"
 #include "settingsstore.h"
 #include "sortorders.h"
+#include "statustext.h"
 #include "templatelibrary.h"
+#include "textops.h"
 #include "topmessages.h"
 
 namespace cli {
@@ -68,7 +70,11 @@ struct Console
     QTextStream &out;
     QTextStream &err;
 
-    void error(const QString &text) const { err << programName << u": "_qs << text << Qt::endl; }
+    // Messages quote files, names and services: no control sequence of theirs reaches the terminal.
+    void error(const QString &text) const
+    {
+        err << programName << u": "_qs << textops::withoutControls(text) << Qt::endl;
+    }
 };
 
 // The options every generating command shares.
@@ -127,7 +133,7 @@ bool parseCommand(QCommandLineParser &parser, const QStringList &arguments, cons
     if (parser.parse(QStringList{programName} + arguments.mid(1)))
         return true;
     console.error(u"命令行有误 / bad usage: "_qs + parser.errorText());
-    console.err << programName << u' ' << arguments.first() << u" --help" << Qt::endl;
+    console.err << programName << u' ' << arguments.first() << u" --help"_qs << Qt::endl;
     return false;
 }
 
@@ -430,17 +436,18 @@ int batch(const QStringList &arguments, const Environment &env, const Console &c
     ProgressLine progress(console.err, env.errIsTerminal, run.total());
     QObject::connect(&run, &BatchRun::keywordStarted, &run,
                      [&progress](int, const QString &keyword) { progress.started(keyword); });
-    QObject::connect(&run, &BatchRun::keywordFinished, &run,
-                     [&progress](const PageResult &result, int done, int) {
-                         if (result.outcome == RunOutcome::Written)
-                             progress.finished(done, result.entry.keyword,
-                                               QString::number(result.itemCount) + u"件商品 / items: "_qs +
-                                                   QDir::toNativeSeparators(result.folder),
-                                               true);
-                         else
-                             progress.finished(done, result.entry.keyword,
-                                               u"未能生成 / failed: "_qs + result.reason, false);
-                     });
+    QObject::connect(
+        &run, &BatchRun::keywordFinished, &run, [&progress](const PageResult &result, int done, int) {
+            if (result.outcome == RunOutcome::Written)
+                progress.finished(done, result.entry.keyword,
+                                  QString::number(result.itemCount) + u"件商品 / items: "_qs +
+                                      QDir::toNativeSeparators(result.folder),
+                                  true);
+            else
+                progress.finished(done, result.entry.keyword,
+                                  u"未能生成 / failed: "_qs + statustext::withoutCommandAdvice(result.reason),
+                                  false);
+        });
     int interrupts = 0;
     if (env.interrupter)
         QObject::connect(env.interrupter, &Interrupter::interrupted, &run, [&run, &interrupts, &progress] {
@@ -452,13 +459,19 @@ int batch(const QStringList &arguments, const Environment &env, const Console &c
                 run.abort();
             }
         });
+    // The site folder is made first: when it cannot be, nothing at all is written.
+    if (!run.start()) {
+        console.error(run.summary().error);
+        return BadUsage;
+    }
     const BatchSummary &summary = run.exec();
     progress.done();
 
     if (!summary.error.isEmpty())
         console.error(summary.error);
     for (const PageResult &failed : summary.failed)
-        console.error(u"未能生成 / failed: "_qs + failed.entry.keyword + u": "_qs + failed.reason);
+        console.error(u"未能生成 / failed: "_qs + failed.entry.keyword + u": "_qs +
+                      statustext::withoutCommandAdvice(failed.reason));
     console.err << u"已生成 / written: "_qs << summary.written.size() << u'/' << summary.total;
     if (summary.notStarted > 0)
         console.err << u", 未开始 / not started: "_qs << summary.notStarted;
@@ -495,16 +508,13 @@ int templates(const QStringList &arguments, const Environment &env, const Consol
         return AllDone;
     }
     for (const QString &name : names)
-        console.out << name << u'\n';
+        console.out << textops::withoutControls(name) << u'\n';
     console.out << Qt::flush;
     return AllDone;
 }
 
-} // namespace
-
-int run(const QStringList &arguments, const Environment &env)
+int dispatch(const QStringList &arguments, const Environment &env, const Console &console)
 {
-    const Console console{*env.out, *env.err};
     const QString command = arguments.value(1);
     if (command == u"generate")
         return generate(arguments.mid(1), env, console);
@@ -527,6 +537,22 @@ int run(const QStringList &arguments, const Environment &env)
         console.error(u"未知的命令 / unknown command: "_qs + command);
     console.err << generalHelp << Qt::flush;
     return BadUsage;
+}
+
+} // namespace
+
+int run(const QStringList &arguments, const Environment &env)
+{
+    const Console console{*env.out, *env.err};
+    const int code = dispatch(arguments, env, console);
+    // What stdout should have said (a page's folder, say) never arrived: a script reading it must
+    // not go on as if it had.
+    env.out->flush();
+    if (env.out->status() != QTextStream::Ok) {
+        console.error(u"无法写入标准输出 / cannot write to standard output"_qs);
+        return code == AllDone ? SomeFailed : code;
+    }
+    return code;
 }
 
 } // namespace cli

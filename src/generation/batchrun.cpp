@@ -168,15 +168,17 @@ bool BatchRun::start()
         return true;
     }
 
-    QString reason = outputfolder::ensureRoot(m_setup.outputRoot);
+    QString where = m_setup.outputRoot;
+    QString reason = outputfolder::ensureRoot(where);
     QString site;
     if (reason.isEmpty()) {
         const QString name =
             outputfolder::safeName(QString(m_settings.siteName + u'_' + siteStamp(m_started)));
+        where = joinPath(m_setup.outputRoot, name);
         site = outputfolder::createFresh(m_setup.outputRoot, name, &reason);
     }
     if (site.isEmpty()) {
-        m_summary.error = reason;
+        m_summary.error = QDir::toNativeSeparators(where) + u": "_qs + reason;
         finish();
         return false;
     }

@@ -35,10 +35,13 @@ class TestCli final : public QObject
     QString outputRoot() const { return m_program + u"/已生成"_qs; }
 
     // Runs the copy; the demo service keeps answering meanwhile, as it lives on this thread.
-    Result run(const QStringList &arguments, const std::function<void(QProcess &)> &whileRunning = {})
+    Result run(const QStringList &arguments, const std::function<void(QProcess &)> &whileRunning = {},
+               const QString &stdoutFile = QString())
     {
         QProcess process;
         process.setWorkingDirectory(m_dir.path());
+        if (!stdoutFile.isEmpty())
+            process.setStandardOutputFile(stdoutFile);
         process.start(m_program + u"/taoyefang-cli"_qs, arguments);
         if (!process.waitForStarted(10000))
             return {};
@@ -108,6 +111,8 @@ private slots:
             << QStringList{u"publish"_qs} << QString() << u"未知的命令 / unknown command: publish"_qs;
         QTest::newRow("unknown option") << page + QStringList{u"--colour"_qs} << QString()
                                         << u"命令行有误 / bad usage: Unknown option 'colour'"_qs;
+        QTest::newRow("usage hint names the command")
+            << page + QStringList{u"--colour"_qs} << QString() << u"\ntaoyefang-cli generate --help\n"_qs;
         QTest::newRow("option without its value")
             << QStringList{u"generate"_qs, u"-k"_qs} << QString() << u"Missing value after '-k'"_qs;
         QTest::newRow("stray argument")
@@ -291,15 +296,36 @@ private slots:
         QCOMPARE(result.code, 1);
         QVERIFY2(result.err.contains(u"未能生成 / not written: 通过api接口获取商品数据失败"_qs),
                  qPrintable(result.err));
+        QVERIFY(!result.err.contains(u"开始生成"_qs)); // the window's button, not here
         QCOMPARE(result.out, QString());
         QCOMPARE(outputs(), QStringList());
+    }
+
+    // The page is written, but the caller never learns where.
+    void stdoutThatCannotBeWrittenIsNoSuccess()
+    {
+        const Result result = run({u"templates"_qs}, {}, u"/dev/full"_qs);
+        QCOMPARE(result.code, 1);
+        QVERIFY2(result.err.contains(u"无法写入标准输出"_qs), qPrintable(result.err));
+    }
+
+    void batchWithoutItsSiteFolderWritesNothing()
+    {
+        writeFile(u"kw.txt"_qs, "连衣裙\n");
+        QVERIFY(QFile(outputRoot()).open(QIODevice::WriteOnly));
+        const Result result = run({u"batch"_qs, u"kw.txt"_qs, u"-t"_qs, u"经典网格"_qs});
+        QVERIFY(QFile::remove(outputRoot()));
+        QCOMPARE(result.code, 2);
+        QVERIFY2(result.err.contains(QDir::toNativeSeparators(outputRoot()) + u": 该位置已有同名文件"_qs),
+                 qPrintable(result.err));
+        QCOMPARE(m_demo->requests().size(), 0);
     }
 
     void batchWithOneFailingKeyword()
     {
         // GBK, as a list saved on a Chinese Windows would be; one line refused, one repeated.
         writeFile(u"夏季.txt"_qs,
-                  gbk::encode(u"# 夏季主推\r\n连衣裙\r\n故障词\r\n手机\t5\r\n鞋\t1\r\n连衣裙\r\n"_qs));
+                  gbk::encode(u"# 夏季主推\r\n连衣裙\r\n故障词\r\n手机\t5\r\n\x1b[2J鞋\t1\r\n连衣裙\r\n"_qs));
         const Result result = run({u"batch"_qs, u"夏季.txt"_qs, u"-t"_qs, u"经典网格"_qs, u"--base-url"_qs,
                                    u"https://example.com/"_qs, u"--jobs"_qs, u"2"_qs});
         QVERIFY2(result.code == 1, qPrintable(result.err));
@@ -322,7 +348,8 @@ private slots:
         QVERIFY(index.contains(u"5件商品"_qs));
 
         // What and where: the refused line with its number, the repeat, the keyword that failed.
-        QVERIFY2(result.err.contains(u"夏季.txt:5: 鞋: 数量不能小于2"_qs), qPrintable(result.err));
+        QVERIFY2(result.err.contains(u"夏季.txt:5: [2J鞋: 数量不能小于2"_qs), qPrintable(result.err));
+        QVERIFY(!result.err.contains(u'\x1b') && !result.err.contains(u"开始生成"_qs));
         QVERIFY(result.err.contains(u"夏季.txt:6: 连衣裙: 关键词重复,只生成一次"_qs));
         QVERIFY(result.err.contains(u"未能生成 / failed: 故障词: 通过api接口获取商品数据失败"_qs));
         QVERIFY(result.err.contains(u"已生成 / written: 2/3"_qs));
