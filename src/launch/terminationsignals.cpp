@@ -25,8 +25,10 @@ void onSignal(int)
 #else
 std::function<void()> pendingHandler;
 
-void onSignal(int)
+void onSignal(int signal)
 {
+    // The system resets the handler for each signal it delivers: set it again for the next one.
+    std::signal(signal, onSignal);
     QMetaObject::invokeMethod(
         QCoreApplication::instance(), [] { pendingHandler(); }, Qt::QueuedConnection);
 }
