@@ -10,7 +10,7 @@
 
 #include "appsetup.h"
 #include "cancellation.h"
-#include "formport.h"
+#include "fakeform.h"
 #include "gbk.h"
 #include "generationrun.h"
 #include "httpserver.h"
@@ -20,48 +20,8 @@
 
 namespace {
 
-const QString requestPageMark = u"正在通过api接口获取商品数据"_qs;
 const QString idle = u"开始生成"_qs;
 const QString running = u"生成中..."_qs;
-
-// Records everything the run asks of the window; its inputs can change when the item request
-// goes out, as a user's edits would while the run waits.
-class FakeForm final : public FormPort
-{
-public:
-    QString keyword = u"连衣裙"_qs, pid = u"30571968"_qs, count = u"2"_qs, tmpl = u"网格"_qs;
-    net::Cancellation cancel;
-    std::function<void(FakeForm &)> onRequest;
-    std::function<void(FakeForm &, const QString &)> onPage;
-    QStringList pages, messages;
-    QList<QPair<bool, QString>> commands;
-    std::shared_ptr<const RunState> run; // of the success page
-
-    QString keywordText() const override { return keyword; }
-    QString pidText() const override { return pid; }
-    QString countText() const override { return count; }
-    QString templateName() const override { return tmpl; }
-    QString sortText() const override { return QString(); }
-    int shortLinkState() const override { return 0; }
-    void navigate(const QString &address) override
-    {
-        pages.append(address);
-        if (address.contains(requestPageMark) && onRequest)
-            onRequest(*this);
-        if (onPage)
-            onPage(*this, address);
-    }
-    void showMessage(const QString &text, const QString &) override { messages.append(text); }
-    void setGenerateCommand(bool enabled, const QString &caption) override
-    {
-        commands.append({enabled, caption});
-    }
-    void showResult(const QString &page, const std::shared_ptr<const RunState> &result) override
-    {
-        pages.append(page);
-        run = result;
-    }
-};
 
 QByteArray itemsReply()
 {
@@ -105,7 +65,7 @@ class TestGenerationRun final : public QObject
     QString m_program;
     AppSetup m_setup;
 
-    RunOutcome generate(FakeForm &form) { return shengcheng_Click(form, m_setup, form.cancel); }
+    RunOutcome generate(FakeForm &form) { return shengcheng_Click(form, m_setup, *form.cancel); }
 
     QString outputRoot() const { return m_program + u"/已生成"_qs; }
     void addTemplate(const QString &name, const QString &templateText)
@@ -410,7 +370,7 @@ private slots:
     {
         FakeForm form;
         form.onRequest = [](FakeForm &f) {
-            f.cancel.cancel();
+            f.cancel->cancel();
         };
         QCOMPARE(generate(form), RunOutcome::Cancelled);
         const QList<QPair<bool, QString>> commands{{false, running}};
@@ -447,7 +407,7 @@ private slots:
             if (page.contains(u"商品数据获取完毕"_qs)) {
                 QTimer::singleShot(20, [&f, &sinceCancel] {
                     sinceCancel.start();
-                    f.cancel.cancel();
+                    f.cancel->cancel();
                 });
             }
         };
