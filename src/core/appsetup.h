@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "filenames.h"
 #include "itemsource.h"
 #include "services.h"
 
@@ -41,10 +42,10 @@ struct AppSetup
     {
         AppSetup setup;
         setup.programFolder = programFolder;
-        setup.settingsPath = programFolder + u"/设置.ini"_qs;
-        setup.templateRoot = programFolder + u"/模板/"_qs;
+        setup.settingsPath = programFolder + u'/' + filenames::settingsFile;
+        setup.templateRoot = programFolder + u'/' + filenames::templatesFolder + u'/';
         setup.templateRoots = {setup.templateRoot};
-        setup.outputRoot = programFolder + u"/已生成"_qs;
+        setup.outputRoot = programFolder + u'/' + filenames::outputFolder;
         setup.hosts = services::defaultHosts();
         return setup;
     }

@@ -10,6 +10,7 @@
 
 #include "callgate.h"
 #include "cancellation.h"
+#include "filenames.h"
 #include "formport.h"
 #include "generationtexts.h"
 #include "inputrules.h"
@@ -306,7 +307,7 @@ void BatchRun::finish()
         m_summary.siteFolder.clear();
     } else if (!site.isEmpty()) {
         const QString title = m_settings.siteName;
-        m_summary.indexFile = joinPath(site, u"index.htm"_qs);
+        m_summary.indexFile = joinPath(site, filenames::pageFile.toString());
         if (!outputfolder::writeWhole(m_summary.indexFile, siteindex::indexPage(title, pages, m_started))) {
             m_summary.error = cannotWriteIndex;
             m_summary.indexFile.clear();

@@ -7,6 +7,7 @@
 
 #include "appsetup.h"
 #include "cancellation.h"
+#include "filenames.h"
 #include "formport.h"
 #include "gbk.h"
 #include "generationtexts.h"
@@ -21,7 +22,7 @@
 
 namespace {
 
-const QString indexFileName = u"index.htm"_qs;
+const QString indexFileName = filenames::pageFile.toString();
 
 void restoreCommand(FormPort &form)
 {

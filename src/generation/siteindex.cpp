@@ -3,13 +3,14 @@
 #include <QStringEncoder>
 #include <QUrl>
 
+#include "filenames.h"
 #include "gbk.h"
 
 namespace siteindex {
 
 namespace {
 
-const QString indexFileName = u"index.htm"_qs;
+const QString indexFileName = filenames::pageFile.toString();
 
 QString escaped(QStringView text)
 {
