@@ -19,7 +19,6 @@
 #include "runstate.h"
 #include "siteindex.h"
 #include "statustext.h"
-#include "templateformat.h"
 #include "templatelibrary.h"
 #include "textops.h"
 
@@ -121,8 +120,7 @@ QString BatchRun::settingsRefusal(const AppSetup &setup, const BatchSettings &se
 {
     if (settings.templateName.isEmpty())
         return generationtexts::chooseTemplate.toString();
-    if (!isPresentFile(joinPath(findTemplateFolder(setup.templateRoots, settings.templateName),
-                                templateformat::templateFileName.toString())))
+    if (findTemplateFile(setup.templateRoots, settings.templateName).isEmpty())
         return generationtexts::templateFileInvalid.toString();
     if (const QString refusal = pidRefusal(setup, settings.pid); !refusal.isEmpty())
         return refusal;
@@ -140,9 +138,7 @@ QList<keywordfile::Notice> BatchRun::dropUnknownTemplates(const QStringList &tem
 {
     QList<keywordfile::Notice> dropped;
     entries.removeIf([&](const keywordfile::Entry &entry) {
-        if (entry.templateName.isEmpty() ||
-            isPresentFile(joinPath(findTemplateFolder(templateRoots, entry.templateName),
-                                   templateformat::templateFileName.toString())))
+        if (entry.templateName.isEmpty() || !findTemplateFile(templateRoots, entry.templateName).isEmpty())
             return false;
         dropped.append({entry.line, entry.keyword,
                         generationtexts::templateFileInvalid.toString() + u": "_qs + entry.templateName});

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include "appsetup.h"
 #include "cancellation.h"
@@ -88,10 +89,11 @@ RunOutcome shengcheng_Click(FormPort &form, const AppSetup &setup, const net::Ca
     run->keyword = keyword;
     run->templateName = templateName;
 
-    const QString templateFolder = findTemplateFolder(setup.templateRoots, templateName);
-    const QString templateFile = joinPath(templateFolder, templateformat::templateFileName.toString());
-    if (!isPresentFile(templateFile))
+    // Only a plain name from the template list finds a file: never a folder elsewhere on the disk.
+    const QString templateFile = findTemplateFile(setup.templateRoots, templateName);
+    if (templateFile.isEmpty())
         return refuseTemplate(form, generationtexts::templateFileInvalid.toString());
+    const QString templateFolder = QFileInfo(templateFile).path();
     run->templateText =
         templateformat::replaceKeyword(templateformat::readTemplateFile(templateFile), keyword);
     const QString refusal =

@@ -61,6 +61,7 @@ class TestCli final : public QObject
 
     void writeFile(const QString &name, const QByteArray &bytes)
     {
+        QDir().mkpath(QFileInfo(m_dir.filePath(name)).path());
         QFile file(m_dir.filePath(name));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(bytes);
@@ -150,6 +151,13 @@ private slots:
         QTest::newRow("batch template unknown")
             << QStringList{u"batch"_qs, u"kw.txt"_qs, u"-t"_qs, u"无此模板"_qs} << QString()
             << u"-t/--template 无此模板: 模板文件无效"_qs;
+        // A folder beside the program's holds a template and a private file: no name reaches it.
+        QTest::newRow("template climbing out")
+            << QStringList{u"generate"_qs, u"-k"_qs, u"连衣裙"_qs, u"-t"_qs, u"../../外面"_qs} << QString()
+            << u"-t/--template ../../外面: 模板文件无效"_qs;
+        QTest::newRow("keyword file's template climbing out")
+            << QStringList{u"batch"_qs, u"climb.txt"_qs, u"-t"_qs, u"经典网格"_qs} << QString()
+            << u"climb.txt:1: 连衣裙: 模板文件无效: ../../外面"_qs;
     }
     void usageErrorsWriteNothing()
     {
@@ -160,6 +168,11 @@ private slots:
             QVERIFY(programfolder::writeSettings(m_program + u"/设置.ini"_qs, m_demo->host(), basic));
         writeFile(u"kw.txt"_qs, "连衣裙\n手机\n");
         writeFile(u"comments.txt"_qs, "# 只有注释\n\n");
+        writeFile(u"climb.txt"_qs, "连衣裙\t3\t../../外面\n");
+        writeFile(u"外面/private.txt"_qs, "private");
+        QVERIFY(QFile::copy(m_program + u"/模板/经典网格/模板文件.htm"_qs,
+                            m_dir.filePath(u"外面/模板文件.htm"_qs)) ||
+                QFile::exists(m_dir.filePath(u"外面/模板文件.htm"_qs)));
 
         const Result result = run(arguments);
         QCOMPARE(result.code, 2);

@@ -150,6 +150,10 @@ private slots:
         QTest::newRow("no end marker") << u"坏"_qs << u"<p>[#商品循环开始#]"_qs << u"模板尾部无效"_qs;
         QTest::newRow("end before start")
             << u"坏"_qs << u"[#商品循环结束#]x[#商品循环开始#]"_qs << u"模板循环区域无效"_qs;
+        // A good template, but outside the templates folder: nothing of it is read.
+        const QString good = u"[#商品循环开始#][#商品循环结束#]"_qs;
+        QTest::newRow("name climbing out of the templates") << u"../../外面"_qs << good << u"模板文件无效"_qs;
+        QTest::newRow("the program folder itself") << u".."_qs << good << u"模板文件无效"_qs;
     }
     void templateRefusals()
     {
