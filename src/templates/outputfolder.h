@@ -14,6 +14,8 @@ namespace outputfolder {
 // Windows file name cannot hold (\ / : * ? " < > | and control characters) become "_", as do the
 // trailing dots and spaces Windows would drop, a name made only of dots, and a device name such
 // as CON gets a "_" in front. Nothing in the result can reach outside the folder it is made in.
+// A name longer than every file system the program runs on takes (255 bytes of UTF-8, 255 UTF-16
+// units), less room for the suffix createFresh may add, is cut between two characters.
 QString safeName(QStringView name);
 
 // Makes sure `root` is a folder, creating it and any missing folder above it. Returns empty text,
