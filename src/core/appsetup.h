@@ -1,7 +1,6 @@
 #pragma once
 
 #include <functional>
-#include <memory>
 
 #include <QDateTime>
 #include <QString>
@@ -10,10 +9,6 @@
 #include "filenames.h"
 #include "itemsource.h"
 #include "services.h"
-
-namespace net {
-class CallGate;
-}
 
 // What the program sets up once and keeps for as long as its window (or a command-line run)
 // lives: where things are and which services it talks to.
@@ -29,9 +24,6 @@ struct AppSetup
     // Where the items come from; the open platform's account when they come from there.
     itemsource::Source source = itemsource::Source::TestTool;
     itemsource::OpenPlatformSetup openPlatform;
-    // Shared by the runs of one batch: an item source that is told it calls too often pauses it,
-    // and every run waits before its next keyword. Empty for a run on its own.
-    std::shared_ptr<net::CallGate> callGate;
     // The clock that names output folders and stamps signed calls; tests pin it.
     std::function<QDateTime()> now = [] {
         return QDateTime::currentDateTime();

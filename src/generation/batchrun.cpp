@@ -95,10 +95,9 @@ BatchRun::BatchRun(const AppSetup &setup, const BatchSettings &settings,
     , m_setup(setup)
     , m_settings(settings)
     , m_entries(entries)
-    , m_gate(setup.callGate ? setup.callGate : std::make_shared<net::CallGate>())
+    , m_gate(std::make_shared<net::CallGate>())
     , m_results(entries.size())
 {
-    m_setup.callGate = m_gate;
     m_summary.total = int(entries.size());
 }
 
@@ -233,12 +232,14 @@ void BatchRun::work(Job &job)
                     PageResult{index, m_entries[index], RunOutcome::Cancelled, {}, 0, {}, cancelledReason};
                 break;
             }
-            const quint64 pauses = m_gate->pauseCount();
-            result = runKeyword(index, job.cancel);
-            // A pause that came while this keyword ran means the service refused it for calling
-            // too often: it is done again once the pause is over.
-            if (result.outcome != RunOutcome::Failed || m_gate->pauseCount() == pauses ||
-                attempt >= maxAttempts)
+            // The keyword's own gate tells whether this keyword met the call limit; its pause
+            // then holds back every job, and the keyword is done again once it is over.
+            net::CallGate keywordGate;
+            result = runKeyword(index, job.cancel, keywordGate);
+            if (keywordGate.pauseCount() == 0)
+                break;
+            m_gate->pauseFor(double(keywordGate.remainingMs()) / 1000);
+            if (result.outcome != RunOutcome::Failed || attempt >= maxAttempts)
                 break;
         }
         QMetaObject::invokeMethod(
@@ -246,13 +247,13 @@ void BatchRun::work(Job &job)
     }
 }
 
-PageResult BatchRun::runKeyword(int index, const net::Cancellation &cancel) const
+PageResult BatchRun::runKeyword(int index, const net::Cancellation &cancel, net::CallGate &callGate) const
 {
     PageResult result;
     result.index = index;
     result.entry = m_entries[index];
     KeywordPort port(result.entry, m_settings);
-    result.outcome = shengcheng_Click(port, m_setup, cancel);
+    result.outcome = shengcheng_Click(port, m_setup, cancel, &callGate);
     if (result.outcome == RunOutcome::Written && port.run()) {
         result.folder = port.run()->outputFolder;
         result.itemCount = port.run()->itemCount;

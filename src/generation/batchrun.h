@@ -112,7 +112,7 @@ private:
 
     void work(Job &job);
     int takeNext();
-    PageResult runKeyword(int index, const net::Cancellation &cancel) const;
+    PageResult runKeyword(int index, const net::Cancellation &cancel, net::CallGate &callGate) const;
     void recordResult(const PageResult &result);
     void jobEnded();
     void finish();

@@ -73,7 +73,8 @@ QString writePage(const RunState &run)
 
 } // namespace
 
-RunOutcome shengcheng_Click(FormPort &form, const AppSetup &setup, const net::Cancellation &cancel)
+RunOutcome shengcheng_Click(FormPort &form, const AppSetup &setup, const net::Cancellation &cancel,
+                            net::CallGate *callGate)
 {
     // Both are taken once: the user may pick another template or edit the keyword while the
     // items are fetched, and the folder has to match the page that was split.
@@ -101,7 +102,7 @@ RunOutcome shengcheng_Click(FormPort &form, const AppSetup &setup, const net::Ca
     if (!refusal.isEmpty())
         return refuseTemplate(form, refusal);
 
-    const RetrievalOutcome outcome = retrieveItems(form, setup, *run, cancel);
+    const RetrievalOutcome outcome = retrieveItems(form, setup, *run, cancel, callGate);
     // The window is gone, or going: nothing more is written and the form is left alone.
     if (outcome == RetrievalOutcome::Aborted || cancel.isCancelled())
         return RunOutcome::Cancelled;

@@ -8,12 +8,14 @@ class FormPort;
 struct AppSetup;
 struct RunState;
 namespace net {
+class CallGate;
 class Cancellation;
-}
+} // namespace net
 
 // The run's items from the source the settings name: the API test tool or the open platform.
+// `callGate`, when given, is paused on the source's call-limit answer.
 RetrievalOutcome retrieveItems(FormPort &form, const AppSetup &setup, RunState &run,
-                               const net::Cancellation &cancel);
+                               const net::Cancellation &cancel, net::CallGate *callGate);
 
 // What the run says about the PID box's text for that source, or empty text when it will do:
 // the test tool takes the eight digits, the open platform the full PID with its 推广位.

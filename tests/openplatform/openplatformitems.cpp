@@ -80,11 +80,11 @@ class TestOpenPlatformItems final : public QObject
     std::unique_ptr<Gateway> m_gateway;
     AppSetup m_setup;
 
-    RetrievalOutcome retrieve(FakeForm &form, RunState &run)
+    RetrievalOutcome retrieve(FakeForm &form, RunState &run, net::CallGate *callGate = nullptr)
     {
         run.itemBlock = block;
         run.templateText = block;
-        return openplatform::openPlatformItems(form, m_setup, run, *form.cancel);
+        return openplatform::openPlatformItems(form, m_setup, run, *form.cancel, callGate);
     }
 
 private slots:
@@ -279,17 +279,16 @@ private slots:
         };
         FakeForm form;
         form.pid = u"mm_1_2_3"_qs;
-        m_setup.callGate = std::make_shared<net::CallGate>();
+        net::CallGate gate;
         RunState run;
-        QCOMPARE(retrieve(form, run), RetrievalOutcome::Failed);
+        QCOMPARE(retrieve(form, run, &gate), RetrievalOutcome::Failed);
         QFETCH(QString, reason);
         QCOMPARE(form.pages.last(), openplatform::failurePage(reason));
         // The call-limit answer holds back every job of a batch for the time it names.
         QFETCH(qint64, pauseMs);
-        QCOMPARE(m_setup.callGate->pauseCount(), pauseMs ? 1u : 0u);
-        QVERIFY2(m_setup.callGate->remainingMs() <= pauseMs &&
-                     m_setup.callGate->remainingMs() > pauseMs - 3000,
-                 qPrintable(QString::number(m_setup.callGate->remainingMs())));
+        QCOMPARE(gate.pauseCount(), pauseMs ? 1u : 0u);
+        QVERIFY2(gate.remainingMs() <= pauseMs && gate.remainingMs() > pauseMs - 3000,
+                 qPrintable(QString::number(gate.remainingMs())));
     }
 
     void gatewayNotReachable()
