@@ -283,11 +283,10 @@ void BatchRun::finish()
 {
     if (m_finished)
         return;
-    m_summary.cancelled = m_stopping;
     QList<siteindex::Page> pages;
     for (const std::optional<PageResult> &result : std::as_const(m_results)) {
-        if (!result) {
-            ++m_summary.notStarted;
+        if (!result || result->outcome == RunOutcome::Cancelled) {
+            ++m_summary.notDone;
         } else if (result->outcome == RunOutcome::Written) {
             m_summary.written.append(*result);
             pages.append({result->entry.keyword, QFileInfo(result->folder).fileName(), result->itemCount,
@@ -296,6 +295,8 @@ void BatchRun::finish()
             m_summary.failed.append(*result);
         }
     }
+    // A cancel after the last keyword was taken stopped nothing.
+    m_summary.cancelled = m_summary.notDone > 0;
 
     const QString site = m_summary.siteFolder;
     if (!site.isEmpty() && pages.isEmpty()) {

@@ -149,7 +149,7 @@ private slots:
         const BatchSummary &summary = dialog->batch()->summary();
         QVERIFY(summary.cancelled);
         QCOMPARE(summary.written.size(), 2);
-        QCOMPARE(summary.notStarted, 2);
+        QCOMPARE(summary.notDone, 2);
         QCOMPARE(child<QProgressBar>("progress")->value(), 2);
         QVERIFY(child<QLabel>("status")->text().contains(u"已取消"_qs));
         QCOMPARE(programfolder::subfolders(summary.siteFolder).size(), 2);

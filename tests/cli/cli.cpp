@@ -344,7 +344,7 @@ private slots:
         const Result result = run({u"batch"_qs, u"kw.txt"_qs, u"-t"_qs, u"经典网格"_qs},
                                   [&process](QProcess &running) { process = &running; });
         QCOMPARE(result.code, 1);
-        QVERIFY2(result.err.contains(u"已生成 / written: 2/4, 未开始 / not started: 2"_qs),
+        QVERIFY2(result.err.contains(u"已生成 / written: 2/4, 未完成 / not done: 2"_qs),
                  qPrintable(result.err));
         const QStringList sites = programfolder::subfolders(outputRoot());
         QCOMPARE(sites.size(), 1);
