@@ -3,6 +3,8 @@
 #include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTest>
+#include <QNetworkCookieJar>
+#include <QThread>
 #include <QTimer>
 
 #include "appsetup.h"
@@ -18,11 +20,23 @@
 #include "toprequest.h"
 #include "topcall.h"
 #include "runstate.h"
+#include "sendto.h"
 
 Q_DECLARE_METATYPE(RetrievalOutcome)
 Q_DECLARE_METATYPE(itemsource::SignMethod)
 
 namespace {
+
+// Cancels as soon as a request asks for its cookies, which it does while it is being sent.
+struct CancellingJar final : QNetworkCookieJar
+{
+    net::Cancellation *cancel = nullptr;
+    QList<QNetworkCookie> cookiesForUrl(const QUrl &) const override
+    {
+        cancel->cancel();
+        return {};
+    }
+};
 
 const QString requesting =
     u"about:<br/><br/><br/><br/><br/><br/><br/><center><b>正在通过api接口获取商品数据....</b>"_qs;
@@ -364,6 +378,31 @@ private slots:
         QVERIFY(clock.elapsed() < 1500);
         QCOMPARE(form.pages, QStringList{requesting});
         QCOMPARE(form.callsWhileClosing, 0);
+    }
+
+    // A cancel that lands as a request is sent still ends the wait at once, not at its time-out.
+    void cancelAsTheRequestGoesOut()
+    {
+        m_gateway->service.setReplyDelay(5000);
+        bool prompt = false;
+        // On a thread of its own, whose manager is its own too.
+        std::unique_ptr<QThread> worker(QThread::create([&] {
+            net::Cancellation first, second;
+            auto *jar = new CancellingJar;
+            net::threadManager()->setCookieJar(jar);
+            QElapsedTimer clock;
+            clock.start();
+            jar->cancel = &first;
+            const auto call = openplatform::call(u"m"_qs, {}, m_setup.openPlatform, {}, &first, 3000);
+            jar->cancel = &second;
+            const QString sent =
+                SendTo(m_setup.openPlatform.gateway, u"x"_qs, {}, true, false, 30, true, {}, &second);
+            prompt = call.status == openplatform::CallResult::Status::Cancelled && sent == timeoutText &&
+                     clock.elapsed() < 1000;
+        }));
+        worker->start();
+        QVERIFY(eventwait::until([&] { return worker->isFinished(); }, 10000));
+        QVERIFY(prompt);
     }
 };
 
