@@ -47,7 +47,7 @@ BatchDialog::BatchDialog(const AppSetup &setup, const FormPort &window, QWidget 
 
     m_template = new QComboBox(this);
     m_template->setObjectName(u"template"_qs);
-    m_template->addItems(zairumoban(m_setup.templateRoot));
+    m_template->addItems(zairumoban(m_setup.templateRoots));
     m_template->setCurrentIndex(m_template->findText(window.templateName()));
     m_count = new QLineEdit(window.countText(), this);
     m_count->setObjectName(u"count"_qs);

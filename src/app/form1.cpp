@@ -439,10 +439,12 @@ void Form1::editServiceSettings()
 
 void Form1::shengcheng_Click()
 {
-    // The command is disabled during a run, so there is never more than one.
+    // The command is disabled during a run, so there is never more than one. The run works on
+    // the set-up as it is now: the service settings may be changed while it waits.
     net::Cancellation cancel;
     m_activeRun = &cancel;
-    ::shengcheng_Click(*this, m_setup, cancel);
+    const AppSetup setup = m_setup;
+    ::shengcheng_Click(*this, setup, cancel);
     m_activeRun = nullptr;
 }
 
