@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 
 #include <QDir>
 #include <QDirIterator>
@@ -23,6 +24,8 @@ public:
     QStringList failingKeywords;
     // Called on the test's thread for every item query, before it is answered.
     std::function<void(const QString &keyword)> onQuery;
+    // Answers a call of the open platform's gateway in the service's place when it gives an answer.
+    std::function<std::optional<httpkit::Response>(const httpkit::Request &)> onCall;
 
     DemoFixture()
         : m_server([this](const httpkit::Request &request) { return answer(request); })
@@ -60,6 +63,10 @@ private:
 
     httpkit::Response answer(const httpkit::Request &request)
     {
+        if (request.path == "/router/rest" && onCall) {
+            if (std::optional<httpkit::Response> answer = onCall(request))
+                return *answer;
+        }
         if (request.path == "/apitools/getResult.htm") {
             const QString keyword = keywordOf(request);
             if (onQuery)

@@ -47,7 +47,7 @@ BatchDialog::BatchDialog(const AppSetup &setup, const FormPort &window, QWidget 
 
     m_template = new QComboBox(this);
     m_template->setObjectName(u"template"_qs);
-    m_template->addItems(zairumoban(m_setup.templateRoot));
+    m_template->addItems(zairumoban(m_setup.templateRoots));
     m_template->setCurrentIndex(m_template->findText(window.templateName()));
     m_count = new QLineEdit(window.countText(), this);
     m_count->setObjectName(u"count"_qs);
@@ -201,6 +201,8 @@ void BatchDialog::keywordFinished(const PageResult &result, int done, int)
     m_progress->setValue(done);
     if (result.outcome == RunOutcome::Written)
         log(result.entry.keyword + u": "_qs + QString::number(result.itemCount) + u"件商品"_qs);
+    else if (result.outcome == RunOutcome::Cancelled)
+        log(result.entry.keyword + u": "_qs + result.reason);
     else
         log(result.entry.keyword + u": 未能生成 - "_qs + result.reason);
 }
@@ -214,7 +216,7 @@ void BatchDialog::batchFinished()
     if (!summary.failed.isEmpty())
         text += u",失败"_qs + QString::number(summary.failed.size()) + u"个"_qs;
     if (summary.cancelled)
-        text += u"(已取消,"_qs + QString::number(summary.notStarted) + u"个未开始)"_qs;
+        text += u"(已取消,"_qs + QString::number(summary.notDone) + u"个未完成)"_qs;
     if (!summary.error.isEmpty())
         text += u"; "_qs + summary.error;
     m_status->setText(text);

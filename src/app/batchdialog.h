@@ -18,7 +18,8 @@ struct PageResult;
 // "工具" -> "批量生成…": many keywords in, one site out. The keywords come from the box (one a
 // line, the same form as a keyword file) or from a file loaded into it; the PID and the short-link
 // option are the window's. The batch runs beside the window, which stays usable; when it ends the
-// site's index is shown in the window's pane.
+// site's index is shown in the window's pane. `setup` is the window's own, read as each batch
+// starts, so a batch follows the service settings of the moment; the batch keeps its own copy.
 class BatchDialog final : public QDialog
 {
     Q_OBJECT
@@ -51,7 +52,7 @@ private:
     void log(const QString &line);
     void setRunning(bool running);
 
-    AppSetup m_setup;
+    const AppSetup &m_setup;
     const FormPort &m_window;
     BatchRun *m_run = nullptr;
 

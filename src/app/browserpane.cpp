@@ -6,10 +6,38 @@
 #include <QAction>
 #include <QWebEngineCertificateError>
 #include <QWebEngineDownloadRequest>
+#include <QWebEngineHistory>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 
 #include "helpscheme.h"
+
+namespace {
+
+// The history knows a status page only by its content, as a data: address: a tagged page starts
+// with its tag, where nothing shown on the page can stand before it.
+const QString tagMarkStart = u"<!--tag:"_qs;
+const QString tagMarkEnd = u"-->"_qs;
+
+QString tagMark(const QString &tag)
+{
+    return tagMarkStart + tag + tagMarkEnd;
+}
+
+QString tagInContent(const QUrl &address)
+{
+    if (address.scheme() != u"data"_qs)
+        return {};
+    const QString content = address.path(QUrl::FullyDecoded);
+    const qsizetype start = content.indexOf(u',') + 1;
+    if (start == 0 || !QStringView(content).sliced(start).startsWith(tagMarkStart))
+        return {};
+    const qsizetype end = content.indexOf(tagMarkEnd, start + tagMarkStart.size());
+    return end < 0 ? QString()
+                   : content.sliced(start + tagMarkStart.size(), end - start - tagMarkStart.size());
+}
+
+} // namespace
 
 BrowserPage::BrowserPage(QWebEngineProfile *profile, QObject *parent)
     : QWebEnginePage(profile, parent)
@@ -129,7 +157,7 @@ void BrowserPane::Navigate(const QString &address, const QString &tag)
         QUrl base = schemes::statusPageBaseUrl();
         if (!tag.isEmpty())
             base = base.resolved(QUrl(tag + u'/'));
-        m_page->setHtml(address.sliced(6), base);
+        m_page->setHtml(tag.isEmpty() ? address.sliced(6) : tagMark(tag) + address.sliced(6), base);
         return;
     }
     settings->setAttribute(QWebEngineSettings::JavascriptEnabled, true);
@@ -175,6 +203,15 @@ bool BrowserPane::showingStatusPage() const
 {
     return m_page->url().scheme() == QLatin1StringView(schemes::statusScheme) ||
            m_page->url().scheme() == u"data"_qs;
+}
+
+QSet<QString> BrowserPane::reachableTags() const
+{
+    QSet<QString> tags{statusTagOf(m_page->url().toString())};
+    for (const QWebEngineHistoryItem &item : m_page->history()->items())
+        tags.insert(tagInContent(item.url()));
+    tags.remove(QString());
+    return tags;
 }
 
 void BrowserPane::offerHistoryActions()

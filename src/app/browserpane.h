@@ -3,6 +3,7 @@
 #include <functional>
 
 #include <QHash>
+#include <QSet>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
@@ -70,6 +71,9 @@ public:
     static QString statusTagOf(const QString &address);
     // True while the pane shows one of the program's status pages.
     bool showingStatusPage() const;
+    // The tags of the status pages the pane can still show: the one shown and those its history
+    // holds.
+    QSet<QString> reachableTags() const;
 
 signals:
     // Raised before the pane opens any address: links, redirects and Navigate alike. Setting

@@ -21,6 +21,7 @@
 #include "browserpane.h"
 #include "cancellation.h"
 #include "datalocations.h"
+#include "filenames.h"
 #include "generationrun.h"
 #include "generationtexts.h"
 #include "helpplaces.h"
@@ -68,6 +69,9 @@ QIcon programIcon()
         icon.addFile(it.next());
     return icon;
 }
+
+// The links of a success page: the folder, the page, its source copied.
+const QStringList resultLinks{u"minglin1.htm"_qs, u"minglin2.htm"_qs, u"minglin3.htm"_qs};
 
 QString redirectPage(const QString &address)
 {
@@ -439,10 +443,12 @@ void Form1::editServiceSettings()
 
 void Form1::shengcheng_Click()
 {
-    // The command is disabled during a run, so there is never more than one.
+    // The command is disabled during a run, so there is never more than one. The run works on
+    // the set-up as it is now: the service settings may be changed while it waits.
     net::Cancellation cancel;
     m_activeRun = &cancel;
-    ::shengcheng_Click(*this, m_setup, cancel);
+    const AppSetup setup = m_setup;
+    ::shengcheng_Click(*this, setup, cancel);
     m_activeRun = nullptr;
 }
 
@@ -460,7 +466,8 @@ void Form1::openBatchDialog()
 
 void Form1::showResult(const QString &page, const std::shared_ptr<const RunState> &run)
 {
-    const QString tag = u"run"_qs + QString::number(m_runs.size() + 1);
+    forgetUnreachableRuns();
+    const QString tag = u"run"_qs + QString::number(++m_runsShown);
     m_runs.insert(tag, run);
     m_latestRun = run;
     emit navigated(page);
@@ -469,27 +476,37 @@ void Form1::showResult(const QString &page, const std::shared_ptr<const RunState
 
 void Form1::WebBrowser1_BeforeNavigate2(const QString &address, bool *cancel)
 {
-    const QString ending = address.right(12);
-    if (ending != u"minglin1.htm"_qs && ending != u"minglin2.htm"_qs && ending != u"minglin3.htm"_qs)
+    // Only a link of a success page, exactly as the page names it, acts; it acts on the run that
+    // showed that page, even one reached again with Back.
+    const QString tag = BrowserPane::statusTagOf(address);
+    const QUrl url(address);
+    const QString link = url.fileName();
+    if (!resultLinks.contains(link) || url != schemes::statusPageBaseUrl().resolved(QUrl(tag + u'/' + link)))
         return;
-    *cancel = true;
-    // A link of a success page acts on the run that showed the page, even one reached again with
-    // Back; a link from anywhere else acts on the latest run.
-    const std::shared_ptr<const RunState> run = m_runs.value(WebBrowser1->statusTagOf(address), m_latestRun);
+    forgetUnreachableRuns();
+    const std::shared_ptr<const RunState> run = m_runs.value(tag);
     if (!run)
         return;
+    *cancel = true;
     // Run once the pane has finished refusing this navigation: the engine must not be re-entered
     // from inside its own callback.
     QMetaObject::invokeMethod(
-        this, [this, ending, run] { runResultLink(ending, run); }, Qt::QueuedConnection);
+        this, [this, link, run] { runResultLink(link, run); }, Qt::QueuedConnection);
 }
 
-void Form1::runResultLink(const QString &ending, const std::shared_ptr<const RunState> &run)
+void Form1::forgetUnreachableRuns()
 {
-    if (ending == u"minglin1.htm"_qs) {
+    // A success page the pane can no longer show has no links anyone can use.
+    const QSet<QString> reachable = WebBrowser1->reachableTags();
+    m_runs.removeIf([&reachable](const auto &entry) { return !reachable.contains(entry.key()); });
+}
+
+void Form1::runResultLink(const QString &link, const std::shared_ptr<const RunState> &run)
+{
+    if (link == resultLinks[0]) {
         navigate(run->outputFolder + u'/');
-    } else if (ending == u"minglin2.htm"_qs) {
-        navigate(run->outputFolder + u"/index.htm"_qs);
+    } else if (link == resultLinks[1]) {
+        navigate(joinPath(run->outputFolder, filenames::pageFile.toString()));
     } else {
         QClipboard *clipboard = QGuiApplication::clipboard();
         clipboard->clear();

@@ -93,7 +93,8 @@ private:
     void showLoadingPage(const QString &address);
     void editServiceSettings();
     void openBatchDialog();
-    void runResultLink(const QString &ending, const std::shared_ptr<const RunState> &run);
+    void forgetUnreachableRuns();
+    void runResultLink(const QString &link, const std::shared_ptr<const RunState> &run);
 
     int twipsX(float twips) const;
     int twipsY(float twips) const;
@@ -105,8 +106,9 @@ private:
     QString m_demoHost; // set by useDemoService
     // The run in progress, so that closing the window stops its waits and no one else's.
     net::Cancellation *m_activeRun = nullptr;
-    // The runs whose success pages were shown, by the tag of their page.
+    // The runs whose success pages the pane can still show, by the tag of their page.
     QHash<QString, std::shared_ptr<const RunState>> m_runs;
+    int m_runsShown = 0;
     std::shared_ptr<const RunState> m_latestRun;
     bool m_closing = false;
     bool m_quitOnClose = true;

@@ -443,6 +443,8 @@ int batch(const QStringList &arguments, const Environment &env, const Console &c
                                   QString::number(result.itemCount) + u"件商品 / items: "_qs +
                                       QDir::toNativeSeparators(result.folder),
                                   true);
+            else if (result.outcome == RunOutcome::Cancelled)
+                progress.finished(done, result.entry.keyword, u"未完成 / not done: "_qs + result.reason, false);
             else
                 progress.finished(done, result.entry.keyword,
                                   u"未能生成 / failed: "_qs + statustext::withoutCommandAdvice(result.reason),
@@ -473,8 +475,8 @@ int batch(const QStringList &arguments, const Environment &env, const Console &c
         console.error(u"未能生成 / failed: "_qs + failed.entry.keyword + u": "_qs +
                       statustext::withoutCommandAdvice(failed.reason));
     console.err << u"已生成 / written: "_qs << summary.written.size() << u'/' << summary.total;
-    if (summary.notStarted > 0)
-        console.err << u", 未开始 / not started: "_qs << summary.notStarted;
+    if (summary.notDone > 0)
+        console.err << u", 未完成 / not done: "_qs << summary.notDone;
     console.err << Qt::endl;
     if (!summary.siteFolder.isEmpty())
         console.out << QDir::toNativeSeparators(summary.siteFolder) << Qt::endl;

@@ -1,18 +1,14 @@
 #pragma once
 
 #include <functional>
-#include <memory>
 
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
 
+#include "filenames.h"
 #include "itemsource.h"
 #include "services.h"
-
-namespace net {
-class CallGate;
-}
 
 // What the program sets up once and keeps for as long as its window (or a command-line run)
 // lives: where things are and which services it talks to.
@@ -28,9 +24,6 @@ struct AppSetup
     // Where the items come from; the open platform's account when they come from there.
     itemsource::Source source = itemsource::Source::TestTool;
     itemsource::OpenPlatformSetup openPlatform;
-    // Shared by the runs of one batch: an item source that is told it calls too often pauses it,
-    // and every run waits before its next keyword. Empty for a run on its own.
-    std::shared_ptr<net::CallGate> callGate;
     // The clock that names output folders and stamps signed calls; tests pin it.
     std::function<QDateTime()> now = [] {
         return QDateTime::currentDateTime();
@@ -41,10 +34,10 @@ struct AppSetup
     {
         AppSetup setup;
         setup.programFolder = programFolder;
-        setup.settingsPath = programFolder + u"/设置.ini"_qs;
-        setup.templateRoot = programFolder + u"/模板/"_qs;
+        setup.settingsPath = programFolder + u'/' + filenames::settingsFile;
+        setup.templateRoot = programFolder + u'/' + filenames::templatesFolder + u'/';
         setup.templateRoots = {setup.templateRoot};
-        setup.outputRoot = programFolder + u"/已生成"_qs;
+        setup.outputRoot = programFolder + u'/' + filenames::outputFolder;
         setup.hosts = services::defaultHosts();
         return setup;
     }

@@ -10,6 +10,7 @@
 
 #include "callgate.h"
 #include "cancellation.h"
+#include "filenames.h"
 #include "formport.h"
 #include "generationtexts.h"
 #include "inputrules.h"
@@ -18,7 +19,6 @@
 #include "runstate.h"
 #include "siteindex.h"
 #include "statustext.h"
-#include "templateformat.h"
 #include "templatelibrary.h"
 #include "textops.h"
 
@@ -102,10 +102,9 @@ BatchRun::BatchRun(const AppSetup &setup, const BatchSettings &settings,
     , m_setup(setup)
     , m_settings(shownSafely(settings))
     , m_entries(entries)
-    , m_gate(setup.callGate ? setup.callGate : std::make_shared<net::CallGate>())
+    , m_gate(std::make_shared<net::CallGate>())
     , m_results(entries.size())
 {
-    m_setup.callGate = m_gate;
     m_summary.total = int(entries.size());
 }
 
@@ -127,8 +126,7 @@ QString BatchRun::settingsRefusal(const AppSetup &setup, const BatchSettings &se
 {
     if (settings.templateName.isEmpty())
         return generationtexts::chooseTemplate.toString();
-    if (!isPresentFile(joinPath(findTemplateFolder(setup.templateRoots, settings.templateName),
-                                templateformat::templateFileName.toString())))
+    if (findTemplateFile(setup.templateRoots, settings.templateName).isEmpty())
         return generationtexts::templateFileInvalid.toString();
     if (const QString refusal = sourceRefusal(setup); !refusal.isEmpty())
         return refusal;
@@ -147,9 +145,7 @@ QList<keywordfile::Notice> BatchRun::dropUnknownTemplates(const QStringList &tem
 {
     QList<keywordfile::Notice> dropped;
     entries.removeIf([&](const keywordfile::Entry &entry) {
-        if (entry.templateName.isEmpty() ||
-            isPresentFile(joinPath(findTemplateFolder(templateRoots, entry.templateName),
-                                   templateformat::templateFileName.toString())))
+        if (entry.templateName.isEmpty() || !findTemplateFile(templateRoots, entry.templateName).isEmpty())
             return false;
         dropped.append({entry.line, entry.keyword,
                         generationtexts::templateFileInvalid.toString() + u": "_qs + entry.templateName});
@@ -246,12 +242,14 @@ void BatchRun::work(Job &job)
                     PageResult{index, m_entries[index], RunOutcome::Cancelled, {}, 0, {}, cancelledReason};
                 break;
             }
-            const quint64 pauses = m_gate->pauseCount();
-            result = runKeyword(index, job.cancel);
-            // A pause that came while this keyword ran means the service refused it for calling
-            // too often: it is done again once the pause is over.
-            if (result.outcome != RunOutcome::Failed || m_gate->pauseCount() == pauses ||
-                attempt >= maxAttempts)
+            // The keyword's own gate tells whether this keyword met the call limit; its pause
+            // then holds back every job, and the keyword is done again once it is over.
+            net::CallGate keywordGate;
+            result = runKeyword(index, job.cancel, keywordGate);
+            if (keywordGate.pauseCount() == 0)
+                break;
+            m_gate->pauseFor(double(keywordGate.remainingMs()) / 1000);
+            if (result.outcome != RunOutcome::Failed || attempt >= maxAttempts)
                 break;
         }
         QMetaObject::invokeMethod(
@@ -259,13 +257,13 @@ void BatchRun::work(Job &job)
     }
 }
 
-PageResult BatchRun::runKeyword(int index, const net::Cancellation &cancel) const
+PageResult BatchRun::runKeyword(int index, const net::Cancellation &cancel, net::CallGate &callGate) const
 {
     PageResult result;
     result.index = index;
     result.entry = m_entries[index];
     KeywordPort port(result.entry, m_settings);
-    result.outcome = shengcheng_Click(port, m_setup, cancel);
+    result.outcome = shengcheng_Click(port, m_setup, cancel, &callGate);
     if (result.outcome == RunOutcome::Written && port.run()) {
         result.folder = port.run()->outputFolder;
         result.itemCount = port.run()->itemCount;
@@ -295,11 +293,10 @@ void BatchRun::finish()
 {
     if (m_finished)
         return;
-    m_summary.cancelled = m_stopping;
     QList<siteindex::Page> pages;
     for (const std::optional<PageResult> &result : std::as_const(m_results)) {
-        if (!result) {
-            ++m_summary.notStarted;
+        if (!result || result->outcome == RunOutcome::Cancelled) {
+            ++m_summary.notDone;
         } else if (result->outcome == RunOutcome::Written) {
             m_summary.written.append(*result);
             pages.append({result->entry.keyword, QFileInfo(result->folder).fileName(), result->itemCount,
@@ -308,6 +305,8 @@ void BatchRun::finish()
             m_summary.failed.append(*result);
         }
     }
+    // A cancel after the last keyword was taken stopped nothing.
+    m_summary.cancelled = m_summary.notDone > 0;
 
     const QString site = m_summary.siteFolder;
     if (!site.isEmpty() && pages.isEmpty()) {
@@ -316,7 +315,7 @@ void BatchRun::finish()
         m_summary.siteFolder.clear();
     } else if (!site.isEmpty()) {
         const QString title = m_settings.siteName;
-        m_summary.indexFile = joinPath(site, u"index.htm"_qs);
+        m_summary.indexFile = joinPath(site, filenames::pageFile.toString());
         if (!outputfolder::writeWhole(m_summary.indexFile, siteindex::indexPage(title, pages, m_started))) {
             m_summary.error = cannotWriteIndex;
             m_summary.indexFile.clear();

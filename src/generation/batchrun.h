@@ -56,9 +56,9 @@ struct BatchSummary
     QList<PageResult> written; // in the order of the list
     QList<PageResult> failed;  // in the order of the list; no folder left behind
     int total = 0;             // keywords in the list
-    int notStarted = 0;        // left over after a cancel
-    bool cancelled = false;
-    QString error; // the site folder or its index could not be written
+    int notDone = 0;           // left by a cancel: never started, or stopped with nothing written
+    bool cancelled = false;    // a cancel left some keyword not done
+    QString error;             // the site folder or its index could not be written
 
     bool allWritten() const { return error.isEmpty() && written.size() == total; }
 };
@@ -112,7 +112,7 @@ private:
 
     void work(Job &job);
     int takeNext();
-    PageResult runKeyword(int index, const net::Cancellation &cancel) const;
+    PageResult runKeyword(int index, const net::Cancellation &cancel, net::CallGate &callGate) const;
     void recordResult(const PageResult &result);
     void jobEnded();
     void finish();

@@ -5,9 +5,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include "appsetup.h"
 #include "cancellation.h"
+#include "filenames.h"
 #include "formport.h"
 #include "gbk.h"
 #include "generationtexts.h"
@@ -22,7 +24,7 @@
 
 namespace {
 
-const QString indexFileName = u"index.htm"_qs;
+const QString indexFileName = filenames::pageFile.toString();
 
 void restoreCommand(FormPort &form)
 {
@@ -84,7 +86,8 @@ QString keywordRefusal(const QString &keyword)
                                                           : QString();
 }
 
-RunOutcome shengcheng_Click(FormPort &form, const AppSetup &setup, const net::Cancellation &cancel)
+RunOutcome shengcheng_Click(FormPort &form, const AppSetup &setup, const net::Cancellation &cancel,
+                            net::CallGate *callGate)
 {
     // Both are taken once: the user may pick another template or edit the keyword while the
     // items are fetched, and the folder has to match the page that was split.
@@ -100,10 +103,11 @@ RunOutcome shengcheng_Click(FormPort &form, const AppSetup &setup, const net::Ca
     run->keyword = keyword;
     run->templateName = templateName;
 
-    const QString templateFolder = findTemplateFolder(setup.templateRoots, templateName);
-    const QString templateFile = joinPath(templateFolder, templateformat::templateFileName.toString());
-    if (!isPresentFile(templateFile))
+    // Only a plain name from the template list finds a file: never a folder elsewhere on the disk.
+    const QString templateFile = findTemplateFile(setup.templateRoots, templateName);
+    if (templateFile.isEmpty())
         return refuseTemplate(form, generationtexts::templateFileInvalid.toString());
+    const QString templateFolder = QFileInfo(templateFile).path();
     const QString templateText = templateformat::readTemplateFile(templateFile);
     run->templateText = templateformat::replaceKeyword(templateText, keyword);
     const QString refusal =
@@ -111,7 +115,7 @@ RunOutcome shengcheng_Click(FormPort &form, const AppSetup &setup, const net::Ca
     if (!refusal.isEmpty())
         return refuseTemplate(form, refusal);
 
-    const RetrievalOutcome outcome = retrieveItems(form, setup, *run, cancel);
+    const RetrievalOutcome outcome = retrieveItems(form, setup, *run, cancel, callGate);
     // The window is gone, or going: nothing more is written and the form is left alone.
     if (outcome == RetrievalOutcome::Aborted || cancel.isCancelled())
         return RunOutcome::Cancelled;

@@ -5,8 +5,9 @@
 class FormPort;
 struct AppSetup;
 namespace net {
+class CallGate;
 class Cancellation;
-}
+} // namespace net
 
 // How a generation run ended.
 enum class RunOutcome {
@@ -19,8 +20,10 @@ enum class RunOutcome {
 // The generate command: checks the inputs, reads and splits the chosen template, has the items
 // fetched, then writes a fresh output folder below the output root (the template's files and
 // "index.htm") and shows the success page, or a page saying why nothing could be written.
-// Everything the run makes belongs to that run; the set-up is only read.
-RunOutcome shengcheng_Click(FormPort &form, const AppSetup &setup, const net::Cancellation &cancel);
+// Everything the run makes belongs to that run; the set-up is only read. A batch gives each of its
+// runs a `callGate`, which the run pauses when the item source says it is called too often.
+RunOutcome shengcheng_Click(FormPort &form, const AppSetup &setup, const net::Cancellation &cancel,
+                            net::CallGate *callGate = nullptr);
 
 // What the run says about a keyword, or empty text: one of blanks only would search for nothing,
 // and one longer than any search is a paste gone wrong, to be sent and echoed whole otherwise.

@@ -8,10 +8,10 @@
 #include "toppid.h"
 
 RetrievalOutcome retrieveItems(FormPort &form, const AppSetup &setup, RunState &run,
-                               const net::Cancellation &cancel)
+                               const net::Cancellation &cancel, net::CallGate *callGate)
 {
     if (setup.source == itemsource::Source::OpenPlatform)
-        return openplatform::openPlatformItems(form, setup, run, cancel);
+        return openplatform::openPlatformItems(form, setup, run, cancel, callGate);
     return apiceshijiekou(form, setup.hosts, run, cancel);
 }
 

@@ -8,12 +8,14 @@ class FormPort;
 struct AppSetup;
 struct RunState;
 namespace net {
+class CallGate;
 class Cancellation;
-}
+} // namespace net
 
 // The run's items from the source the settings name: the API test tool or the open platform.
+// `callGate`, when given, is paused on the source's call-limit answer.
 RetrievalOutcome retrieveItems(FormPort &form, const AppSetup &setup, RunState &run,
-                               const net::Cancellation &cancel);
+                               const net::Cancellation &cancel, net::CallGate *callGate);
 
 // The refusal for settings that name no source the program knows, or empty text.
 QString sourceRefusal(const AppSetup &setup);

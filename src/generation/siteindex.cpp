@@ -5,6 +5,7 @@
 #include <QStringEncoder>
 #include <QUrl>
 
+#include "filenames.h"
 #include "gbk.h"
 #include "webtext.h"
 
@@ -12,7 +13,7 @@ namespace siteindex {
 
 namespace {
 
-const QString indexFileName = u"index.htm"_qs;
+const QString indexFileName = filenames::pageFile.toString();
 
 // The five characters a sitemap must write as entities.
 QString xmlEscaped(QStringView text)

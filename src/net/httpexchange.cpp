@@ -129,7 +129,7 @@ QNetworkAccessManager *threadManager(int lane)
     return nam;
 }
 
-void PendingExchange::ReplyDeleter::operator()(QNetworkReply *reply) const
+void ReplyDeleter::operator()(QNetworkReply *reply) const
 {
     if (!reply->isFinished())
         reply->abort();

@@ -34,6 +34,12 @@ inline constexpr int managerLanes = 2;
 // request to the next. It lives as long as the thread.
 QNetworkAccessManager *threadManager(int lane = 0);
 
+// Owns a reply: one still on its way is aborted before it is deleted.
+struct ReplyDeleter
+{
+    void operator()(QNetworkReply *reply) const;
+};
+
 // One request on its way: sent on construction, its body collected as it arrives (a body above
 // 32 MiB is dropped), aborted when destroyed before its end.
 class PendingExchange
@@ -56,11 +62,6 @@ public:
 
 private:
     void collect(QNetworkReply *reply);
-
-    struct ReplyDeleter
-    {
-        void operator()(QNetworkReply *reply) const;
-    };
 
     const bool m_readReply;
     const bool m_asText;

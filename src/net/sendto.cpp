@@ -21,9 +21,12 @@ QString exchange(const net::Exchange &request, const net::Cancellation *cancel)
     if (!r)
         return timeoutText;
 
-    // A cancel ends the reply, and with it the slice in progress.
+    // A cancel ends the reply, and with it the slice in progress; one that came before the
+    // connection ends the exchange here.
     if (cancel)
         QObject::connect(cancel, &net::Cancellation::cancelled, r, &QNetworkReply::abort);
+    if (cancel && cancel->isCancelled())
+        return timeoutText;
 
     // Slices of 100 ms; the reply's end wakes the slice, so completion is seen at once.
     const int slices = request.timeoutMs() / sliceMs;

@@ -7,12 +7,11 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QPointer>
-#include <QThread>
 #include <QTimer>
 #include <QUrl>
 
 #include "cancellation.h"
+#include "httpexchange.h"
 #include "toprequest.h"
 #include "webtext.h"
 
@@ -22,35 +21,6 @@ namespace {
 
 // Replies above this are no answer of the gateway's.
 constexpr qint64 maxReplyBytes = 16 * 1024 * 1024;
-
-thread_local QPointer<QNetworkAccessManager> threadManager;
-
-// One manager per thread, kept so that the connection to the gateway is reused from one call
-// to the next (a run makes one call per item for its 淘口令).
-QNetworkAccessManager *manager()
-{
-    if (threadManager)
-        return threadManager;
-    auto *nam = new QNetworkAccessManager;
-    threadManager = nam;
-    QThread *thread = QThread::currentThread();
-    if (QCoreApplication *app = QCoreApplication::instance(); app && thread == app->thread())
-        nam->setParent(app);
-    else
-        QObject::connect(
-            thread, &QThread::finished, nam, [nam] { delete nam; }, Qt::DirectConnection);
-    return nam;
-}
-
-struct ReplyDeleter
-{
-    void operator()(QNetworkReply *reply) const
-    {
-        if (!reply->isFinished())
-            reply->abort();
-        delete reply;
-    }
-};
 
 } // namespace
 
@@ -77,7 +47,8 @@ CallResult call(QStringView method, const Parameters &own, const itemsource::Ope
     request.setTransferTimeout(timeoutMs);
 
     const QByteArray body = formBody(signedCall(method, own, account, now));
-    std::unique_ptr<QNetworkReply, ReplyDeleter> reply(manager()->post(request, body));
+    // The thread's kept manager: a run makes one call per item for its 淘口令, over one connection.
+    std::unique_ptr<QNetworkReply, net::ReplyDeleter> reply(net::threadManager()->post(request, body));
     QNetworkReply *r = reply.get();
 
     bool tooLarge = false;
@@ -99,7 +70,8 @@ CallResult call(QStringView method, const Parameters &own, const itemsource::Ope
     QObject::connect(r, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     if (cancel)
         QObject::connect(cancel, &net::Cancellation::cancelled, &loop, &QEventLoop::quit);
-    if (!r->isFinished()) {
+    // A cancel that came before the connection above is seen here; exec() would forget its quit.
+    if (!r->isFinished() && !(cancel && cancel->isCancelled())) {
         deadline.start(timeoutMs);
         loop.exec();
     }

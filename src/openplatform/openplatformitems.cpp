@@ -97,7 +97,7 @@ QString createTpwd(const itemsource::OpenPlatformSetup &account, const QString &
 }
 
 RetrievalOutcome openPlatformItems(FormPort &form, const AppSetup &setup, RunState &run,
-                                   const net::Cancellation &cancel)
+                                   const net::Cancellation &cancel, net::CallGate *callGate)
 {
     const QString sort = sortorders::forText(form.sortText()).topCode.toString();
     form.navigate(statuspages::requesting());
@@ -129,8 +129,8 @@ RetrievalOutcome openPlatformItems(FormPort &form, const AppSetup &setup, RunSta
         return RetrievalOutcome::TimedOut;
     case SearchOutcome::Status::Failed:
         // The other runs of a batch hold back too; one on its own just says so.
-        if (found.callLimitWait && setup.callGate)
-            setup.callGate->pauseFor(*found.callLimitWait >= 0 ? *found.callLimitWait : defaultCallLimitWait);
+        if (found.callLimitWait && callGate)
+            callGate->pauseFor(*found.callLimitWait >= 0 ? *found.callLimitWait : defaultCallLimitWait);
         return fail(found.reason);
     case SearchOutcome::Status::Items:
         break;

@@ -14,8 +14,9 @@ class FormPort;
 struct AppSetup;
 struct RunState;
 namespace net {
+class CallGate;
 class Cancellation;
-}
+} // namespace net
 
 // The open platform as a source of items, beside the API test tool.
 namespace openplatform {
@@ -44,8 +45,8 @@ QString createTpwd(const itemsource::OpenPlatformSetup &account, const QString &
 // `setup` and appends one filled item block per item to run.itemsHtml, with a 淘口令 per item
 // when the account asks for them and short links when the option is ticked. It shows the same
 // progress pages as the test tool's retrieval; a refusal of the gateway ends on a page that says
-// why, and nothing is appended.
+// why, and nothing is appended. The call-limit answer pauses `callGate` when there is one.
 RetrievalOutcome openPlatformItems(FormPort &form, const AppSetup &setup, RunState &run,
-                                   const net::Cancellation &cancel);
+                                   const net::Cancellation &cancel, net::CallGate *callGate = nullptr);
 
 } // namespace openplatform

@@ -8,11 +8,10 @@
 #include <QTemporaryFile>
 #endif
 
+#include "filenames.h"
+
 namespace {
 
-const QString settingsFileName = u"设置.ini"_qs;
-const QString templatesFolderName = u"模板"_qs;
-const QString outputFolderName = u"已生成"_qs;
 // The name of the configuration folder, and of the folder in the documents that holds the pages.
 const QString configFolderName = u"taoyefang"_qs;
 const QString documentsFolderName = u"淘页坊"_qs;
@@ -42,19 +41,19 @@ DataLocations locate(const QString &programFolder, const UserFolders &user)
 {
     const QString program = withoutTrailingSlash(programFolder);
     DataLocations where;
-    where.templateRoot = program + u'/' + templatesFolderName + u'/';
+    where.templateRoot = program + u'/' + filenames::templatesFolder + u'/';
     where.portable = !QFileInfo::exists(program + u'/' + installedMarker) && isWritableFolder(program);
     if (where.portable) {
-        where.settingsPath = program + u'/' + settingsFileName;
+        where.settingsPath = program + u'/' + filenames::settingsFile;
         where.userTemplateRoot = where.templateRoot;
-        where.outputRoot = program + u'/' + outputFolderName;
+        where.outputRoot = program + u'/' + filenames::outputFolder;
         where.templateRoots = {where.templateRoot};
     } else {
         const QString config = withoutTrailingSlash(user.configFolder);
-        where.settingsPath = config + u'/' + settingsFileName;
-        where.userTemplateRoot = config + u'/' + templatesFolderName + u'/';
-        where.outputRoot =
-            withoutTrailingSlash(user.documentsFolder) + u'/' + documentsFolderName + u'/' + outputFolderName;
+        where.settingsPath = config + u'/' + filenames::settingsFile;
+        where.userTemplateRoot = config + u'/' + filenames::templatesFolder + u'/';
+        where.outputRoot = withoutTrailingSlash(user.documentsFolder) + u'/' + documentsFolderName + u'/' +
+                           filenames::outputFolder;
         where.templateRoots = {where.templateRoot, where.userTemplateRoot};
     }
     return where;

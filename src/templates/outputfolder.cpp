@@ -20,6 +20,12 @@ namespace outputfolder {
 
 namespace {
 
+// createFresh adds "_2" up to "_99999" to a name that is taken.
+constexpr int lastSuffix = 99999;
+constexpr qsizetype suffixRoom = 6;
+// What a file system takes for one name: bytes on Linux (UTF-8), UTF-16 units on Windows.
+constexpr qsizetype maxNameLength = 255;
+
 bool isForbidden(QChar c)
 {
     return c.unicode() < 0x20 || QStringView(u"\\/:*?\"<>|").contains(c);
@@ -147,6 +153,23 @@ bool copyInto(const QString &source, const QString &target, const QString &relat
     return ok && !copy.stopped;
 }
 
+// `name` cut to what a file system takes, leaving room for a suffix. The cut is made safe again:
+// it may end in dots or spaces now.
+QString fitLength(const QString &name)
+{
+    constexpr qsizetype limit = maxNameLength - suffixRoom;
+    // A character takes at least as many UTF-8 bytes as UTF-16 units, so the bytes decide.
+    qsizetype bytes = 0;
+    qsizetype end = 0;
+    for (const char32_t c : QStringView(name).toUcs4()) {
+        bytes += c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+        if (bytes > limit)
+            break;
+        end += QChar::requiresSurrogates(c) ? 2 : 1;
+    }
+    return end == name.size() ? name : safeName(QStringView(name).first(end));
+}
+
 } // namespace
 
 QString safeName(QStringView name)
@@ -166,7 +189,7 @@ QString safeName(QStringView name)
         result = u"_"_qs;
     if (isDeviceName(result))
         result.prepend(u'_');
-    return result;
+    return fitLength(result);
 }
 
 QString ensureRoot(const QString &root)
@@ -186,7 +209,7 @@ QString ensureRoot(const QString &root)
 QString createFresh(const QString &root, const QString &baseName, QString *reason)
 {
     // mkdir fails on a name that exists, so the folder a run gets is always its own.
-    for (int n = 1; n < 100000; ++n) {
+    for (int n = 1; n <= lastSuffix; ++n) {
         const QString name = n == 1 ? baseName : baseName + u'_' + QString::number(n);
         const QString path = QDir::fromNativeSeparators(joinPath(root, name));
         if (QDir().mkdir(path))

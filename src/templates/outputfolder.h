@@ -15,7 +15,9 @@ namespace outputfolder {
 // trailing dots and spaces Windows would drop, a name made only of dots, and a device name such
 // as CON gets a "_" in front; DEL, C1 controls and the bidirectional controls that would make the
 // name read as another ("裙子" U+202E "gpj.exe" shows as "裙子exe.jpg") are dropped. Nothing in the
-// result can reach outside the folder it is made in.
+// result can reach outside the folder it is made in. A name longer than every file system the
+// program runs on takes (255 bytes of UTF-8, 255 UTF-16 units), less room for the suffix
+// createFresh may add, is cut between two characters.
 QString safeName(QStringView name);
 
 // Makes sure `root` is a folder, creating it and any missing folder above it. Returns empty text,

@@ -52,8 +52,18 @@ QStringList zairumoban(const QStringList &roots)
     return names;
 }
 
+bool isPlainTemplateName(const QString &name)
+{
+    const bool onlyDotsAndSpaces =
+        std::all_of(name.cbegin(), name.cend(), [](QChar c) { return c == u'.' || c == u' '; });
+    return !onlyDotsAndSpaces && !name.contains(u'/') && !name.contains(u'\\') && !name.contains(u':') &&
+           !QDir::isAbsolutePath(name);
+}
+
 QString findTemplateFolder(const QStringList &roots, const QString &name)
 {
+    if (!isPlainTemplateName(name))
+        return QString();
     QString first;
     for (auto root = roots.crbegin(); root != roots.crend(); ++root) {
         if (root->isEmpty())
@@ -67,26 +77,33 @@ QString findTemplateFolder(const QStringList &roots, const QString &name)
     return first;
 }
 
+namespace {
+
+// `folder`/`fileName` when that is a present file; empty text otherwise, also for no folder.
+QString presentFileIn(const QString &folder, QStringView fileName)
+{
+    const QString file = joinPath(folder, fileName.toString());
+    return !folder.isEmpty() && isPresentFile(file) ? file : QString();
+}
+
+} // namespace
+
+QString findTemplateFile(const QStringList &roots, const QString &name)
+{
+    return presentFileIn(findTemplateFolder(roots, name), templateformat::templateFileName);
+}
+
 QString previewAddress(const QStringList &roots, const QString &name)
 {
     if (name == generationtexts::noTemplate)
         return generationtexts::noTemplatePage.toString();
-    const QString preview =
-        joinPath(findTemplateFolder(roots, name), templateformat::previewFileName.toString());
-    if (isPresentFile(preview))
-        return preview;
-    return generationtexts::noPreviewPage(name);
+    const QString preview = presentFileIn(findTemplateFolder(roots, name), templateformat::previewFileName);
+    return preview.isEmpty() ? generationtexts::noPreviewPage(name) : preview;
 }
 
 QString previewAddress(const QString &templateRoot, const QString &name)
 {
-    if (name == generationtexts::noTemplate)
-        return generationtexts::noTemplatePage.toString();
-    const QString preview =
-        joinPath(joinPath(templateRoot, name), templateformat::previewFileName.toString());
-    if (isPresentFile(preview))
-        return preview;
-    return generationtexts::noPreviewPage(name);
+    return previewAddress(QStringList{templateRoot}, name);
 }
 
 bool isHiddenEntry(const QFileInfo &info)

@@ -16,10 +16,20 @@ QStringList zairumoban(const QString &路径);
 // are none.
 QStringList zairumoban(const QStringList &roots);
 
+// A template is named by one plain folder name, as the template list shows it: no separator, no
+// drive, not made only of dots and spaces (which would name a templates folder itself or the one
+// above it). Anything else could reach a folder anywhere on the disk.
+bool isPlainTemplateName(const QString &name);
+
 // The folder of the template `name`: in the last of `roots` that holds it as a visible folder, so
 // the user's own template wins over a shipped one of the same name; in the first root when none
-// holds it (a run then finds no template file there). Empty roots are passed over.
+// holds it (a run then finds no template file there). Empty roots are passed over. Empty text
+// for a name that is not plain.
 QString findTemplateFolder(const QStringList &roots, const QString &name);
+
+// The template file of the template `name` when it is present; empty text otherwise, and for a
+// name that is not plain.
+QString findTemplateFile(const QStringList &roots, const QString &name);
 
 // Where the pane goes when the user picks `name`: "about:无模板" for the placeholder entry, the
 // template's preview file when it is present, else the page saying the template has no preview.

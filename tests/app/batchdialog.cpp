@@ -149,13 +149,28 @@ private slots:
         const BatchSummary &summary = dialog->batch()->summary();
         QVERIFY(summary.cancelled);
         QCOMPARE(summary.written.size(), 2);
-        QCOMPARE(summary.notStarted, 2);
+        QCOMPARE(summary.notDone, 2);
         QCOMPARE(child<QProgressBar>("progress")->value(), 2);
         QVERIFY(child<QLabel>("status")->text().contains(u"已取消"_qs));
         QCOMPARE(programfolder::subfolders(summary.siteFolder).size(), 2);
         const QString index = gbk::decode(programfolder::readBytes(summary.indexFile));
         QCOMPARE(index.count(u"<a href="_qs), 2);
         WAIT_COMPARE(m_form->browser()->url(), QUrl::fromLocalFile(summary.indexFile), 10000);
+    }
+
+    // A batch follows the set-up of the moment: switched to the open platform after the dialog
+    // was made, it takes the full PID.
+    void followsTheSetUpOfTheMoment()
+    {
+        AppSetup setup = m_form->setup();
+        BatchDialog dialog(setup, *m_form);
+        setup.source = itemsource::Source::OpenPlatform;
+        m_form->findChild<QLineEdit *>(u"Text2"_qs)->setText(u"mm_12345678_2345678_34567890"_qs);
+        dialog.findChild<QPlainTextEdit *>(u"keywords"_qs)->setPlainText(u"连衣裙"_qs);
+        dialog.findChild<QComboBox *>(u"template"_qs)->setCurrentText(u"经典网格"_qs);
+        dialog.startBatch();
+        QVERIFY2(dialog.batch(), qPrintable(dialog.findChild<QLabel *>(u"status"_qs)->text()));
+        WAIT_VERIFY(!dialog.isRunning(), 30000);
     }
 
     void refusalIsShownAndNothingRuns()

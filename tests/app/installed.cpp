@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QWebEnginePage>
 
+#include "batchdialog.h"
 #include "browserpane.h"
 #include "demoserver.h"
 #include "form1.h"
@@ -115,6 +116,10 @@ private slots:
 
             auto *combo1 = form->findChild<QComboBox *>(u"Combo1"_qs);
             QCOMPARE(entriesOf(combo1), QStringList({u"我的"_qs, u"手机精选"_qs, u"经典网格"_qs}));
+            // The batch dialog lists them all too.
+            form->findChild<QAction *>(u"piliangshengcheng"_qs)->trigger();
+            QCOMPARE(entriesOf(form->findChild<BatchDialog *>()->findChild<QComboBox *>(u"template"_qs)),
+                     entriesOf(combo1));
             // Picking the name both have previews the user's, which has no preview.
             QVERIFY(pick(*form, u"经典网格"_qs));
             QCOMPARE(m_pages.last(), u"about:模板<经典网格>暂无预览"_qs);

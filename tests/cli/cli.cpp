@@ -64,6 +64,7 @@ class TestCli final : public QObject
 
     void writeFile(const QString &name, const QByteArray &bytes)
     {
+        QDir().mkpath(QFileInfo(m_dir.filePath(name)).path());
         QFile file(m_dir.filePath(name));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(bytes);
@@ -179,6 +180,13 @@ private slots:
         QTest::newRow("batch template unknown")
             << QStringList{u"batch"_qs, u"kw.txt"_qs, u"-t"_qs, u"无此模板"_qs} << QString()
             << u"-t/--template 无此模板: 模板文件无效"_qs;
+        // A folder beside the program's holds a template and a private file: no name reaches it.
+        QTest::newRow("template climbing out")
+            << QStringList{u"generate"_qs, u"-k"_qs, u"连衣裙"_qs, u"-t"_qs, u"../../外面"_qs} << QString()
+            << u"-t/--template ../../外面: 模板文件无效"_qs;
+        QTest::newRow("keyword file's template climbing out")
+            << QStringList{u"batch"_qs, u"climb.txt"_qs, u"-t"_qs, u"经典网格"_qs} << QString()
+            << u"climb.txt:1: 连衣裙: 模板文件无效: ../../外面"_qs;
     }
     void usageErrorsWriteNothing()
     {
@@ -193,6 +201,11 @@ private slots:
                                                "ELF\x02\x01\x1B\x00\x00",
                                                25));
         writeFile(u"big.ini"_qs, "[基本设置]\r\nText1=" + QByteArray(1024 * 1024, 'x'));
+        writeFile(u"climb.txt"_qs, "连衣裙\t3\t../../外面\n");
+        writeFile(u"外面/private.txt"_qs, "private");
+        QVERIFY(QFile::copy(m_program + u"/模板/经典网格/模板文件.htm"_qs,
+                            m_dir.filePath(u"外面/模板文件.htm"_qs)) ||
+                QFile::exists(m_dir.filePath(u"外面/模板文件.htm"_qs)));
 
         const Result result = run(arguments);
         QCOMPARE(result.code, 2);
@@ -391,7 +404,7 @@ private slots:
         const Result result = run({u"batch"_qs, u"kw.txt"_qs, u"-t"_qs, u"经典网格"_qs},
                                   [&process](QProcess &running) { process = &running; });
         QCOMPARE(result.code, 1);
-        QVERIFY2(result.err.contains(u"已生成 / written: 2/4, 未开始 / not started: 2"_qs),
+        QVERIFY2(result.err.contains(u"已生成 / written: 2/4, 未完成 / not done: 2"_qs),
                  qPrintable(result.err));
         const QStringList sites = programfolder::subfolders(outputRoot());
         QCOMPARE(sites.size(), 1);

@@ -3,24 +3,40 @@
 #include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTest>
+#include <QNetworkCookieJar>
+#include <QThread>
 #include <QTimer>
 
 #include "appsetup.h"
 #include "callgate.h"
 #include "demoservice.h"
+#include "eventwait.h"
+#include "fakeform.h"
 #include "gateway.h"
+#include "httpexchange.h"
 #include "httpserver.h"
-#include "items/fakeform.h"
 #include "openplatformitems.h"
 #include "topmessages.h"
 #include "toprequest.h"
 #include "topcall.h"
 #include "runstate.h"
+#include "sendto.h"
 
 Q_DECLARE_METATYPE(RetrievalOutcome)
 Q_DECLARE_METATYPE(itemsource::SignMethod)
 
 namespace {
+
+// Cancels as soon as a request asks for its cookies, which it does while it is being sent.
+struct CancellingJar final : QNetworkCookieJar
+{
+    net::Cancellation *cancel = nullptr;
+    QList<QNetworkCookie> cookiesForUrl(const QUrl &) const override
+    {
+        cancel->cancel();
+        return {};
+    }
+};
 
 const QString requesting =
     u"about:<br/><br/><br/><br/><br/><br/><br/><center><b>正在通过api接口获取商品数据....</b>"_qs;
@@ -78,11 +94,11 @@ class TestOpenPlatformItems final : public QObject
     std::unique_ptr<Gateway> m_gateway;
     AppSetup m_setup;
 
-    RetrievalOutcome retrieve(FakeForm &form, RunState &run)
+    RetrievalOutcome retrieve(FakeForm &form, RunState &run, net::CallGate *callGate = nullptr)
     {
         run.itemBlock = block;
         run.templateText = block;
-        return openplatform::openPlatformItems(form, m_setup, run, *form.cancel);
+        return openplatform::openPlatformItems(form, m_setup, run, *form.cancel, callGate);
     }
 
 private slots:
@@ -321,17 +337,16 @@ private slots:
         };
         FakeForm form;
         form.pid = u"mm_1_2_3"_qs;
-        m_setup.callGate = std::make_shared<net::CallGate>();
+        net::CallGate gate;
         RunState run;
-        QCOMPARE(retrieve(form, run), RetrievalOutcome::Failed);
+        QCOMPARE(retrieve(form, run, &gate), RetrievalOutcome::Failed);
         QFETCH(QString, reason);
         QCOMPARE(form.pages.last(), openplatform::failurePage(reason));
         // The call-limit answer holds back every job of a batch for the time it names.
         QFETCH(qint64, pauseMs);
-        QCOMPARE(m_setup.callGate->pauseCount(), pauseMs ? 1u : 0u);
-        QVERIFY2(m_setup.callGate->remainingMs() <= pauseMs &&
-                     m_setup.callGate->remainingMs() > pauseMs - 3000,
-                 qPrintable(QString::number(m_setup.callGate->remainingMs())));
+        QCOMPARE(gate.pauseCount(), pauseMs ? 1u : 0u);
+        QVERIFY2(gate.remainingMs() <= pauseMs && gate.remainingMs() > pauseMs - 3000,
+                 qPrintable(QString::number(gate.remainingMs())));
     }
 
     void gatewayNotReachable()
@@ -407,6 +422,31 @@ private slots:
         QVERIFY(clock.elapsed() < 1500);
         QCOMPARE(form.pages, QStringList{requesting});
         QCOMPARE(form.callsWhileClosing, 0);
+    }
+
+    // A cancel that lands as a request is sent still ends the wait at once, not at its time-out.
+    void cancelAsTheRequestGoesOut()
+    {
+        m_gateway->service.setReplyDelay(5000);
+        bool prompt = false;
+        // On a thread of its own, whose manager is its own too.
+        std::unique_ptr<QThread> worker(QThread::create([&] {
+            net::Cancellation first, second;
+            auto *jar = new CancellingJar;
+            net::threadManager()->setCookieJar(jar);
+            QElapsedTimer clock;
+            clock.start();
+            jar->cancel = &first;
+            const auto call = openplatform::call(u"m"_qs, {}, m_setup.openPlatform, {}, &first, 3000);
+            jar->cancel = &second;
+            const QString sent =
+                SendTo(m_setup.openPlatform.gateway, u"x"_qs, {}, true, false, 30, true, {}, &second);
+            prompt = call.status == openplatform::CallResult::Status::Cancelled && sent == timeoutText &&
+                     clock.elapsed() < 1000;
+        }));
+        worker->start();
+        QVERIFY(eventwait::until([&] { return worker->isFinished(); }, 10000));
+        QVERIFY(prompt);
     }
 };
 

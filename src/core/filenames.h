@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QStringView>
+
+// The names of the files and folders the program keeps, each written only here.
+namespace filenames {
+
+inline constexpr QStringView settingsFile = u"设置.ini";
+inline constexpr QStringView templatesFolder = u"模板";
+inline constexpr QStringView outputFolder = u"已生成";
+// A page, and a site's front page.
+inline constexpr QStringView pageFile = u"index.htm";
+
+} // namespace filenames
