@@ -1,11 +1,14 @@
-// The PID forms: a PID is taken only when its adzone is a plain number above zero, the adzone
-// named in the call is exactly the PID's third number, and a PID that is refused says why.
+// The PID forms: the test tool takes eight ASCII digits only; the open platform takes a PID only
+// when its adzone is a plain number above zero, the adzone named in the call is exactly the PID's
+// third number, and a PID that is refused says why.
 //
 // Input: the PID text.
 
 #include <cstdint>
 
 #include "fuzzinput.h"
+#include "appsetup.h"
+#include "itemretrieval.h"
 #include "toppid.h"
 
 namespace {
@@ -26,6 +29,11 @@ bool isAsciiDigits(QStringView text)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString pid = fuzzinput::text(std::string_view(reinterpret_cast<const char *>(data), size));
+
+    // The test tool takes the PID's eight digits, and nothing else.
+    AppSetup testTool;
+    testTool.source = itemsource::Source::TestTool;
+    FUZZ_CHECK(pidRefusal(testTool, pid).isEmpty() == (pid.size() == 8 && isAsciiDigits(pid)));
 
     const std::optional<QString> adzone = openplatform::adzoneOf(pid);
     const QString refusal = openplatform::pidRefusal(pid);

@@ -9,7 +9,8 @@ QString noPreviewPage(const QString &templateName)
 
 QString successPage(const QString &folder, const QStringList &skippedLinks)
 {
-    QString page = u"about:<center><br/><br/><br/><b>单页生成成功,已保存到【" % folder %
+    // The folder holds the keyword: text, like everything from outside on a page.
+    QString page = u"about:<center><br/><br/><br/><b>单页生成成功,已保存到【" % folder.toHtmlEscaped() %
                    u"】文件夹</b><br/><br/><br/><br/>"
                    u"<a href=\"minglin1.htm\">查看生成的单页文件</a><br/><br/>"
                    u"<a href=\"minglin2.htm\">预览生成的单页效果</a><br/><br/>"

@@ -41,7 +41,7 @@ inline constexpr QStringView reasonCannotWrite = u"无法写入单页文件index
 // goes in as it stands.
 QString noPreviewPage(const QString &templateName);
 
-// The page shown after a successful run: the folder as given, then the three result links, then
+// The page shown after a successful run: the folder (escaped), then the three result links, then
 // (only when there are any) the links of the template folder that were not copied, escaped.
 QString successPage(const QString &folder, const QStringList &skippedLinks = {});
 
