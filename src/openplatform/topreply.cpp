@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 
 #include "textops.h"
+#include "topjson.h"
 
 namespace openplatform {
 
@@ -24,6 +25,8 @@ QByteArray quoteIdentifiers(const QByteArray &json)
     quoted.replace(bareId, uR"(\1"\2")"_qs);
     return quoted.toUtf8();
 }
+
+} // namespace
 
 std::optional<QJsonObject> parseObject(const QByteArray &json)
 {
@@ -90,6 +93,8 @@ std::optional<TopError> errorOf(const QJsonObject &top)
     return TopError{text(error.value(u"code")), text(error.value(u"msg")), text(error.value(u"sub_code")),
                     text(error.value(u"sub_msg"))};
 }
+
+namespace {
 
 // A member of one of the item's groups, or of the item itself as older replies had it.
 QString field(const QJsonObject &item, QStringView group, QStringView name)
