@@ -20,6 +20,7 @@
 #include "batchdialog.h"
 #include "browserpane.h"
 #include "cancellation.h"
+#include "convertdialog.h"
 #include "datalocations.h"
 #include "filenames.h"
 #include "generationrun.h"
@@ -251,6 +252,8 @@ void Form1::createMenus()
     connect(fuwushezhi, &QAction::triggered, this, &Form1::editServiceSettings);
     connect(entry(gongju, u"piliangshengcheng"_qs, u"批量生成…"_qs), &QAction::triggered, this,
             &Form1::openBatchDialog);
+    connect(entry(gongju, u"zhuanlian"_qs, u"转链…"_qs), &QAction::triggered, this,
+            [this] { ConvertDialog::showFor(m_setup, *this, this); });
 }
 
 void Form1::Form_Load()

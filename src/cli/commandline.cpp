@@ -11,6 +11,8 @@
 #include "batchrun.h"
 #include "cancellation.h"
 #include "cliform.h"
+#include "convertreport.h"
+#include "converttexts.h"
 #include "datalocations.h"
 #include "generationrun.h"
 #include "generationtexts.h"
@@ -37,6 +39,7 @@ const QString generalHelp =
     "  taoyefang-cli batch 关键词文件 -t 模板 [-n 数量] [-s 排序] [--site 名称] [--base-url 网址] [--jobs "
     "N]\n"
     "  taoyefang-cli templates\n"
+    "  taoyefang-cli convert [--json] [--text 文件] [输入 ...]\n"
     "\n"
     "命令 / Commands:\n"
     "  generate   生成一个单页,在标准输出打印它的文件夹\n"
@@ -44,6 +47,8 @@ const QString generalHelp =
     "  batch      按关键词文件生成一个网站:每个关键词一页,加首页和站点地图\n"
     "             write a site from a keyword file: a page per keyword, an index and a sitemap\n"
     "  templates  列出可用的模板 / list the templates\n"
+    "  convert    转链:把商品链接、商品ID、推广短链和淘口令换成自己推广位的(开放平台)\n"
+    "             turn item links, ids, promotion links and 淘口令 into your own (open platform)\n"
     "\n"
     "未给出的值取自程序目录下的设置.ini(或 --settings 指定的文件):PID、数量、排序、短网址选项和服务主机。\n"
     "Values not given come from 设置.ini beside the program (or the file given with --settings):\n"
@@ -64,6 +69,21 @@ const QString keywordFileHelp =
     "  One keyword a line, optionally followed by a tab and a count and another tab and a template;\n"
     "  blank lines and lines starting with # are skipped; UTF-8 (with or without BOM) or GBK;\n"
     "  repeated keywords are done once; lines that would be refused are reported with their number.\n"_qs;
+
+const QString convertHelp =
+    u"用法 / Usage: taoyefang-cli convert [--json] [--text 文件] [输入 ...]\n\n"
+    u"把文本(或每个参数)中的商品链接、商品ID、推广短链和淘口令换成自己推广位的链接和淘口令,\n"
+    u"在标准输出打印换好的文本,在标准错误打印每个输入的结果表;\n"
+    u"用 --json 时每个输入在标准输出打印一行JSON: input, item_id, short_url, tpwd,\n"
+    u"coupon_amount(元), coupon_end, commission_rate(%), final_price(元), error。\n"
+    u"Replaces every item link, id, promotion link and 淘口令 in the text (or in each argument)\n"
+    u"by your own, prints the text on stdout and a table of the inputs on stderr;\n"
+    u"with --json one JSON object per input instead.\n"
+    u"需要开放平台模式和完整的PID(--pid 或设置.ini的Text2) / needs the open platform and a full PID.\n\n"
+    u"退出码 / Exit codes:\n"
+    u"  0  全部转换 / all converted\n"
+    u"  1  有未能转换的(其余已转换)/ some could not be (the others are)\n"
+    u"  2  用法有误或不是开放平台模式 / bad usage, or not in 开放平台 mode\n\n"_qs;
 
 struct Console
 {
@@ -195,7 +215,8 @@ bool loadSettings(const QCommandLineParser &parser, const CommonOptions &options
     settings.inputs = settingsstore::readInputs(snapshot, 0);
     settings.hosts = settingsstore::readHosts(snapshot);
     settings.sources = settingsstore::readSourceSettings(snapshot);
-    settings.tokens = parser.isSet(options.tokens);
+    // Only the commands that make pages take --tokens (isSet would warn about the others).
+    settings.tokens = parser.optionNames().contains(options.tokens.names().constLast());
     if (settings.sources.source == itemsource::Source::Unknown) {
         console.error(settings.where(u"数据来源 "_qs + settings.sources.sourceText, u"服务设置"_qs) +
                       u": "_qs + generationtexts::unknownSource.toString());
@@ -444,7 +465,8 @@ int batch(const QStringList &arguments, const Environment &env, const Console &c
                                       QDir::toNativeSeparators(result.folder),
                                   true);
             else if (result.outcome == RunOutcome::Cancelled)
-                progress.finished(done, result.entry.keyword, u"未完成 / not done: "_qs + result.reason, false);
+                progress.finished(done, result.entry.keyword, u"未完成 / not done: "_qs + result.reason,
+                                  false);
             else
                 progress.finished(done, result.entry.keyword,
                                   u"未能生成 / failed: "_qs + statustext::withoutCommandAdvice(result.reason),
@@ -515,6 +537,102 @@ int templates(const QStringList &arguments, const Environment &env, const Consol
     return AllDone;
 }
 
+int convertCommand(const QStringList &arguments, const Environment &env, const Console &console)
+{
+    QCommandLineParser parser;
+    const CommonOptions options;
+    const QCommandLineOption json(u"json"_qs, u"每个输入输出一行JSON / one JSON object per input"_qs);
+    const QCommandLineOption textFile(
+        u"text"_qs, u"从文件读取文本,- 为标准输入 / read the text from a file, - for stdin"_qs, u"文件"_qs);
+    parser.addOptions({json, textFile, options.pid, options.settings, options.help});
+    parser.addPositionalArgument(
+        u"输入"_qs, u"商品链接、商品ID、推广短链或淘口令 / an item link, id, promotion link or 淘口令"_qs,
+        u"[输入 ...]"_qs);
+    if (!parseCommand(parser, arguments, console))
+        return BadUsage;
+    if (parser.isSet(options.help)) {
+        console.out << convertHelp << optionsText(parser) << Qt::flush;
+        return AllDone;
+    }
+    const QStringList inputs = parser.positionalArguments();
+    if (parser.isSet(textFile) == !inputs.isEmpty()) {
+        console.error(inputs.isEmpty()
+                          ? u"缺少输入:给出输入或 --text 文件 / no input: give inputs or --text"_qs
+                          : u"--text 与输入参数只能二选一 / --text or inputs, not both"_qs);
+        return BadUsage;
+    }
+    Settings settings;
+    if (!loadSettings(parser, options, env, console, settings))
+        return BadUsage;
+
+    QString text = inputs.join(u'\n');
+    if (parser.isSet(textFile)) {
+        const QString path = parser.value(textFile);
+        QFile file(path);
+        const bool opened = path == u"-" ? file.open(stdin, QIODevice::ReadOnly)
+                                         : QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly);
+        if (!opened) {
+            console.error(QDir::toNativeSeparators(path) +
+                          u": 无法读取文本文件 / cannot read the text file"_qs);
+            return BadUsage;
+        }
+        text = keywordfile::decode(file.readAll());
+    }
+
+    convert::ConvertSetup setup;
+    setup.source = settings.sources.source;
+    setup.account = settings.sources.openPlatform;
+    setup.pid = parser.isSet(options.pid) ? parser.value(options.pid) : settings.inputs.pid;
+    setup.now = env.now;
+    net::Cancellation cancel;
+    if (env.interrupter)
+        QObject::connect(env.interrupter, &Interrupter::interrupted, &cancel, &net::Cancellation::cancel);
+    const convert::ConvertOutcome outcome = convert::convertText(text, setup, &cancel);
+    if (outcome.status == convert::ConvertOutcome::Status::Refused) {
+        console.error(convert::forTerminal(outcome.refusal));
+        return BadUsage;
+    }
+    if (outcome.status == convert::ConvertOutcome::Status::Cancelled) {
+        console.error(converttexts::cancelled.toString());
+        return SomeFailed;
+    }
+
+    // An argument is an input of its own: one with nothing in it to convert is one that failed.
+    QStringList unrecognised;
+    qsizetype lineStart = 0;
+    for (const QString &input : inputs) {
+        const qsizetype lineEnd = lineStart + input.size();
+        if (std::none_of(outcome.found.begin(), outcome.found.end(),
+                         [&](const convert::Found &f) { return f.start >= lineStart && f.start < lineEnd; }))
+            unrecognised << input;
+        lineStart = lineEnd + 1;
+    }
+    if (parser.isSet(json)) {
+        for (qsizetype i = 0; i < outcome.found.size(); ++i)
+            console.out << QString::fromUtf8(convert::jsonLine(outcome, i)) << u'\n';
+        for (const QString &input : std::as_const(unrecognised))
+            console.out << QString::fromUtf8(convert::unrecognisedJsonLine(input)) << u'\n';
+        console.out << Qt::flush;
+    } else {
+        const QString converted = convert::forTerminal(outcome.text);
+        console.out << converted << (converted.endsWith(u'\n') ? u""_qs : u"\n"_qs) << Qt::flush;
+        QStringList header;
+        for (const QStringView column : converttexts::columns)
+            header << column.toString();
+        console.err << header.join(u'\t') << u'\n';
+        for (qsizetype i = 0; i < outcome.found.size(); ++i)
+            console.err << convert::forTerminal(convert::rowCells(outcome, i).join(u'\t')).remove(u'\n')
+                        << u'\n';
+        for (const QString &input : std::as_const(unrecognised))
+            console.err << convert::forTerminal(input).remove(u'\n') << QString(u'\t').repeated(8)
+                        << converttexts::notRecognised.toString() << u'\n';
+        if (outcome.found.isEmpty() && inputs.isEmpty())
+            console.err << converttexts::nothingFound.toString() << u'\n';
+        console.err << Qt::flush;
+    }
+    return outcome.convertedCount() == outcome.found.size() && unrecognised.isEmpty() ? AllDone : SomeFailed;
+}
+
 int dispatch(const QStringList &arguments, const Environment &env, const Console &console)
 {
     const QString command = arguments.value(1);
@@ -524,6 +642,8 @@ int dispatch(const QStringList &arguments, const Environment &env, const Console
         return batch(arguments.mid(1), env, console);
     if (command == u"templates")
         return templates(arguments.mid(1), env, console);
+    if (command == u"convert")
+        return convertCommand(arguments.mid(1), env, console);
     if (command == u"-h" || command == u"--help" || command == u"help") {
         console.out << u"淘页坊命令行 / 淘页坊 command line "_qs << QCoreApplication::applicationVersion()
                     << u"\n\n"_qs << generalHelp << Qt::flush;

@@ -21,9 +21,6 @@
 
 namespace openplatform {
 
-namespace {
-
-// Why a call brought no answer, or empty text when `result` holds one to read.
 QString transportFailure(const CallResult &result, const QString &secret)
 {
     switch (result.status) {
@@ -41,6 +38,8 @@ QString transportFailure(const CallResult &result, const QString &secret)
     }
     return QString();
 }
+
+namespace {
 
 // How long a batch holds back when the call-limit answer names no time.
 constexpr double defaultCallLimitWait = 10;

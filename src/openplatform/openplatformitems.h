@@ -7,6 +7,7 @@
 #include <QString>
 
 #include "apiceshijiekou.h"
+#include "gateway.h"
 #include "itemsource.h"
 #include "topreply.h"
 
@@ -20,6 +21,10 @@ class Cancellation;
 
 // The open platform as a source of items, beside the API test tool.
 namespace openplatform {
+
+// Why a call brought no answer, in words without the secret; empty text when `result` holds one
+// to read, or the call was cancelled.
+QString transportFailure(const CallResult &result, const QString &secret);
 
 // One material search, read and explained.
 struct SearchOutcome

@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 
 #include "textops.h"
+#include "topjson.h"
 #include "webtext.h"
 
 namespace openplatform {
@@ -27,6 +28,8 @@ QByteArray quoteIdentifiers(const QByteArray &json)
     quoted.replace(bareId, uR"(\1"\2")"_qs);
     return quoted.toUtf8();
 }
+
+} // namespace
 
 std::optional<QJsonObject> parseObject(const QByteArray &json)
 {
@@ -57,7 +60,7 @@ QString text(const QJsonValue &value)
 }
 
 // The elements of a list in any of its forms, the first `limit` that are objects with members.
-QList<QJsonObject> listOf(const QJsonValue &value, qsizetype limit = std::numeric_limits<qsizetype>::max())
+QList<QJsonObject> listOf(const QJsonValue &value, qsizetype limit)
 {
     QList<QJsonObject> out;
     if (value.isArray()) {
@@ -105,6 +108,8 @@ std::optional<TopError> errorOf(const QJsonObject &top)
     return TopError{text(error.value(u"code")), text(error.value(u"msg")), text(error.value(u"sub_code")),
                     text(error.value(u"sub_msg"))};
 }
+
+namespace {
 
 // A member of one of the item's groups, or of the item itself as older replies had it.
 QString field(const QJsonObject &item, QStringView group, QStringView name)

@@ -169,14 +169,14 @@ httpkit::Response DemoService::shorten(const httpkit::Request &request)
     return response;
 }
 
-httpkit::Response DemoService::routerRest(const httpkit::Request &request) const
+httpkit::Response DemoService::routerRest(const httpkit::Request &request)
 {
     const CallParameters call = callParameters(
         request.query, request.method == "POST" ? QByteArrayView(request.body) : QByteArrayView());
     httpkit::Response response;
     response.contentType = jsonType;
     // The gateway answers its errors with status 200 too.
-    response.body = routerRestReply(m_catalogue, call, m_origin, m_now());
+    response.body = routerRestReply(m_catalogue, call, m_origin, m_now(), &m_shortLinks);
     response.delayMs = m_delayMs;
     return response;
 }

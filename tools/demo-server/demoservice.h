@@ -47,7 +47,7 @@ private:
     httpkit::Response answer(const httpkit::Request &request);
     httpkit::Response itemQuery(const httpkit::Request &request) const;
     httpkit::Response shorten(const httpkit::Request &request);
-    httpkit::Response routerRest(const httpkit::Request &request) const;
+    httpkit::Response routerRest(const httpkit::Request &request);
     httpkit::Response followShortLink(const QString &code) const;
     httpkit::Response picture(QByteArrayView name) const;
     httpkit::Response badge(QByteArrayView name) const;

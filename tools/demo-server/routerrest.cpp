@@ -11,7 +11,9 @@
 #include <QUrl>
 
 #include "formbody.h"
+#include "gatewayparts.h"
 #include "itemquery.h"
+#include "linkconversion.h"
 #include "topsign.h"
 
 namespace demo {
@@ -20,77 +22,6 @@ namespace {
 
 const QString searchMethod = u"taobao.tbk.dg.material.optional.upgrade"_qs;
 const QString tpwdMethod = u"taobao.tbk.tpwd.create"_qs;
-
-// Ids above 2^53 cannot pass through a JSON double; they are written as raw digits instead.
-const QString rawNumberMark = u"@raw@"_qs;
-
-QByteArray toJson(const QJsonObject &object)
-{
-    QByteArray json = QJsonDocument(object).toJson(QJsonDocument::Compact);
-    // "@raw@123" (with its quotes) becomes 123.
-    const QByteArray mark = '"' + rawNumberMark.toUtf8();
-    for (qsizetype at = json.indexOf(mark); at >= 0; at = json.indexOf(mark, at)) {
-        const qsizetype end = json.indexOf('"', at + mark.size());
-        json.replace(at, end - at + 1, json.mid(at + mark.size(), end - at - mark.size()));
-    }
-    return json;
-}
-
-QByteArray errorReply(int code, const QString &msg, const QString &subCode, const QString &subMsg)
-{
-    QJsonObject error{{u"code"_qs, code}, {u"msg"_qs, msg}, {u"request_id"_qs, u"demo"_qs}};
-    if (!subCode.isEmpty())
-        error.insert(u"sub_code"_qs, subCode);
-    if (!subMsg.isEmpty())
-        error.insert(u"sub_msg"_qs, subMsg);
-    return toJson({{u"error_response"_qs, error}});
-}
-
-qint64 cents(double value)
-{
-    return qint64(std::llround(value * 100.0));
-}
-
-QString money(qint64 cents)
-{
-    return QString::number(cents / 100) + u'.' + QString::number(cents % 100).rightJustified(2, u'0');
-}
-
-// What the demo gateway knows of an item beyond the catalogue.
-struct Offer
-{
-    const CatalogueItem *item = nullptr;
-    int index = 0;           // position in the catalogue
-    qint64 reserveCents = 0; // the price before the shop's discount
-    qint64 finalCents = 0;   // after every promotion
-    qint64 couponCents = 0;  // 0: no coupon
-    qint64 cutCents = 0;     // a promotion that is no coupon
-    qint64 couponThreshold = 0;
-    bool tmall = false;
-};
-
-Offer offerFor(const Catalogue &catalogue, const CatalogueItem &item)
-{
-    Offer offer;
-    offer.item = &item;
-    offer.index = int(&item - catalogue.items().constData());
-    const qint64 price = cents(item.priceValue);
-    offer.reserveCents = qint64(std::ceil(item.priceValue * 1.5)) * 100;
-    // A third of the items carry a coupon, another third a plain price cut.
-    if (offer.index % 3 == 0) {
-        offer.couponCents = price < 5000    ? 300
-                            : price < 10000 ? 500
-                            : price < 20000 ? 1000
-                            : price < 50000 ? 2000
-                                            : 5000;
-        offer.couponThreshold = std::max<qint64>(offer.couponCents / 100 + 1, price / 1000 * 10);
-    } else if (offer.index % 3 == 1) {
-        offer.cutCents = std::max<qint64>(100, price / 2000 * 100);
-    }
-    offer.finalCents = price - offer.couponCents - offer.cutCents;
-    offer.tmall = item.nick.contains(u"旗舰店") || item.nick.contains(u"官方");
-    return offer;
-}
 
 double sortValue(const Offer &offer, QStringView field)
 {
@@ -127,13 +58,6 @@ void sortOffers(QList<Offer> &offers, const QString &sort)
         return descending ? sortValue(a, field) > sortValue(b, field)
                           : sortValue(a, field) < sortValue(b, field);
     });
-}
-
-QJsonValue listValue(const QJsonArray &array, bool full, const QString &holder)
-{
-    if (!full)
-        return array;
-    return QJsonObject{{holder, array}};
 }
 
 QJsonObject itemJson(const Offer &offer, const QString &origin, const QString &adzone, bool full)
@@ -195,37 +119,18 @@ QJsonObject itemJson(const Offer &offer, const QString &origin, const QString &a
     if (offer.couponCents > 0)
         publish.insert(u"coupon_share_url"_qs, QString(link + u"&coupon=1"_qs));
     return {
-        {u"item_id"_qs,
-         QString(u"demo"_qs + QString::fromLatin1(item.numIid.toBase64(QByteArray::Base64UrlEncoding |
-                                                                       QByteArray::OmitTrailingEquals)))},
+        {u"item_id"_qs, openItemId(item)},
         {u"item_basic_info"_qs, basic},
         {u"price_promotion_info"_qs, price},
         {u"publish_info"_qs, publish},
     };
 }
 
-bool isPositiveNumber(const QString &text)
-{
-    bool ok = false;
-    return !text.isEmpty() && text.toULongLong(&ok) > 0 && ok &&
-           std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
-}
-
-// The answer's shape: simplified unless simplify is absent or false.
-bool fullShape(const CallParameters &call)
-{
-    return call.value(u"simplify"_qs) != u"true";
-}
-
 QByteArray materialSearch(const Catalogue &catalogue, const CallParameters &call, const QString &origin)
 {
     const QString adzone = call.value(u"adzone_id"_qs);
-    if (adzone.isEmpty())
-        return errorReply(40, u"Missing required arguments:adzone_id"_qs,
-                          u"isv.missing-parameter:adzone_id"_qs, u"缺少必选参数:adzone_id"_qs);
-    if (!isPositiveNumber(adzone))
-        return errorReply(41, u"Invalid arguments:adzone_id"_qs, u"isv.invalid-parameter:adzone_id"_qs,
-                          u"adzone_id 应为推广位PID的第三段数字"_qs);
+    if (const std::optional<QByteArray> refusal = adzoneRefusal(adzone))
+        return *refusal;
     const QStringList terms = searchTerms(call.value(u"q"_qs));
     if (terms.isEmpty())
         return errorReply(40, u"Missing required arguments:q"_qs, u"isv.missing-parameter:q"_qs,
@@ -315,13 +220,14 @@ QString demoTpwd(const QString &url)
 }
 
 QByteArray routerRestReply(const Catalogue &catalogue, const CallParameters &call, const QString &origin,
-                           const QDateTime &now)
+                           const QDateTime &now, ShortLinks *shortLinks)
 {
     const QString method = call.value(u"method"_qs);
     if (method.isEmpty())
         return errorReply(21, u"Missing method"_qs, QString(), u"缺少参数 method"_qs);
-    if (method != searchMethod && method != tpwdMethod)
-        return errorReply(22, u"Invalid method"_qs, QString(), u"演示服务只提供物料搜索与淘口令生成"_qs);
+    if (method != searchMethod && method != tpwdMethod && method != linkConvertMethod)
+        return errorReply(22, u"Invalid method"_qs, QString(),
+                          u"演示服务只提供物料搜索、淘口令生成与链接转换"_qs);
     if (call.value(u"format"_qs, u"json"_qs) != u"json")
         return errorReply(23, u"Invalid format"_qs, QString(), u"演示服务只以 json 格式回复"_qs);
 
@@ -355,6 +261,8 @@ QByteArray routerRestReply(const Catalogue &catalogue, const CallParameters &cal
         return errorReply(25, u"Invalid signature"_qs, QString(),
                           u"签名无效：请核对 AppSecret 与签名方式"_qs);
 
+    if (method == linkConvertMethod)
+        return linkConvertReply(catalogue, call, origin, now, shortLinks);
     return method == searchMethod ? materialSearch(catalogue, call, origin) : tpwdCreate(call);
 }
 

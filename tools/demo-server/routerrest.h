@@ -6,6 +6,8 @@
 #include <QString>
 
 #include "catalogue.h"
+#include "gatewayparts.h"
+#include "shortlinks.h"
 
 // The open platform's REST gateway, /router/rest, as far as the program uses it: the material
 // search and tpwd.create, signed with the demo account.
@@ -17,16 +19,14 @@ inline constexpr QStringView demoAppSecret = u"demo-secret";
 // How far a call's timestamp may be from the gateway's clock.
 inline constexpr int timestampWindowSecs = 10 * 60;
 
-// A call's parameters, decoded: from the query and, for a POST, the form body.
-using CallParameters = QHash<QString, QString>;
-
 CallParameters callParameters(QByteArrayView query, QByteArrayView body);
 
 // The JSON answer to one call: the method's result, or an error_response when the call is
 // unusable (unknown method, wrong app_key, stale timestamp, bad signature, missing or invalid
 // parameters). `origin` is "http://127.0.0.1:PORT"; links are handed out protocol-relative.
+// Converted links are made short links of `shortLinks`, when given.
 QByteArray routerRestReply(const Catalogue &catalogue, const CallParameters &call, const QString &origin,
-                           const QDateTime &now);
+                           const QDateTime &now, ShortLinks *shortLinks = nullptr);
 
 // The demo's 淘口令 for a link: "￥", eleven letters and digits, "￥"; the same item link gets the
 // same one, whatever host and port it names.
