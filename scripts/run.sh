@@ -4,7 +4,8 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-"$here/scripts/setup.sh" "$here/build"
+# The programs and their data only; the tests and benchmarks wait for scripts/test.sh.
+TAOYEFANG_BUILD_TARGET=taoyefang_program "$here/scripts/setup.sh" "$here/build"
 bin="$here/build/bin"
 
 # The web engine's sandbox cannot run as root.

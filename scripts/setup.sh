@@ -2,6 +2,7 @@
 # Installs what building, testing and running 淘页坊 needs on Debian 12 (or a derivative), then
 # builds it.
 # Usage: scripts/setup.sh [build-dir] [extra cmake options...]
+# With TAOYEFANG_BUILD_TARGET set, only that target is built (run.sh: the program folder alone).
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -15,4 +16,4 @@ shift || true
     dpkg-dev file desktop-file-utils appstream
 
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
-cmake --build "$build" --parallel
+cmake --build "$build" --parallel ${TAOYEFANG_BUILD_TARGET:+--target "$TAOYEFANG_BUILD_TARGET"}

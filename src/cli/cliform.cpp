@@ -1,6 +1,7 @@
 #include "cliform.h"
 
 #include "statustext.h"
+#include "textops.h"
 
 CliForm::CliForm(const Inputs &inputs, LineSink progress)
     : m_inputs(inputs)
@@ -13,7 +14,10 @@ void CliForm::navigate(const QString &address)
     // The page just written is opened in the window's pane; here the folder is printed instead.
     if (!address.startsWith(u"about:"))
         return;
-    const QString text = statustext::plainText(address);
+    // A status page may carry a service's own words: nothing in them may reach the terminal as
+    // a control sequence.
+    const QString text =
+        textops::withoutControls(statustext::withoutCommandAdvice(statustext::plainText(address)));
     if (text.isEmpty())
         return;
     m_lastStatus = text;

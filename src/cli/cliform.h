@@ -8,8 +8,8 @@
 #include "formport.h"
 
 // The window as the command line stands in for it: inputs fixed before the run, each status page
-// reported as one line of text, a message box kept as the refusal it is, the success page's run
-// kept for its folder.
+// reported as one line of text (without advice to click a command it does not have), a message
+// box kept as the refusal it is, the success page's run kept for its folder.
 class CliForm final : public FormPort
 {
 public:

@@ -23,7 +23,9 @@
 #include "siteindex.h"
 #include "outputfolder.h"
 #include "sortorders.h"
+#include "statustext.h"
 #include "templatelibrary.h"
+#include "textops.h"
 #include "topmessages.h"
 
 namespace cli {
@@ -51,6 +53,7 @@ const QString generalHelp =
     "未给出的值取自程序目录下的设置.ini(或 --settings 指定的文件):PID、数量、排序、短网址选项和服务主机。\n"
     "Values not given come from 设置.ini beside the program (or the file given with --settings):\n"
     "the PID, the count, the sort order, the short-link option and the service hosts.\n"
+    "设置文件只读取,从不改动 / The settings file is only read, never changed.\n"
     "\n"
     "退出码 / Exit codes:\n"
     "  0  全部完成 / all done\n"
@@ -72,7 +75,11 @@ struct Console
     QTextStream &out;
     QTextStream &err;
 
-    void error(const QString &text) const { err << programName << u": "_qs << text << Qt::endl; }
+    // Messages quote files, names and services: no control sequence of theirs reaches the terminal.
+    void error(const QString &text) const
+    {
+        err << programName << u": "_qs << textops::withoutControls(text) << Qt::endl;
+    }
 };
 
 // The options every generating command shares.
@@ -131,7 +138,7 @@ bool parseCommand(QCommandLineParser &parser, const QStringList &arguments, cons
     if (parser.parse(QStringList{programName} + arguments.mid(1)))
         return true;
     console.error(u"命令行有误 / bad usage: "_qs + parser.errorText());
-    console.err << programName << u' ' << arguments.first() << u" --help" << Qt::endl;
+    console.err << programName << u' ' << arguments.first() << u" --help"_qs << Qt::endl;
     return false;
 }
 
@@ -144,18 +151,39 @@ struct Settings
     settingsstore::SourceSettings sources;
     bool tokens = false; // --tokens
 
-    QString where(const QString &key) const
+    QString where(const QString &key, const QString &section = u"基本设置"_qs) const
     {
-        return u"设置文件 "_qs + QDir::toNativeSeparators(path) + u" [基本设置] "_qs + key;
+        return u"设置文件 "_qs + QDir::toNativeSeparators(path) + u" ["_qs + section + u"] "_qs + key;
     }
 };
 
+// Why a settings file is not read; empty for one that is.
+QString snapshotRefusal(settingsstore::Snapshot::Status status)
+{
+    using Status = settingsstore::Snapshot::Status;
+    switch (status) {
+    case Status::Read:
+    case Status::Missing:
+        break;
+    case Status::TooLarge:
+        return u"不是设置文件(大于1 MB),未读取 / not a settings file (over 1 MB), not read"_qs;
+    case Status::NotSettings:
+        return u"不是设置文件(应以[基本设置]这样的节开头,且不含二进制内容),未改动 / "
+               u"not a settings file (no [section] first, or binary), left as it is"_qs;
+    case Status::Unreadable:
+        return u"无法读取设置文件 / cannot read the settings file"_qs;
+    }
+    return QString();
+}
+
+// The settings are only read, never written: a file given by mistake stays as it was, and the
+// defaults of entries it lacks are used without being stored.
 bool loadSettings(const QCommandLineParser &parser, const CommonOptions &options, const Environment &env,
                   const Console &console, Settings &settings)
 {
     if (parser.isSet(options.settings)) {
         settings.path = QFileInfo(parser.value(options.settings)).absoluteFilePath();
-        // A mistyped name would otherwise be created, full of defaults, and used.
+        // A mistyped name would otherwise run on the defaults without a word.
         if (!QFileInfo(settings.path).isFile()) {
             console.error(u"--settings: 设置文件不存在 / no such settings file: "_qs +
                           QDir::toNativeSeparators(settings.path));
@@ -164,10 +192,20 @@ bool loadSettings(const QCommandLineParser &parser, const CommonOptions &options
     } else {
         settings.path = locate(env.programFolder).settingsPath;
     }
-    settings.inputs = settingsstore::readInputs(settings.path, 0);
-    settings.hosts = settingsstore::readHosts(settings.path);
-    settings.sources = settingsstore::readSourceSettings(settings.path);
+    const settingsstore::Snapshot snapshot = settingsstore::readSnapshot(settings.path);
+    if (!snapshot.usable()) {
+        console.error(QDir::toNativeSeparators(settings.path) + u": "_qs + snapshotRefusal(snapshot.status));
+        return false;
+    }
+    settings.inputs = settingsstore::readInputs(snapshot, 0);
+    settings.hosts = settingsstore::readHosts(snapshot);
+    settings.sources = settingsstore::readSourceSettings(snapshot);
     settings.tokens = parser.isSet(options.tokens);
+    if (settings.sources.source == itemsource::Source::Unknown) {
+        console.error(settings.where(u"数据来源 "_qs + settings.sources.sourceText, u"服务设置"_qs) +
+                      u": "_qs + generationtexts::unknownSource.toString());
+        return false;
+    }
     return true;
 }
 
@@ -215,6 +253,11 @@ bool resolveInputs(const QCommandLineParser &parser, const CommonOptions &option
         in.sortText = index >= 0 ? sortorders::all[index].text.toString() : QString();
     }
     in.shortLinkState = parser.isSet(options.shortLinks) ? 1 : settings.inputs.checkState.value_or(0);
+    // The window takes "1.5" as a number and "abc" as 0; typed here, they are slips.
+    if (const QStringView refusal = inputrules::countTextRefusal(in.count); !refusal.isEmpty()) {
+        console.error(resolved.countFrom + u' ' + in.count + u": "_qs + refusal.toString());
+        return false;
+    }
     return true;
 }
 
@@ -223,10 +266,8 @@ QString refusalPlace(const QString &message, const ResolvedInputs &resolved, con
 {
     if (message == generationtexts::badPid || message.startsWith(openplatform::pidMessage))
         return resolved.pidFrom + u' ' + resolved.inputs.pid;
-    if (message == generationtexts::emptyKeyword)
+    if (message == generationtexts::emptyKeyword || message == generationtexts::keywordTooLong)
         return keywordOption;
-    if (message == inputrules::countTooSmall || message == inputrules::countTooLarge)
-        return resolved.countFrom + u' ' + resolved.inputs.count;
     return QString(u"-t/--template "_qs + resolved.inputs.templateName).trimmed();
 }
 
@@ -400,17 +441,18 @@ int batch(const QStringList &arguments, const Environment &env, const Console &c
     ProgressLine progress(console.err, env.errIsTerminal, run.total());
     QObject::connect(&run, &BatchRun::keywordStarted, &run,
                      [&progress](int, const QString &keyword) { progress.started(keyword); });
-    QObject::connect(&run, &BatchRun::keywordFinished, &run,
-                     [&progress](const PageResult &result, int done, int) {
-                         if (result.outcome == RunOutcome::Written)
-                             progress.finished(done, result.entry.keyword,
-                                               QString::number(result.itemCount) + u"件商品 / items: "_qs +
-                                                   QDir::toNativeSeparators(result.folder),
-                                               true);
-                         else
-                             progress.finished(done, result.entry.keyword,
-                                               u"未能生成 / failed: "_qs + result.reason, false);
-                     });
+    QObject::connect(
+        &run, &BatchRun::keywordFinished, &run, [&progress](const PageResult &result, int done, int) {
+            if (result.outcome == RunOutcome::Written)
+                progress.finished(done, result.entry.keyword,
+                                  QString::number(result.itemCount) + u"件商品 / items: "_qs +
+                                      QDir::toNativeSeparators(result.folder),
+                                  true);
+            else
+                progress.finished(done, result.entry.keyword,
+                                  u"未能生成 / failed: "_qs + statustext::withoutCommandAdvice(result.reason),
+                                  false);
+        });
     int interrupts = 0;
     if (env.interrupter)
         QObject::connect(env.interrupter, &Interrupter::interrupted, &run, [&run, &interrupts, &progress] {
@@ -422,13 +464,19 @@ int batch(const QStringList &arguments, const Environment &env, const Console &c
                 run.abort();
             }
         });
+    // The site folder is made first: when it cannot be, nothing at all is written.
+    if (!run.start()) {
+        console.error(run.summary().error);
+        return BadUsage;
+    }
     const BatchSummary &summary = run.exec();
     progress.done();
 
     if (!summary.error.isEmpty())
         console.error(summary.error);
     for (const PageResult &failed : summary.failed)
-        console.error(u"未能生成 / failed: "_qs + failed.entry.keyword + u": "_qs + failed.reason);
+        console.error(u"未能生成 / failed: "_qs + failed.entry.keyword + u": "_qs +
+                      statustext::withoutCommandAdvice(failed.reason));
     console.err << u"已生成 / written: "_qs << summary.written.size() << u'/' << summary.total;
     if (summary.notStarted > 0)
         console.err << u", 未开始 / not started: "_qs << summary.notStarted;
@@ -465,7 +513,7 @@ int templates(const QStringList &arguments, const Environment &env, const Consol
         return AllDone;
     }
     for (const QString &name : names)
-        console.out << name << u'\n';
+        console.out << textops::withoutControls(name) << u'\n';
     console.out << Qt::flush;
     return AllDone;
 }
@@ -722,11 +770,8 @@ int site(const QStringList &arguments, const Environment &env, const Console &co
     return BadUsage;
 }
 
-} // namespace
-
-int run(const QStringList &arguments, const Environment &env)
+int dispatch(const QStringList &arguments, const Environment &env, const Console &console)
 {
-    const Console console{*env.out, *env.err};
     const QString command = arguments.value(1);
     if (command == u"generate")
         return generate(arguments.mid(1), env, console);
@@ -751,6 +796,22 @@ int run(const QStringList &arguments, const Environment &env)
         console.error(u"未知的命令 / unknown command: "_qs + command);
     console.err << generalHelp << Qt::flush;
     return BadUsage;
+}
+
+} // namespace
+
+int run(const QStringList &arguments, const Environment &env)
+{
+    const Console console{*env.out, *env.err};
+    const int code = dispatch(arguments, env, console);
+    // What stdout should have said (a page's folder, say) never arrived: a script reading it must
+    // not go on as if it had.
+    env.out->flush();
+    if (env.out->status() != QTextStream::Ok) {
+        console.error(u"无法写入标准输出 / cannot write to standard output"_qs);
+        return code == AllDone ? SomeFailed : code;
+    }
+    return code;
 }
 
 } // namespace cli

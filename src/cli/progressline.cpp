@@ -2,6 +2,8 @@
 
 #include <QTextStream>
 
+#include "textops.h"
+
 namespace {
 
 constexpr int barCells = 30;
@@ -57,7 +59,7 @@ QString ProgressLine::bar(int done, int total, const QString &current, int width
 
 void ProgressLine::started(const QString &keyword)
 {
-    m_current = keyword;
+    m_current = textops::withoutControls(keyword);
     if (m_terminal)
         redraw();
 }
@@ -65,13 +67,14 @@ void ProgressLine::started(const QString &keyword)
 void ProgressLine::finished(int done, const QString &keyword, const QString &text, bool written)
 {
     m_done = done;
+    const QString line = textops::withoutControls(QString(keyword + u": "_qs + text));
     if (!m_terminal) {
-        m_err << u'[' << done << u'/' << m_total << u"] "_qs << keyword << u": "_qs << text << Qt::endl;
+        m_err << u'[' << done << u'/' << m_total << u"] "_qs << line << Qt::endl;
         return;
     }
     // On a terminal only what needs a look stays on screen; the bar counts the rest.
     if (!written)
-        print(keyword + u": "_qs + text);
+        print(line);
     redraw();
 }
 

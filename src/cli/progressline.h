@@ -6,6 +6,7 @@ class QTextStream;
 
 // How a batch shows its progress on stderr: on a terminal one bar over the keywords, redrawn in
 // place, with failures and notes printed above it; elsewhere (a log, cron) one line per keyword.
+// Control characters in keywords and reasons are dropped: they come from files and services.
 class ProgressLine
 {
 public:

@@ -10,15 +10,20 @@ namespace itemsource {
 enum class Source {
     TestTool,     // the API test tool, the program's first source
     OpenPlatform, // the open platform's signed REST gateway
+    Unknown,      // a name the program does not know; runs are refused rather than guessed at
 };
 
 inline constexpr QStringView testToolText = u"接口测试工具";
 inline constexpr QStringView openPlatformText = u"开放平台";
 
-// Anything but the open platform's text means the test tool, the source older files assume.
+// No name at all means the test tool, the source older files assume. Any other name is a slip
+// (a typo, another program's value), and guessing would fetch from a service the user did not
+// choose.
 inline Source sourceFromText(QStringView text)
 {
-    return text == openPlatformText ? Source::OpenPlatform : Source::TestTool;
+    if (text == openPlatformText)
+        return Source::OpenPlatform;
+    return text.isEmpty() || text == testToolText ? Source::TestTool : Source::Unknown;
 }
 
 inline QStringView sourceText(Source source)

@@ -81,6 +81,13 @@ QString siteStamp(const QDateTime &time)
     return time.toString(u"yyyyMMdd_HHmmss");
 }
 
+// The site's name titles its index and names its folder: nothing in it may hide or turn text.
+BatchSettings shownSafely(BatchSettings settings)
+{
+    settings.siteName = textops::withoutControls(settings.siteName);
+    return settings;
+}
+
 } // namespace
 
 struct BatchRun::Job
@@ -93,7 +100,7 @@ BatchRun::BatchRun(const AppSetup &setup, const BatchSettings &settings,
                    const QList<keywordfile::Entry> &entries, QObject *parent)
     : QObject(parent)
     , m_setup(setup)
-    , m_settings(settings)
+    , m_settings(shownSafely(settings))
     , m_entries(entries)
     , m_gate(setup.callGate ? setup.callGate : std::make_shared<net::CallGate>())
     , m_results(entries.size())
@@ -123,10 +130,11 @@ QString BatchRun::settingsRefusal(const AppSetup &setup, const BatchSettings &se
     if (!isPresentFile(joinPath(findTemplateFolder(setup.templateRoots, settings.templateName),
                                 templateformat::templateFileName.toString())))
         return generationtexts::templateFileInvalid.toString();
+    if (const QString refusal = sourceRefusal(setup); !refusal.isEmpty())
+        return refusal;
     if (const QString refusal = pidRefusal(setup, settings.pid); !refusal.isEmpty())
         return refusal;
-    if (const QStringView refusal = inputrules::countRefusal(textops::numericValue(settings.count));
-        !refusal.isEmpty())
+    if (const QStringView refusal = inputrules::countTextRefusal(settings.count); !refusal.isEmpty())
         return refusal.toString();
     QString error;
     if (!settings.baseUrl.isEmpty() && siteindex::baseAddress(settings.baseUrl, &error).isEmpty())
@@ -160,15 +168,17 @@ bool BatchRun::start()
         return true;
     }
 
-    QString reason = outputfolder::ensureRoot(m_setup.outputRoot);
+    QString where = m_setup.outputRoot;
+    QString reason = outputfolder::ensureRoot(where);
     QString site;
     if (reason.isEmpty()) {
         const QString name =
             outputfolder::safeName(QString(m_settings.siteName + u'_' + siteStamp(m_started)));
+        where = joinPath(m_setup.outputRoot, name);
         site = outputfolder::createFresh(m_setup.outputRoot, name, &reason);
     }
     if (site.isEmpty()) {
-        m_summary.error = reason;
+        m_summary.error = QDir::toNativeSeparators(where) + u": "_qs + reason;
         finish();
         return false;
     }

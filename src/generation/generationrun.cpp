@@ -1,5 +1,6 @@
 #include "generationrun.h"
 
+#include <algorithm>
 #include <memory>
 
 #include <QDir>
@@ -47,11 +48,13 @@ QString inputRefusal(FormPort &form, const AppSetup &setup, const QString &templ
 {
     if (templateName.isEmpty())
         return generationtexts::chooseTemplate.toString();
+    if (const QString refusal = sourceRefusal(setup); !refusal.isEmpty())
+        return refusal;
     if (const QString refusal = pidRefusal(setup, form.pidText()); !refusal.isEmpty())
         return refusal;
     keyword = form.keywordText();
-    if (keyword.isEmpty())
-        return generationtexts::emptyKeyword.toString();
+    if (const QString refusal = keywordRefusal(keyword); !refusal.isEmpty())
+        return refusal;
     return inputrules::countRefusal(textops::numericValue(form.countText())).toString();
 }
 
@@ -70,6 +73,16 @@ QString writePage(const RunState &run)
 }
 
 } // namespace
+
+QString keywordRefusal(const QString &keyword)
+{
+    if (keyword.trimmed().isEmpty())
+        return generationtexts::emptyKeyword.toString();
+    const auto characters =
+        std::count_if(keyword.cbegin(), keyword.cend(), [](QChar c) { return !c.isLowSurrogate(); });
+    return characters > generationtexts::maxKeywordLength ? generationtexts::keywordTooLong.toString()
+                                                          : QString();
+}
 
 RunOutcome shengcheng_Click(FormPort &form, const AppSetup &setup, const net::Cancellation &cancel)
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 class FormPort;
 struct AppSetup;
 namespace net {
@@ -19,3 +21,7 @@ enum class RunOutcome {
 // "index.htm") and shows the success page, or a page saying why nothing could be written.
 // Everything the run makes belongs to that run; the set-up is only read.
 RunOutcome shengcheng_Click(FormPort &form, const AppSetup &setup, const net::Cancellation &cancel);
+
+// What the run says about a keyword, or empty text: one of blanks only would search for nothing,
+// and one longer than any search is a paste gone wrong, to be sent and echoed whole otherwise.
+QString keywordRefusal(const QString &keyword);

@@ -1,5 +1,7 @@
 #include "itemretrieval.h"
 
+#include <algorithm>
+
 #include "appsetup.h"
 #include "generationtexts.h"
 #include "openplatformitems.h"
@@ -13,10 +15,17 @@ RetrievalOutcome retrieveItems(FormPort &form, const AppSetup &setup, RunState &
     return apiceshijiekou(form, setup.hosts, run, cancel);
 }
 
+QString sourceRefusal(const AppSetup &setup)
+{
+    return setup.source == itemsource::Source::Unknown ? generationtexts::unknownSource.toString()
+                                                       : QString();
+}
+
 QString pidRefusal(const AppSetup &setup, const QString &pid)
 {
     if (setup.source == itemsource::Source::OpenPlatform)
         return openplatform::pidRefusal(pid);
-    // Only the length counts, as the window's own check has it.
-    return pid.size() == 8 ? QString() : generationtexts::badPid.toString();
+    // The digits go into every link as they stand: anything else there loses the commission.
+    const bool digits = std::all_of(pid.cbegin(), pid.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    return pid.size() == 8 && digits ? QString() : generationtexts::badPid.toString();
 }

@@ -15,6 +15,9 @@ class Cancellation;
 RetrievalOutcome retrieveItems(FormPort &form, const AppSetup &setup, RunState &run,
                                const net::Cancellation &cancel);
 
+// The refusal for settings that name no source the program knows, or empty text.
+QString sourceRefusal(const AppSetup &setup);
+
 // What the run says about the PID box's text for that source, or empty text when it will do:
-// the test tool takes the eight digits, the open platform the full PID with its 推广位.
+// the test tool takes eight ASCII digits, the open platform the full PID with its 推广位.
 QString pidRefusal(const AppSetup &setup, const QString &pid);

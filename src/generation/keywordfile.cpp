@@ -6,9 +6,9 @@
 #include <QStringDecoder>
 
 #include "gbk.h"
+#include "generationrun.h"
 #include "generationtexts.h"
 #include "inputrules.h"
-#include "textops.h"
 
 namespace keywordfile {
 
@@ -72,13 +72,14 @@ List parse(QStringView text)
         entry.count = fields.value(1).trimmed().toString();
         entry.templateName = fields.value(2).trimmed().toString();
 
-        QString refusal;
-        if (entry.keyword.isEmpty())
-            refusal = generationtexts::emptyKeyword.toString();
+        QString refusal = keywordRefusal(entry.keyword);
+        if (!refusal.isEmpty())
+            // The notice names the line by its start; an overlong keyword is not echoed whole.
+            entry.keyword.truncate(generationtexts::maxKeywordLength);
         else if (fields.size() > 3 && !std::all_of(fields.begin() + 3, fields.end(), isBlank))
             refusal = tooManyFields;
         else if (!entry.count.isEmpty())
-            refusal = inputrules::countRefusal(textops::numericValue(entry.count)).toString();
+            refusal = inputrules::countTextRefusal(entry.count).toString();
         if (!refusal.isEmpty()) {
             list.refused.append({number, entry.keyword, refusal});
             continue;

@@ -37,8 +37,8 @@ struct List
 QString decode(const QByteArray &bytes, QString *encoding = nullptr);
 
 // The entries of a decoded list. Blank lines and lines starting with "#" are skipped; blanks
-// around each field are dropped. A line is refused, with its number, when its keyword is empty,
-// its count lies outside 2 to 40, or it has fields beyond the template.
+// around each field are dropped. A line is refused, with its number, when its keyword is empty or
+// too long, its count is not a whole number from 2 to 40, or it has fields beyond the template.
 List parse(QStringView text);
 
 // decode() then parse().

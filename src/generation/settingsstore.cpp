@@ -18,10 +18,48 @@ namespace {
 const QString basicSection = u"基本设置"_qs;
 const QString serviceSection = u"服务设置"_qs;
 
-QString service(const QString &settingsPath, const QString &key, const QString &defaultValue)
+// Where the entries come from: the file itself, which then stores the default of an entry it
+// lacks (the window), or a snapshot of it, which stores nothing (the command line).
+class Entries
 {
-    return textops::trimSpaces(ReadIni(serviceSection, key, defaultValue, settingsPath));
-}
+public:
+    explicit Entries(const QString &path)
+        : m_path(path)
+    {
+    }
+    explicit Entries(const Snapshot &snapshot)
+        : m_path(snapshot.path)
+        , m_bytes(&snapshot.bytes)
+    {
+    }
+
+    const QString &path() const { return m_path; }
+
+    QString read(const QString &section, const QString &key, const QString &defaultValue,
+                 inifile::ValueLength length) const
+    {
+        if (!m_bytes)
+            return ReadIni(section, key, defaultValue, m_path, length);
+        const QString value = inifile::lookUp(*m_bytes, section, key, length);
+        return value.isEmpty() ? defaultValue : value;
+    }
+
+    // The five inputs keep the 143-byte cut they always had.
+    QString basic(const QString &key, const QString &defaultValue) const
+    {
+        return read(basicSection, key, defaultValue, inifile::ValueLength::Cut);
+    }
+
+    // The services came later, and an AppSecret or a gateway is read whole.
+    QString service(const QString &key, const QString &defaultValue) const
+    {
+        return textops::trimSpaces(read(serviceSection, key, defaultValue, inifile::ValueLength::Whole));
+    }
+
+private:
+    QString m_path;
+    const QByteArray *m_bytes = nullptr;
+};
 
 const QString sourceKey = u"数据来源"_qs;
 const QString gatewayKey = u"开放平台网关"_qs;
@@ -54,19 +92,46 @@ std::optional<int> integerValue(const QString &text, int min, int max)
     return static_cast<int>(rounded);
 }
 
-Inputs readInputs(const QString &settingsPath, int checkDefault)
+namespace {
+
+Inputs readInputs(const Entries &entries, int checkDefault)
 {
-    const auto read = [&settingsPath](const QString &key, const QString &defaultValue) {
-        return ReadIni(basicSection, key, defaultValue, settingsPath);
-    };
     Inputs inputs;
-    inputs.keyword = read(u"Text1"_qs, QString());
-    inputs.pid = read(u"Text2"_qs, QString());
-    inputs.count = read(u"Text3"_qs, u"10"_qs);
-    inputs.checkState = integerValue(read(u"Check1"_qs, QString::number(checkDefault)), 0, 2);
-    inputs.sortIndex = integerValue(read(u"Combo2"_qs, u"0"_qs), -1, 3);
+    inputs.keyword = entries.basic(u"Text1"_qs, QString());
+    inputs.pid = entries.basic(u"Text2"_qs, QString());
+    inputs.count = entries.basic(u"Text3"_qs, u"10"_qs);
+    inputs.checkState = integerValue(entries.basic(u"Check1"_qs, QString::number(checkDefault)), 0, 2);
+    inputs.sortIndex = integerValue(entries.basic(u"Combo2"_qs, u"0"_qs), -1, 3);
     return inputs;
 }
+
+ServiceHosts readHosts(const Entries &entries)
+{
+    const ServiceHosts defaults = services::defaultHosts();
+    return {entries.service(u"接口主机"_qs, defaults.apiHost),
+            entries.service(u"短网址主机"_qs, defaults.shortHost),
+            entries.service(u"图片主机"_qs, defaults.imageHost)};
+}
+
+SourceSettings readSourceSettings(const Entries &entries)
+{
+    const itemsource::OpenPlatformSetup defaults;
+    SourceSettings settings;
+    settings.sourceText = entries.service(sourceKey, itemsource::testToolText.toString());
+    settings.source = itemsource::sourceFromText(settings.sourceText);
+    itemsource::OpenPlatformSetup &account = settings.openPlatform;
+    account.gateway = entries.service(gatewayKey, defaults.gateway);
+    account.appKey = entries.service(appKeyKey, QString());
+    account.appSecret = entries.service(appSecretKey, QString());
+    account.signMethod = itemsource::signMethodFromText(
+        entries.service(signMethodKey, itemsource::signMethodText(defaults.signMethod).toString()).toLower());
+    account.makeTpwd = entries.service(tpwdKey, u"0"_qs) == u"1";
+    if (!account.appSecret.isEmpty())
+        protectSecret(entries.path());
+    return settings;
+}
+
+} // namespace
 
 bool writeInputs(const QString &settingsPath, const Inputs &inputs)
 {
@@ -82,31 +147,66 @@ bool writeInputs(const QString &settingsPath, const Inputs &inputs)
     return ok;
 }
 
+Snapshot readSnapshot(const QString &settingsPath)
+{
+    Snapshot snapshot;
+    snapshot.path = settingsPath;
+    const QFileInfo info(settingsPath);
+    if (!info.exists())
+        return snapshot;
+    // Checked before reading: a file of gigabytes given by mistake is not taken in.
+    if (info.isFile() && info.size() > inifile::maxFileBytes) {
+        snapshot.status = Snapshot::Status::TooLarge;
+        return snapshot;
+    }
+    QFile file(settingsPath);
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
+        snapshot.status = Snapshot::Status::Unreadable;
+        return snapshot;
+    }
+    // One byte more than allowed tells a file that grew meanwhile.
+    snapshot.bytes = file.read(inifile::maxFileBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        snapshot.status = Snapshot::Status::Unreadable;
+    else if (snapshot.bytes.size() > inifile::maxFileBytes)
+        snapshot.status = Snapshot::Status::TooLarge;
+    else if (!inifile::isSettingsText(snapshot.bytes))
+        snapshot.status = Snapshot::Status::NotSettings;
+    else
+        snapshot.status = Snapshot::Status::Read;
+    if (snapshot.status != Snapshot::Status::Read)
+        snapshot.bytes.clear();
+    return snapshot;
+}
+
+Inputs readInputs(const QString &settingsPath, int checkDefault)
+{
+    return readInputs(Entries(settingsPath), checkDefault);
+}
+
+Inputs readInputs(const Snapshot &settings, int checkDefault)
+{
+    return readInputs(Entries(settings), checkDefault);
+}
+
 ServiceHosts readHosts(const QString &settingsPath)
 {
-    const ServiceHosts defaults = services::defaultHosts();
-    return {service(settingsPath, u"接口主机"_qs, defaults.apiHost),
-            service(settingsPath, u"短网址主机"_qs, defaults.shortHost),
-            service(settingsPath, u"图片主机"_qs, defaults.imageHost)};
+    return readHosts(Entries(settingsPath));
+}
+
+ServiceHosts readHosts(const Snapshot &settings)
+{
+    return readHosts(Entries(settings));
 }
 
 SourceSettings readSourceSettings(const QString &settingsPath)
 {
-    const itemsource::OpenPlatformSetup defaults;
-    SourceSettings settings;
-    settings.source =
-        itemsource::sourceFromText(service(settingsPath, sourceKey, itemsource::testToolText.toString()));
-    itemsource::OpenPlatformSetup &account = settings.openPlatform;
-    account.gateway = service(settingsPath, gatewayKey, defaults.gateway);
-    account.appKey = service(settingsPath, appKeyKey, QString());
-    account.appSecret = service(settingsPath, appSecretKey, QString());
-    account.signMethod = itemsource::signMethodFromText(
-        service(settingsPath, signMethodKey, itemsource::signMethodText(defaults.signMethod).toString())
-            .toLower());
-    account.makeTpwd = service(settingsPath, tpwdKey, u"0"_qs) == u"1";
-    if (!account.appSecret.isEmpty())
-        protectSecret(settingsPath);
-    return settings;
+    return readSourceSettings(Entries(settingsPath));
+}
+
+SourceSettings readSourceSettings(const Snapshot &settings)
+{
+    return readSourceSettings(Entries(settings));
 }
 
 bool writeServiceSettings(const QString &settingsPath, const ServiceSettings &settings)
@@ -158,7 +258,7 @@ bool writeServiceSettings(const QString &settingsPath, const ServiceSettings &se
 
 QString readHelpBaseUrl(const QString &settingsPath, const QString &defaultUrl)
 {
-    QString url = service(settingsPath, u"帮助网址"_qs, defaultUrl);
+    QString url = Entries(settingsPath).service(u"帮助网址"_qs, defaultUrl);
     if (!url.endsWith(u'/'))
         url += u'/';
     return url;

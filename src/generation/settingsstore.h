@@ -22,14 +22,35 @@ struct Inputs
     std::optional<int> sortIndex;  // Combo2: -1 none, else the entry's index
 };
 
+// A settings file read once, for a reader that must leave it as it is (the command line): an
+// entry it lacks gives its default, which is not stored.
+struct Snapshot
+{
+    enum class Status {
+        Read,
+        Missing,     // no file: every entry has its default
+        TooLarge,    // over inifile::maxFileBytes; not read
+        NotSettings, // a keyword list, a script, a binary...
+        Unreadable,
+    };
+    QString path;
+    QByteArray bytes;
+    Status status = Status::Missing;
+
+    bool usable() const { return status == Status::Read || status == Status::Missing; }
+};
+Snapshot readSnapshot(const QString &settingsPath);
+
 // Reads the inputs; a missing entry stores its default (Check1's is `checkDefault`).
 Inputs readInputs(const QString &settingsPath, int checkDefault);
+Inputs readInputs(const Snapshot &settings, int checkDefault);
 
 // Writes the five inputs; false when any of them could not be stored.
 bool writeInputs(const QString &settingsPath, const Inputs &inputs);
 
 // The service hosts, each trimmed of spaces; missing entries store the defaults.
 ServiceHosts readHosts(const QString &settingsPath);
+ServiceHosts readHosts(const Snapshot &settings);
 
 // Where items come from and the open platform's account, from "服务设置"; missing entries store
 // their defaults. A file that holds an AppSecret is made readable by its owner only.
@@ -37,8 +58,10 @@ struct SourceSettings
 {
     itemsource::Source source = itemsource::Source::TestTool;
     itemsource::OpenPlatformSetup openPlatform;
+    QString sourceText{}; // as the file names it, for a message about an unknown source
 };
 SourceSettings readSourceSettings(const QString &settingsPath);
+SourceSettings readSourceSettings(const Snapshot &settings);
 
 // Everything the settings dialog edits: the whole of "服务设置" and the short-link option.
 struct ServiceSettings

@@ -1,5 +1,7 @@
 #include "siteindex.h"
 
+#include <algorithm>
+
 #include <QStringEncoder>
 #include <QUrl>
 
@@ -94,10 +96,33 @@ QString baseAddress(const QString &text, QString *error)
             *error = why;
         return QString();
     };
-    QUrl url(text.trimmed(), QUrl::StrictMode);
-    const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || (scheme != u"http" && scheme != u"https") || url.host().isEmpty())
+    const QString trimmed = text.trimmed();
+    const qsizetype schemeEnd = trimmed.indexOf(u"://");
+    const QString scheme = trimmed.first(std::max<qsizetype>(schemeEnd, 0)).toLower();
+    if (scheme != u"http" && scheme != u"https")
         return refuse(u"网站地址必须是以http://或https://开头的完整网址"_qs);
+    if (std::any_of(trimmed.cbegin(), trimmed.cend(), [](QChar c) { return c.isSpace(); }))
+        return refuse(u"网站地址不能含有空格"_qs);
+    // Between "//" and the path: [user[:password]@]host[:port].
+    const qsizetype hostStart = schemeEnd + 3;
+    const auto hostEnd = std::find_if(trimmed.cbegin() + hostStart, trimmed.cend(),
+                                      [](QChar c) { return c == u'/' || c == u'?' || c == u'#'; });
+    const QStringView authority =
+        QStringView(trimmed).sliced(hostStart, hostEnd - trimmed.cbegin() - hostStart);
+    // Every address of the site goes into sitemap.xml, which is published.
+    if (authority.contains(u'@'))
+        return refuse(u"网站地址不能带有用户名或密码(它们会随sitemap.xml公开)"_qs);
+    if (const qsizetype colon = authority.lastIndexOf(u':'); colon > authority.lastIndexOf(u']')) {
+        const QStringView port = authority.sliced(colon + 1);
+        const bool digits =
+            !port.isEmpty() && port.size() <= 5 &&
+            std::all_of(port.begin(), port.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+        if (!digits || port.toUInt() == 0 || port.toUInt() > 65535)
+            return refuse(u"网站地址的端口无效(应为1到65535的数字)"_qs);
+    }
+    QUrl url(trimmed, QUrl::StrictMode);
+    if (!url.isValid() || url.host().isEmpty())
+        return refuse(u"网站地址不是有效的网址"_qs);
     if (url.hasQuery() || url.hasFragment())
         return refuse(u"网站地址不能带有查询参数(?)或锚点(#)"_qs);
     if (!url.path().endsWith(u'/'))

@@ -1,5 +1,7 @@
 #include "statustext.h"
 
+#include "generationtexts.h"
+
 namespace statustext {
 
 namespace {
@@ -104,6 +106,21 @@ QString plainText(QStringView page)
         ++i;
     }
     return out.simplified();
+}
+
+QString withoutCommandAdvice(QStringView text)
+{
+    const qsizetype advice = text.lastIndexOf(generationtexts::commandIdle);
+    if (advice < 0)
+        return text.toString();
+    // The advice is the last clause: from the mark or blank that ends the reason.
+    static constexpr QStringView clauseEnds = u" ,，。:：";
+    qsizetype end = advice;
+    while (end > 0 && !clauseEnds.contains(text[end - 1]))
+        --end;
+    while (end > 0 && clauseEnds.contains(text[end - 1]))
+        --end;
+    return end > 0 ? text.first(end).toString() : text.toString();
 }
 
 } // namespace statustext

@@ -10,4 +10,8 @@ namespace statustext {
 
 QString plainText(QStringView page);
 
+// A plain status line without the window's advice to click its generate command again ("请点击
+// 开始生成按钮重新尝试生成..."): where there is no such command, only the reason before it is of use.
+QString withoutCommandAdvice(QStringView text);
+
 } // namespace statustext

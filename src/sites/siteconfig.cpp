@@ -88,7 +88,7 @@ std::optional<Site> read(const QString &path)
         return std::nullopt;
     const QByteArray bytes = file.readAll();
     const auto value = [&bytes](const QString &section, const QString &key) {
-        return inifile::lookUp(bytes, section, key /*WHOLE*/);
+        return inifile::lookUp(bytes, section, key, inifile::ValueLength::Whole);
     };
     Site site;
     site.name = value(siteSection, nameKey);

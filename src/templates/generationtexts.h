@@ -15,6 +15,11 @@ inline constexpr QStringView noTemplatePage = u"about:无模板";
 inline constexpr QStringView chooseTemplate = u"请先选择模板文件!";
 inline constexpr QStringView badPid = u"正确的淘宝客PID格式是mm_和_0_0中间的8位数字,例如：30571968";
 inline constexpr QStringView emptyKeyword = u"关键词不能为空!";
+// A keyword is a search, not a document: a longer one is a paste gone wrong.
+inline constexpr int maxKeywordLength = 100;
+inline constexpr QStringView keywordTooLong = u"关键词不能超过100个字!";
+// The settings name a source of items the program does not know.
+inline constexpr QStringView unknownSource = u"数据来源无法识别,只能是“接口测试工具”或“开放平台”";
 
 // Template refusals, in the order the template is checked.
 inline constexpr QStringView templateFileInvalid = u"模板文件无效";

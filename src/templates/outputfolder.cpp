@@ -13,6 +13,7 @@
 
 #include "generationtexts.h"
 #include "templatelibrary.h"
+#include "textops.h"
 #include "wholefile.h"
 
 namespace outputfolder {
@@ -154,6 +155,8 @@ QString safeName(QStringView name)
     result.reserve(name.size());
     for (const QChar c : name)
         result.append(isForbidden(c) ? QChar(u'_') : c);
+    // What is left that would make the name show as another: DEL, C1 controls, bidi overrides.
+    result = textops::withoutControls(result);
 
     // Windows drops trailing dots and spaces, which would turn "a." into another folder "a" and
     // ".." into the parent folder.

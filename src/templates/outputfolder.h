@@ -13,7 +13,9 @@ namespace outputfolder {
 // `name` made usable as one folder name on every system the program runs on: the characters a
 // Windows file name cannot hold (\ / : * ? " < > | and control characters) become "_", as do the
 // trailing dots and spaces Windows would drop, a name made only of dots, and a device name such
-// as CON gets a "_" in front. Nothing in the result can reach outside the folder it is made in.
+// as CON gets a "_" in front; DEL, C1 controls and the bidirectional controls that would make the
+// name read as another ("裙子" U+202E "gpj.exe" shows as "裙子exe.jpg") are dropped. Nothing in the
+// result can reach outside the folder it is made in.
 QString safeName(QStringView name);
 
 // Makes sure `root` is a folder, creating it and any missing folder above it. Returns empty text,

@@ -252,22 +252,26 @@ bool sameName(const QByteArray &fileName, const QString &name)
     return decodeText(fileName).compare(name, Qt::CaseInsensitive) == 0;
 }
 
-// The name of a "[name]" line. The closing bracket is looked for character by character: a GBK
-// trail byte can be 0x5D, the bracket's byte (朷 is 96 5D).
+// Where the bracket that closes a trimmed "[name]" line stands, or -1. It is looked for character
+// by character: a GBK trail byte can be 0x5D, the bracket's byte (朷 is 96 5D).
+qsizetype sectionClose(const QByteArray &trimmed)
+{
+    for (qsizetype i = 1; i < trimmed.size(); ++i) {
+        if (trimmed[i] == ']')
+            return i;
+        if (gbk::isLeadByte(static_cast<unsigned char>(trimmed[i])))
+            ++i;
+    }
+    return -1;
+}
+
+// The name of a "[name]" line.
 std::optional<QByteArray> sectionName(const QByteArray &line)
 {
     const QByteArray trimmed = line.trimmed();
     if (!trimmed.startsWith('['))
         return std::nullopt;
-    qsizetype close = -1;
-    for (qsizetype i = 1; i < trimmed.size(); ++i) {
-        if (trimmed[i] == ']') {
-            close = i;
-            break;
-        }
-        if (gbk::isLeadByte(static_cast<unsigned char>(trimmed[i])))
-            ++i;
-    }
+    const qsizetype close = sectionClose(trimmed);
     return (close < 0 ? trimmed.sliced(1) : trimmed.sliced(1, close - 1)).trimmed();
 }
 
@@ -337,8 +341,10 @@ QByteArray valueOf(const QByteArray &line)
 
 // The first `maxValueBytes` bytes, never ending inside a character: a double-byte character,
 // or a reference standing for one. 0x80 and 0xFF are characters of one byte.
-QByteArray cutToLimit(const QByteArray &value)
+QByteArray cutToLimit(const QByteArray &value, inifile::ValueLength length)
 {
+    if (length == inifile::ValueLength::Whole)
+        return value;
     qsizetype end = 0;
     while (end < value.size()) {
         qsizetype width = 1;
@@ -370,7 +376,7 @@ std::optional<QByteArray> readFile(const QString &path)
     const QFileInfo info(path);
     if (!info.exists())
         return QByteArray();
-    if (!info.isFile())
+    if (!info.isFile() || info.size() > inifile::maxFileBytes)
         return std::nullopt;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -407,7 +413,7 @@ Coding detectCoding(QByteArrayView file)
     return Coding::Utf8;
 }
 
-QString lookUp(QByteArrayView file, const QString &section, const QString &key)
+QString lookUp(QByteArrayView file, const QString &section, const QString &key, ValueLength length)
 {
     const std::optional<QByteArray> content = toGbk(file);
     if (!content)
@@ -416,11 +422,30 @@ QString lookUp(QByteArrayView file, const QString &section, const QString &key)
     const Location where = locate(lines, section, key);
     if (where.keyLine < 0)
         return QString();
-    QByteArray value = cutToLimit(valueOf(lines[where.keyLine].text));
+    QByteArray value = cutToLimit(valueOf(lines[where.keyLine].text), length);
     const qsizetype nul = value.indexOf('\0');
     if (nul >= 0)
         value.truncate(nul);
     return decodeText(value);
+}
+
+bool isSettingsText(QByteArrayView file)
+{
+    if (file.size() > maxFileBytes)
+        return false;
+    const std::optional<QByteArray> content = toGbk(file);
+    // GBK trail bytes lie above 0x3F, so any byte below 0x20 or 0x7F is a character of its own.
+    if (!content || std::any_of(content->begin(), content->end(), [](char c) {
+            return (c >= 0 && c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F;
+        }))
+        return false;
+    for (const Line &line : splitLines(*content)) {
+        const QByteArray trimmed = line.text.trimmed();
+        if (trimmed.isEmpty() || trimmed.startsWith(';') || trimmed.startsWith('#'))
+            continue;
+        return trimmed.startsWith('[') && sectionClose(trimmed) == trimmed.size() - 1;
+    }
+    return true;
 }
 
 std::optional<QByteArray> store(QByteArrayView file, const QString &section, const QString &key,
@@ -462,12 +487,13 @@ std::optional<QByteArray> store(QByteArrayView file, const QString &section, con
 
 } // namespace inifile
 
-QString ReadIni(const QString &section, const QString &key, const QString &defaultValue, const QString &path)
+QString ReadIni(const QString &section, const QString &key, const QString &defaultValue, const QString &path,
+                inifile::ValueLength length)
 {
     const std::optional<QByteArray> file = readFile(path);
     if (!file || inifile::detectCoding(*file) == inifile::Coding::Unrecognised)
         return defaultValue;
-    const QString value = inifile::lookUp(*file, section, key);
+    const QString value = inifile::lookUp(*file, section, key, length);
     if (value.isEmpty()) {
         WriteIni(section, key, defaultValue, path);
         return defaultValue;

@@ -21,10 +21,20 @@
 // A file whose encoding is not recognised (a byte-order mark the rest contradicts, UTF-32, mostly
 // NUL bytes) is never written.
 
-// The stored value, cut to 143 GBK bytes on a character boundary. A missing or empty entry
-// stores `defaultValue` and returns it; a file that cannot be read or is not recognised is left
-// alone and gives `defaultValue`.
-QString ReadIni(const QString &section, const QString &key, const QString &defaultValue, const QString &path);
+// A file larger than this is no settings file: it is neither read nor written.
+namespace inifile {
+inline constexpr qint64 maxFileBytes = 1024 * 1024;
+
+// How much of a stored value is read: the first 143 GBK bytes, on a character boundary, as the
+// window's five inputs always were; or all of it, for entries added since (an AppSecret is
+// longer than that).
+enum class ValueLength { Cut, Whole };
+} // namespace inifile
+
+// The stored value. A missing or empty entry stores `defaultValue` and returns it; a file that
+// cannot be read or is not recognised is left alone and gives `defaultValue`.
+QString ReadIni(const QString &section, const QString &key, const QString &defaultValue, const QString &path,
+                inifile::ValueLength length = inifile::ValueLength::Cut);
 
 // Stores one entry. The file is replaced as a whole only once the new content is safely on
 // disk, so a crash or a full disk never leaves it half-written; when nothing changes it is not
@@ -40,7 +50,14 @@ Coding detectCoding(QByteArrayView file);
 
 // The value as ReadIni returns it, or empty text when the entry is missing or empty or the file
 // is not recognised.
-QString lookUp(QByteArrayView file, const QString &section, const QString &key);
+QString lookUp(QByteArrayView file, const QString &section, const QString &key,
+               ValueLength length = ValueLength::Cut);
+
+// Whether the file is one to take settings from: text in a recognised encoding, no control
+// characters but tabs and line ends, and a section header before any entry (blank lines and
+// comments may come first). An empty file is one, holding no entries. A keyword list, a script or
+// a binary given in its place is not.
+bool isSettingsText(QByteArrayView file);
 
 // The file with the entry stored; nothing when the file's encoding is not recognised, or when the
 // result would not read as GBK again (other lines that are valid UTF-8, with nothing left that

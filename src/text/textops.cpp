@@ -154,4 +154,21 @@ QString replaceAll(QString text, const QString &before, const QString &after)
     return text.replace(before, after, Qt::CaseSensitive);
 }
 
+QString withoutControls(QStringView text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        const bool control = u < 0x20 || (u >= 0x7F && u <= 0x9F);
+        const bool bidi = u == 0x061C || u == 0x200E || u == 0x200F || (u >= 0x202A && u <= 0x202E) ||
+                          (u >= 0x2066 && u <= 0x2069);
+        if (u >= u'\t' && u <= u'\r')
+            out += u' ';
+        else if (!control && !bidi)
+            out += c;
+    }
+    return out;
+}
+
 } // namespace textops

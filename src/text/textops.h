@@ -21,4 +21,10 @@ QString trimSpaces(QStringView text);
 // inserted text. An empty `before` leaves the text as it is.
 QString replaceAll(QString text, const QString &before, const QString &after);
 
+// Text from outside made safe to show or to name things with: control characters (C0, DEL, C1)
+// and the bidirectional controls that make text read differently from how it is stored (U+202E
+// turns "gpj.exe" into "exe.jpg") are dropped; tabs and line breaks become one blank each, so
+// words stay apart.
+QString withoutControls(QStringView text);
+
 } // namespace textops

@@ -175,7 +175,8 @@ private slots:
         QTest::addColumn<QString>("after");
         const QString pid = u"正确的淘宝客PID格式是mm_和_0_0中间的8位数字,例如：30571968|淘宝客PID错误"_qs;
         QTest::newRow("pid of 8 digits") << u"Text2"_qs << u"30571968"_qs << QStringList() << u"30571968"_qs;
-        QTest::newRow("pid of 8 letters") << u"Text2"_qs << u"abcdefgh"_qs << QStringList() << u"abcdefgh"_qs;
+        QTest::newRow("pid of 8 letters")
+            << u"Text2"_qs << u"abcdefgh"_qs << QStringList{pid} << u"abcdefgh"_qs;
         QTest::newRow("pid empty") << u"Text2"_qs << QString() << QStringList() << QString();
         QTest::newRow("pid of 7 digits") << u"Text2"_qs << u"3057196"_qs << QStringList{pid} << u"3057196"_qs;
         QTest::newRow("whole pid stays")

@@ -147,8 +147,18 @@ private slots:
         QTest::newRow("seven-digit pid") << u"网格"_qs << u"3057196"_qs << u"k"_qs << u"2"_qs << pidMessage;
         QTest::newRow("nine-digit pid, before the keyword")
             << u"网格"_qs << u"305719680"_qs << QString() << u"2"_qs << pidMessage;
-        QTest::newRow("eight letters pass, empty keyword")
-            << u"网格"_qs << u"abcdefgh"_qs << QString() << u"0"_qs << u"关键词不能为空!"_qs;
+        // Any other eight characters would go into every link and lose the commission.
+        QTest::newRow("eight letters") << u"网格"_qs << u"abcdefgh"_qs << u"k"_qs << u"2"_qs << pidMessage;
+        QTest::newRow("full-width digits")
+            << u"网格"_qs << u"３０５７１９６８"_qs << u"k"_qs << u"2"_qs << pidMessage;
+        QTest::newRow("open platform PID")
+            << u"网格"_qs << u"mm_1_2_3"_qs << u"k"_qs << u"2"_qs << pidMessage;
+        QTest::newRow("empty keyword")
+            << u"网格"_qs << u"30571968"_qs << QString() << u"0"_qs << u"关键词不能为空!"_qs;
+        QTest::newRow("blanks only, full-width too")
+            << u"网格"_qs << u"30571968"_qs << u" \t\u3000"_qs << u"2"_qs << u"关键词不能为空!"_qs;
+        QTest::newRow("keyword longer than a search")
+            << u"网格"_qs << u"30571968"_qs << QString(101, u'裙') << u"2"_qs << u"关键词不能超过100个字!"_qs;
         // The settings file or a command line can hold any count; a run keeps to the window's.
         QTest::newRow("count of one")
             << u"网格"_qs << u"30571968"_qs << u"k"_qs << u"1"_qs << u"数量不能小于2"_qs;
@@ -271,6 +281,8 @@ private slots:
         QTest::newRow("wildcards and quotes") << u"a*b?\"<>|"_qs << u"a_b______网格_140509"_qs;
         QTest::newRow("control characters") << u"\t新\n"_qs << u"_新__网格_140509"_qs;
         QTest::newRow("device name") << u"CON"_qs << u"CON_网格_140509"_qs;
+        QTest::newRow("bidi override and C1 control")
+            << u"裙子\u202Egpj.exe\u0085"_qs << u"裙子gpj.exe_网格_140509"_qs;
         QTest::newRow("characters outside GBK") << u"裙😀𠀀"_qs << u"裙😀𠀀_网格_140509"_qs;
     }
     void unsafeKeywords()
@@ -302,7 +314,7 @@ private slots:
         QTest::newRow("a file where the output root belongs")
             << u"file root"_qs << u"/已生成"_qs << u"该位置已有同名文件,无法创建文件夹"_qs;
         QTest::newRow("name too long for the file system")
-            << u"long keyword"_qs << u"/已生成/"_qs + QString(300, u'长') + u"_网格_140509"_qs
+            << u"long keyword"_qs << u"/已生成/"_qs + QString(100, u'长') + u"_网格_140509"_qs
             << u"无法创建文件夹(名称无效、过长或没有写入权限)"_qs;
         QTest::newRow("index.htm cannot be written")
             << u"index folder"_qs << u"/已生成/连衣裙_网格_140509"_qs << u"无法写入单页文件index.htm"_qs;
@@ -316,7 +328,7 @@ private slots:
         if (blocker == u"file root")
             QVERIFY(QFile(outputRoot()).open(QIODevice::WriteOnly));
         else if (blocker == u"long keyword")
-            form.keyword = QString(300, u'长');
+            form.keyword = QString(100, u'长');
         else
             QVERIFY(QFile::remove(m_setup.templateRoot + u"网格/index.htm"_qs) &&
                     QDir().mkpath(m_setup.templateRoot + u"网格/index.htm/x"_qs));
@@ -404,6 +416,15 @@ private slots:
         QCOMPARE(generate(form), RunOutcome::Refused);
         QTEST(form.messages.value(0), "message");
         QVERIFY(form.commands.isEmpty());
+    }
+
+    void unknownSourceIsRefused()
+    {
+        m_setup.source = itemsource::Source::Unknown;
+        FakeForm form;
+        QCOMPARE(generate(form), RunOutcome::Refused);
+        QCOMPARE(form.messages, QStringList{u"数据来源无法识别,只能是“接口测试工具”或“开放平台”"_qs});
+        QVERIFY(m_server->requests().isEmpty());
     }
 
     void closingDuringRetrieval()

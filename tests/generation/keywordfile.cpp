@@ -90,10 +90,13 @@ private slots:
             << QStringList{u"2:关键词不能为空!"_qs,
                            u"3:数量不能小于2"_qs,
                            u"4:数量不能大于40"_qs,
-                           u"5:数量不能小于2"_qs,
-                           u"6:数量不能大于40"_qs,
+                           u"5:数量必须是整数"_qs,
+                           u"6:数量必须是整数"_qs,
                            u"8:多余的字段(每行只能有关键词、数量和模板三项,以制表符分隔)"_qs}
             << QStringList();
+        QTest::newRow("a keyword longer than a search")
+            << QString(101, u'裙') + u"\t5\n"_qs << QStringList()
+            << QStringList{u"1:关键词不能超过100个字!"_qs} << QStringList();
         QTest::newRow("a refused line does not hide a later good one of the same keyword")
             << u"连衣裙\t1\n连衣裙\t3\n"_qs << QStringList{u"连衣裙|3|@2"_qs}
             << QStringList{u"1:数量不能小于2"_qs} << QStringList();

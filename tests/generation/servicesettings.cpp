@@ -68,8 +68,10 @@ private slots:
             << u" 开放平台 "_qs << u"MD5"_qs << u" 1"_qs << itemsource::Source::OpenPlatform
             << itemsource::SignMethod::Md5 << true;
         QTest::newRow("unknown values")
-            << u"淘宝联盟"_qs << u"sha1"_qs << u"yes"_qs << itemsource::Source::TestTool
+            << u"淘宝联盟"_qs << u"sha1"_qs << u"yes"_qs << itemsource::Source::Unknown
             << itemsource::SignMethod::HmacSha256 << false;
+        QTest::newRow("no source named") << QString() << u"md5"_qs << u"0"_qs << itemsource::Source::TestTool
+                                         << itemsource::SignMethod::Md5 << false;
     }
     void valuesAsTheFileHoldsThem()
     {
@@ -83,6 +85,20 @@ private slots:
         QTEST(read.openPlatform.signMethod, "expectedMethod");
         QTEST(read.openPlatform.makeTpwd, "expectedTpwd");
         QCOMPARE(read.openPlatform.appKey, u"k1"_qs);
+    }
+
+    // The dialog takes values of any length; only the five inputs keep their 143-byte cut.
+    void serviceValuesAreReadWhole()
+    {
+        const QString secret = QString(153, u's');
+        const QString gateway = u"https://gw.example.com/router/rest/"_qs + QString(150, u'g');
+        QVERIFY(writeText(path(), u"[基本设置]\r\nText1="_qs + QString(150, u'k') +
+                                      u"\r\n[服务设置]\r\nAppSecret="_qs + secret + u"\r\n开放平台网关="_qs +
+                                      gateway + u"\r\n"_qs));
+        const settingsstore::SourceSettings read = settingsstore::readSourceSettings(path());
+        QCOMPARE(read.openPlatform.appSecret, secret);
+        QCOMPARE(read.openPlatform.gateway, gateway);
+        QCOMPARE(settingsstore::readInputs(path(), 0).keyword, QString(143, u'k'));
     }
 
     void writingKeepsTheRestAndHidesTheSecret()

@@ -109,30 +109,47 @@ private slots:
         QVERIFY2(!body.contains(mustNotContain), qPrintable(body));
     }
 
+    // Each slip named for what it is; a password would be published in sitemap.xml.
     void baseAddress_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("base"); // empty: refused
-        QTest::newRow("slash added") << u"https://example.com"_qs << u"https://example.com/"_qs;
-        QTest::newRow("folder kept") << u"http://example.com/shop/"_qs << u"http://example.com/shop/"_qs;
-        QTest::newRow("blanks around") << u"  https://example.com/a  "_qs << u"https://example.com/a/"_qs;
+        QTest::addColumn<QString>("base");    // empty: refused
+        QTest::addColumn<QString>("refusal"); // part of the message
+        const QString http = u"必须是以http://或https://开头"_qs;
+        const QString credentials = u"不能带有用户名或密码"_qs;
+        const QString port = u"端口无效"_qs;
+        QTest::newRow("slash added") << u"https://example.com"_qs << u"https://example.com/"_qs << QString();
+        QTest::newRow("folder kept") << u"http://example.com/shop/"_qs << u"http://example.com/shop/"_qs
+                                     << QString();
+        QTest::newRow("blanks around")
+            << u"  https://example.com/a  "_qs << u"https://example.com/a/"_qs << QString();
         QTest::newRow("Chinese path encoded")
-            << u"https://example.com/夏季/"_qs << u"https://example.com/%E5%A4%8F%E5%AD%A3/"_qs;
+            << u"https://example.com/夏季/"_qs << u"https://example.com/%E5%A4%8F%E5%AD%A3/"_qs << QString();
         QTest::newRow("Chinese host as punycode")
-            << u"http://例子.中国/"_qs << u"http://xn--fsqu00a.xn--fiqs8s/"_qs;
-        QTest::newRow("not a web address") << u"ftp://example.com/"_qs << QString();
-        QTest::newRow("relative") << u"example.com/"_qs << QString();
-        QTest::newRow("query") << u"https://example.com/?a=1"_qs << QString();
-        QTest::newRow("fragment") << u"https://example.com/#top"_qs << QString();
-        QTest::newRow("empty") << QString() << QString();
+            << u"http://例子.中国/"_qs << u"http://xn--fsqu00a.xn--fiqs8s/"_qs << QString();
+        QTest::newRow("port kept") << u"http://[::1]:8080/a@b/"_qs << u"http://[::1]:8080/a@b/"_qs
+                                   << QString();
+        QTest::newRow("not a web address") << u"ftp://example.com/"_qs << QString() << http;
+        QTest::newRow("relative") << u"example.com/"_qs << QString() << http;
+        QTest::newRow("query") << u"https://example.com/?a=1"_qs << QString() << u"查询参数"_qs;
+        QTest::newRow("fragment") << u"https://example.com/#top"_qs << QString() << u"锚点"_qs;
+        QTest::newRow("empty") << QString() << QString() << http;
+        QTest::newRow("user and password") << u"https://me:pw@example.com/"_qs << QString() << credentials;
+        QTest::newRow("user only") << u"http://me@example.com"_qs << QString() << credentials;
+        QTest::newRow("blank inside") << u"https://exa mple.com/"_qs << QString() << u"不能含有空格"_qs;
+        QTest::newRow("port not a number") << u"https://example.com:80a/"_qs << QString() << port;
+        QTest::newRow("port out of range") << u"http://example.com:70000/"_qs << QString() << port;
+        QTest::newRow("no host") << u"http:///shop/"_qs << QString() << u"不是有效的网址"_qs;
     }
     void baseAddress()
     {
         QFETCH(QString, text);
         QFETCH(QString, base);
+        QFETCH(QString, refusal);
         QString error;
         QCOMPARE(siteindex::baseAddress(text, &error), base);
         QCOMPARE(error.isEmpty(), !base.isEmpty());
+        QVERIFY2(error.contains(refusal), qPrintable(error));
     }
 
     void sitemapIsWellFormedAndEscaped()

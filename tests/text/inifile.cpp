@@ -144,6 +144,7 @@ private slots:
     void unicodeFilesAreRead()
     {
         QFETCH(QByteArray, bytes);
+        QVERIFY(inifile::isSettingsText(bytes));
         writeBytes(m_path, bytes);
         QCOMPARE(ReadIni(section, u"Text1"_qs, QString(), m_path), u"手机"_qs);
         QVERIFY(WriteIni(section, u"Text2"_qs, u"1"_qs, m_path));
@@ -291,6 +292,7 @@ private slots:
         QTest::newRow("UTF-8 mark, then not UTF-8") << QByteArray("\xef\xbb\xbf[a]\r\nx=\xff\r\n");
         QTest::newRow("UTF-16 mark, odd length") << QByteArray("\xff\xfe[\0a\0]", 7);
         QTest::newRow("UTF-16 mark, lone surrogate") << QByteArray("\xff\xfe[\0\x3d\xd8]\0", 8);
+        QTest::newRow("over 1 MB") << gbk::encode(u"[基本设置]\r\nText1=") + QByteArray(1024 * 1024, 'x');
     }
     void unrecognisedFileLeftAlone()
     {
@@ -299,6 +301,24 @@ private slots:
         QCOMPARE(ReadIni(section, u"Text3"_qs, u"10"_qs, m_path), u"10"_qs);
         QVERIFY(!WriteIni(section, u"Text3"_qs, u"12"_qs, m_path));
         QCOMPARE(readBytes(m_path), bytes);
+    }
+
+    // What may be taken for settings when a file is named by hand.
+    void settingsText_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("settings");
+        QTest::newRow("comments before the section") << QByteArray("; mine\r\n\r\n[a]\r\nx=1\r\n") << true;
+        QTest::newRow("empty file") << QByteArray() << true;
+        QTest::newRow("keyword list") << gbk::encode(u"连衣裙\r\n手机\t5\r\n") << false;
+        QTest::newRow("shell script") << QByteArray("#!/bin/sh\n[ -f x ] && exit\n[a]\n") << false;
+        QTest::newRow("entry before any section") << QByteArray("x=1\r\n[a]\r\n") << false;
+        QTest::newRow("control sequence") << QByteArray("[a]\r\nx=\x1b[2J\r\n") << false;
+    }
+    void settingsText()
+    {
+        QFETCH(QByteArray, bytes);
+        QTEST(inifile::isSettingsText(bytes), "settings");
     }
 
     // Reading a complete file changes nothing on disk, not even its time.
