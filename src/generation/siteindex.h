@@ -14,8 +14,8 @@ struct Page
     QString keyword;
     QString folderName; // the page's folder inside the site folder
     int itemCount = 0;
-    QString picture;   // the first item's picture; only a web address is shown
-    QDateTime changed; // when the page's bytes last changed; invalid: the sitemap's own date
+    QString picture;        // the first item's picture; only a web address is shown
+    QDateTime changed = {}; // when the page's bytes last changed; invalid: the sitemap's own date
 };
 
 // The site's index page in GBK, like the pages: a link to every page with its keyword, its item
