@@ -31,6 +31,7 @@
 #include "runstate.h"
 #include "settingsstore.h"
 #include "servicesettingsdialog.h"
+#include "sitedialog.h"
 #include "sortorders.h"
 #include "templatelibrary.h"
 #include "textops.h"
@@ -247,6 +248,8 @@ void Form1::createMenus()
     connect(fuwushezhi, &QAction::triggered, this, &Form1::editServiceSettings);
     connect(entry(gongju, u"piliangshengcheng"_qs, u"批量生成…"_qs), &QAction::triggered, this,
             &Form1::openBatchDialog);
+    connect(entry(gongju, u"zhandianguanli"_qs, u"站点管理…"_qs), &QAction::triggered, this,
+            [this] { SiteDialog::showFor(this, m_setup, *this); });
 }
 
 void Form1::Form_Load()

@@ -169,7 +169,7 @@ private slots:
         QStringList entries;
         for (QAction *action : tools->actions())
             entries << action->text();
-        QCOMPARE(entries, QStringList({u"服务设置…"_qs, u"批量生成…"_qs}));
+        QCOMPARE(entries, QStringList({u"服务设置…"_qs, u"批量生成…"_qs, u"站点管理…"_qs}));
     }
 
     void dialogOkWritesAndTheWindowFollows()
