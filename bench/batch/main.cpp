@@ -7,81 +7,19 @@
 #include <utility>
 
 #include <QCoreApplication>
-#include <QDirIterator>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
 
 #include "batchrun.h"
+#include "benchsupport.h"
 #include "demoservice.h"
 #include "httpserver.h"
 
 namespace {
 
-constexpr int maxKeywords = 100;
-
-QString keywordTag(int n)
-{
-    return u"k"_qs + QString::number(n).rightJustified(3, u'0');
-}
-
-// Every dress of the shipped catalogue four times under new numbers (56 in all), each carrying the
-// tags k001..k100, so each keyword "连衣裙 kNNN" finds 40 items and names its own page.
-demo::Catalogue benchCatalogue()
-{
-    QFile file(u":/demo-server/catalogue.tsv"_qs);
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("the demo catalogue is missing");
-    QStringList tags;
-    for (int n = 1; n <= maxKeywords; ++n)
-        tags << keywordTag(n);
-    QStringList out;
-    for (const QString &line : QString::fromUtf8(file.readAll()).split(u'\n')) {
-        QStringList cells = line.split(u'\t');
-        if (cells.size() < 3 || cells[1] != u"dress") {
-            out << line;
-            continue;
-        }
-        cells[2] += u' ' + tags.join(u' ');
-        for (int copy = 0; copy < 4; ++copy) {
-            QStringList copied = cells;
-            if (copy > 0)
-                copied[0] = QString::number(copy) + copied[0];
-            out << copied.join(u'\t');
-        }
-    }
-    QString error;
-    demo::Catalogue catalogue = demo::Catalogue::fromTsv(out.join(u'\n'), &error);
-    if (!error.isEmpty())
-        qFatal("catalogue: %s", qPrintable(error));
-    return catalogue;
-}
-
-void copyTree(const QString &from, const QString &to)
-{
-    QDirIterator it(from, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString source = it.next();
-        const QString target = to + source.mid(from.size());
-        QDir().mkpath(QFileInfo(target).absolutePath());
-        QFile::copy(source, target);
-    }
-}
-
-// Peak resident set size of this process so far, in KiB (Linux).
-long peakResidentKiB()
-{
-    QFile status(u"/proc/self/status"_qs);
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    }
-    return -1;
-}
+using namespace benchsupport;
 
 int runOne(int keywords, int jobs, bool shortLinks)
 {

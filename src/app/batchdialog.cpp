@@ -4,9 +4,6 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QFile>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -20,8 +17,8 @@
 #include "batchrun.h"
 #include "formport.h"
 #include "keywordfile.h"
-#include "sortorders.h"
 #include "templatelibrary.h"
+#include "tooldialogs.h"
 
 namespace {
 
@@ -37,70 +34,49 @@ BatchDialog::BatchDialog(const AppSetup &setup, const FormPort &window, QWidget 
     setObjectName(u"BatchDialog"_qs);
     setWindowTitle(u"批量生成"_qs);
 
-    m_keywords = new QPlainTextEdit(this);
-    m_keywords->setObjectName(u"keywords"_qs);
-    m_keywords->setPlaceholderText(u"每行一个关键词;可在关键词后用制表符分隔写上数量和模板"_qs);
+    const tooldialogs::KeywordInput keywords = tooldialogs::keywordInput(this);
+    m_keywords = keywords.box;
     m_keywords->setTabChangesFocus(false);
-    m_load = new QPushButton(u"从文件载入…"_qs, this);
-    m_load->setObjectName(u"loadFile"_qs);
+    m_load = keywords.load;
     connect(m_load, &QPushButton::clicked, this, &BatchDialog::chooseFile);
 
-    m_template = new QComboBox(this);
-    m_template->setObjectName(u"template"_qs);
-    m_template->addItems(zairumoban(m_setup.templateRoots));
-    m_template->setCurrentIndex(m_template->findText(window.templateName()));
+    m_template = tooldialogs::templateBox(zairumoban(m_setup.templateRoots), window.templateName(), this);
     m_count = new QLineEdit(window.countText(), this);
     m_count->setObjectName(u"count"_qs);
-    m_sort = new QComboBox(this);
-    m_sort->setObjectName(u"sort"_qs);
-    for (const sortorders::SortOrder &order : sortorders::all)
-        m_sort->addItem(order.text.toString());
-    m_sort->setCurrentIndex(m_sort->findText(window.sortText()));
+    m_sort = tooldialogs::sortBox(window.sortText(), this);
     m_site = new QLineEdit(this);
     m_site->setObjectName(u"siteName"_qs);
     m_site->setPlaceholderText(defaultSiteName);
-    m_baseUrl = new QLineEdit(this);
-    m_baseUrl->setObjectName(u"baseUrl"_qs);
-    m_baseUrl->setPlaceholderText(u"可选,例如 https://example.com/ ,填写后生成sitemap.xml"_qs);
+    m_baseUrl = tooldialogs::baseUrlEdit(this);
     m_jobs = new QSpinBox(this);
     m_jobs->setObjectName(u"jobs"_qs);
     m_jobs->setRange(1, BatchSettings::maxJobs);
 
-    m_progress = new QProgressBar(this);
-    m_progress->setObjectName(u"progress"_qs);
-    m_progress->setRange(0, 1);
-    m_progress->setValue(0);
-    m_status = new QLabel(this);
-    m_status->setObjectName(u"status"_qs);
-    m_log = new QPlainTextEdit(this);
-    m_log->setObjectName(u"log"_qs);
-    m_log->setReadOnly(true);
-    m_log->setMaximumBlockCount(2000);
+    const tooldialogs::ProgressView view = tooldialogs::progressView(this);
+    m_progress = view.bar;
+    m_status = view.status;
+    m_log = view.log;
 
     auto *buttons = new QDialogButtonBox(this);
     m_start = buttons->addButton(u"开始生成"_qs, QDialogButtonBox::ActionRole);
     m_start->setObjectName(u"start"_qs);
-    m_cancel = buttons->addButton(u"取消"_qs, QDialogButtonBox::ActionRole);
+    m_cancel = buttons->addButton(tooldialogs::cancel.toString(), QDialogButtonBox::ActionRole);
     m_cancel->setObjectName(u"cancel"_qs);
-    m_close = buttons->addButton(u"关闭"_qs, QDialogButtonBox::RejectRole);
+    m_close = buttons->addButton(tooldialogs::close.toString(), QDialogButtonBox::RejectRole);
     m_close->setObjectName(u"close"_qs);
     connect(m_start, &QPushButton::clicked, this, &BatchDialog::startBatch);
     connect(m_cancel, &QPushButton::clicked, this, &BatchDialog::cancelBatch);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
 
-    auto *keywordRow = new QHBoxLayout;
-    keywordRow->addWidget(new QLabel(u"关键词:"_qs, this));
-    keywordRow->addStretch();
-    keywordRow->addWidget(m_load);
     auto *form = new QFormLayout;
-    form->addRow(u"模板:"_qs, m_template);
-    form->addRow(u"数量:"_qs, m_count);
-    form->addRow(u"排序:"_qs, m_sort);
+    form->addRow(tooldialogs::templateLabel.toString(), m_template);
+    form->addRow(tooldialogs::countLabel.toString(), m_count);
+    form->addRow(tooldialogs::sortLabel.toString(), m_sort);
     form->addRow(u"网站名称:"_qs, m_site);
-    form->addRow(u"网站网址:"_qs, m_baseUrl);
+    form->addRow(tooldialogs::baseUrlLabel.toString(), m_baseUrl);
     form->addRow(u"同时生成:"_qs, m_jobs);
     auto *layout = new QVBoxLayout(this);
-    layout->addLayout(keywordRow);
+    layout->addLayout(keywords.row);
     layout->addWidget(m_keywords, 2);
     layout->addLayout(form);
     layout->addWidget(m_progress);
@@ -120,21 +96,17 @@ bool BatchDialog::isRunning() const
 
 bool BatchDialog::loadKeywordFile(const QString &path)
 {
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
-        log(QDir::toNativeSeparators(path) + u": 无法读取关键词文件"_qs);
+    QString error;
+    if (!tooldialogs::loadKeywordFile(path, m_keywords, m_site, &error)) {
+        log(error);
         return false;
     }
-    m_keywords->setPlainText(keywordfile::decode(file.readAll()));
-    if (m_site->text().isEmpty())
-        m_site->setText(QFileInfo(path).completeBaseName());
     return true;
 }
 
 void BatchDialog::chooseFile()
 {
-    const QString path = QFileDialog::getOpenFileName(this, u"载入关键词文件"_qs, QString(),
-                                                      u"文本文件 (*.txt *.csv *.tsv);;所有文件 (*)"_qs);
+    const QString path = tooldialogs::chooseKeywordFile(this);
     if (!path.isEmpty())
         loadKeywordFile(path);
 }
@@ -165,19 +137,20 @@ void BatchDialog::startBatch()
     std::sort(skipped.begin(), skipped.end(),
               [](const keywordfile::Notice &a, const keywordfile::Notice &b) { return a.line < b.line; });
     for (const keywordfile::Notice &notice : std::as_const(skipped))
-        log(keywordfile::describe(notice) + u"(跳过)"_qs);
+        log(keywordfile::describe(notice) + tooldialogs::skipped);
     for (const keywordfile::Notice &notice : std::as_const(list.repeated))
         log(keywordfile::describe(notice));
     if (list.entries.isEmpty()) {
-        m_status->setText(u"没有可生成的关键词"_qs);
+        m_status->setText(tooldialogs::noKeywords.toString());
         log(m_status->text());
         return;
     }
 
     delete m_run;
     m_run = new BatchRun(m_setup, settings, list.entries, this);
-    connect(m_run, &BatchRun::keywordStarted, this,
-            [this](int, const QString &keyword) { m_status->setText(u"正在生成: "_qs + keyword); });
+    connect(m_run, &BatchRun::keywordStarted, this, [this](int, const QString &keyword) {
+        m_status->setText(tooldialogs::generating.toString() + keyword);
+    });
     connect(m_run, &BatchRun::keywordFinished, this, &BatchDialog::keywordFinished);
     connect(m_run, &BatchRun::finished, this, &BatchDialog::batchFinished);
     m_progress->setRange(0, m_run->total());
@@ -193,18 +166,13 @@ void BatchDialog::cancelBatch()
         return;
     m_run->cancel();
     m_cancel->setEnabled(false);
-    m_status->setText(u"正在取消:当前关键词完成后停止..."_qs);
+    m_status->setText(tooldialogs::cancelling.toString());
 }
 
 void BatchDialog::keywordFinished(const PageResult &result, int done, int)
 {
     m_progress->setValue(done);
-    if (result.outcome == RunOutcome::Written)
-        log(result.entry.keyword + u": "_qs + QString::number(result.itemCount) + u"件商品"_qs);
-    else if (result.outcome == RunOutcome::Cancelled)
-        log(result.entry.keyword + u": "_qs + result.reason);
-    else
-        log(result.entry.keyword + u": 未能生成 - "_qs + result.reason);
+    log(tooldialogs::keywordLine(result));
 }
 
 void BatchDialog::batchFinished()

@@ -33,6 +33,7 @@
 #include "runstate.h"
 #include "settingsstore.h"
 #include "servicesettingsdialog.h"
+#include "sitedialog.h"
 #include "sortorders.h"
 #include "templatelibrary.h"
 #include "textops.h"
@@ -252,6 +253,8 @@ void Form1::createMenus()
     connect(fuwushezhi, &QAction::triggered, this, &Form1::editServiceSettings);
     connect(entry(gongju, u"piliangshengcheng"_qs, u"批量生成…"_qs), &QAction::triggered, this,
             &Form1::openBatchDialog);
+    connect(entry(gongju, u"zhandianguanli"_qs, u"站点管理…"_qs), &QAction::triggered, this,
+            [this] { SiteDialog::showFor(this, m_setup, *this); });
     connect(entry(gongju, u"zhuanlian"_qs, u"转链…"_qs), &QAction::triggered, this,
             [this] { ConvertDialog::showFor(m_setup, *this, this); });
 }

@@ -21,6 +21,9 @@
 #include "progressline.h"
 #include "runstate.h"
 #include "settingsstore.h"
+#include "site.h"
+#include "siteindex.h"
+#include "outputfolder.h"
 #include "sortorders.h"
 #include "statustext.h"
 #include "templatelibrary.h"
@@ -39,6 +42,7 @@ const QString generalHelp =
     "  taoyefang-cli batch 关键词文件 -t 模板 [-n 数量] [-s 排序] [--site 名称] [--base-url 网址] [--jobs "
     "N]\n"
     "  taoyefang-cli templates\n"
+    "  taoyefang-cli site create|refresh|list ...\n"
     "  taoyefang-cli convert [--json] [--text 文件] [输入 ...]\n"
     "\n"
     "命令 / Commands:\n"
@@ -47,6 +51,7 @@ const QString generalHelp =
     "  batch      按关键词文件生成一个网站:每个关键词一页,加首页和站点地图\n"
     "             write a site from a keyword file: a page per keyword, an index and a sitemap\n"
     "  templates  列出可用的模板 / list the templates\n"
+    "  site       长期维护的站点:地址不变,原地更新 / lasting sites: stable addresses, refreshed in place\n"
     "  convert    转链:把商品链接、商品ID、推广短链和淘口令换成自己推广位的(开放平台)\n"
     "             turn item links, ids, promotion links and 淘口令 into your own (open platform)\n"
     "\n"
@@ -358,6 +363,38 @@ int generate(const QStringList &arguments, const Environment &env, const Console
     return SomeFailed;
 }
 
+// Shows a run's keywords on `progress` as they start and end (with the folder a page went to, when
+// `showFolder`), and stops it on Ctrl+C: the first lets the keywords in progress finish and keeps
+// them, a second stops them too.
+template <typename Run>
+void followRun(Run &run, ProgressLine &progress, const Environment &env, int &interrupts, bool showFolder)
+{
+    QObject::connect(&run, &Run::keywordStarted, &run,
+                     [&progress](int, const QString &keyword) { progress.started(keyword); });
+    QObject::connect(
+        &run, &Run::keywordFinished, &run, [&progress, showFolder](const PageResult &result, int done, int) {
+            QString text;
+            if (result.outcome == RunOutcome::Written)
+                text = QString::number(result.itemCount) + u"件商品 / items"_qs +
+                       (showFolder ? u": "_qs + QDir::toNativeSeparators(result.folder) : QString());
+            else if (result.outcome == RunOutcome::Cancelled)
+                text = u"未完成 / not done: "_qs + result.reason;
+            else
+                text = u"未能生成 / failed: "_qs + statustext::withoutCommandAdvice(result.reason);
+            progress.finished(done, result.entry.keyword, text, result.outcome == RunOutcome::Written);
+        });
+    if (env.interrupter)
+        QObject::connect(env.interrupter, &Interrupter::interrupted, &run, [&run, &interrupts, &progress] {
+            if (++interrupts == 1) {
+                progress.note(u"正在停止:进行中的关键词完成后结束,再按一次立即停止 / stopping after the "
+                              "keywords in progress; once more to stop now"_qs);
+                run.cancel();
+            } else {
+                run.abort();
+            }
+        });
+}
+
 int batch(const QStringList &arguments, const Environment &env, const Console &console)
 {
     QCommandLineParser parser;
@@ -455,34 +492,8 @@ int batch(const QStringList &arguments, const Environment &env, const Console &c
 
     BatchRun run(setup, batchSettings, list.entries);
     ProgressLine progress(console.err, env.errIsTerminal, run.total());
-    QObject::connect(&run, &BatchRun::keywordStarted, &run,
-                     [&progress](int, const QString &keyword) { progress.started(keyword); });
-    QObject::connect(
-        &run, &BatchRun::keywordFinished, &run, [&progress](const PageResult &result, int done, int) {
-            if (result.outcome == RunOutcome::Written)
-                progress.finished(done, result.entry.keyword,
-                                  QString::number(result.itemCount) + u"件商品 / items: "_qs +
-                                      QDir::toNativeSeparators(result.folder),
-                                  true);
-            else if (result.outcome == RunOutcome::Cancelled)
-                progress.finished(done, result.entry.keyword, u"未完成 / not done: "_qs + result.reason,
-                                  false);
-            else
-                progress.finished(done, result.entry.keyword,
-                                  u"未能生成 / failed: "_qs + statustext::withoutCommandAdvice(result.reason),
-                                  false);
-        });
     int interrupts = 0;
-    if (env.interrupter)
-        QObject::connect(env.interrupter, &Interrupter::interrupted, &run, [&run, &interrupts, &progress] {
-            if (++interrupts == 1) {
-                progress.note(u"正在停止:进行中的关键词完成后结束,再按一次立即停止 / stopping after the "
-                              "keywords in progress; once more to stop now"_qs);
-                run.cancel();
-            } else {
-                run.abort();
-            }
-        });
+    followRun(run, progress, env, interrupts, true);
     // The site folder is made first: when it cannot be, nothing at all is written.
     if (!run.start()) {
         console.error(run.summary().error);
@@ -633,6 +644,230 @@ int convertCommand(const QStringList &arguments, const Environment &env, const C
     return outcome.convertedCount() == outcome.found.size() && unrecognised.isEmpty() ? AllDone : SomeFailed;
 }
 
+const QString siteHelp =
+    u"用法 / Usage:\n"
+    "  taoyefang-cli site create 名称 关键词文件 -t 模板 [-n 数量] [-s 排序] [--pid PID] [--short-links]\n"
+    "                            [--tokens] [--base-url 网址] [--jobs N]\n"
+    "  taoyefang-cli site refresh 名称 [--jobs N]\n"
+    "  taoyefang-cli site list\n"
+    "\n"
+    "站点保存在已生成旁边的站点/<名称>/:站点.ini(设置和每页的地址)、关键词.txt(可以编辑)和www/"
+    "(要发布的网站)。\n"
+    "A site lives in 站点/<name>/ beside 已生成: 站点.ini (its settings and page addresses), 关键词.txt\n"
+    "(edit it freely) and www/ (the site as published).\n"
+    "  create   新建站点并生成每一页,在标准输出打印站点文件夹 / make the site and every page; prints its "
+    "folder\n"
+    "  refresh  按关键词.txt重新生成,只改写变化的页面 / regenerate in place, rewriting only what changed\n"
+    "  list     列出站点、页数和最后更新时间 / list the sites, their pages and last refresh\n"_qs;
+
+QCommandLineOption jobsOption()
+{
+    return QCommandLineOption(u"jobs"_qs,
+                              u"同时生成的关键词数(1-8),默认1 / keywords at a time (1-8), default 1"_qs,
+                              u"N"_qs, u"1"_qs);
+}
+
+bool jobCount(const QCommandLineParser &parser, const QCommandLineOption &jobs, const Console &console,
+              int &count)
+{
+    bool ok = false;
+    count = parser.value(jobs).toInt(&ok);
+    if (ok && count >= 1 && count <= BatchSettings::maxJobs)
+        return true;
+    console.error(u"--jobs "_qs + parser.value(jobs) + u": 应为1到8 / must be 1 to 8"_qs);
+    return false;
+}
+
+// Refreshes the site in `folder` with progress on stderr; prints what changed and returns the exit
+// code.
+int refreshSite(const AppSetup &setup, const QString &folder, int jobs, const Environment &env,
+                const Console &console)
+{
+    sites::Refresh refresh(setup, folder, jobs);
+    refresh.start();
+    ProgressLine progress(console.err, env.errIsTerminal, refresh.total());
+    int interrupts = 0;
+    followRun(refresh, progress, env, interrupts, false);
+    const sites::RefreshSummary &summary = refresh.exec();
+    progress.done();
+    for (const QString &notice : summary.notices)
+        console.error(notice + u" (跳过 / skipped)"_qs);
+    if (!summary.error.isEmpty() && summary.total == 0) {
+        console.error(QDir::toNativeSeparators(folder) + u": "_qs + summary.error);
+        return BadUsage;
+    }
+    for (const PageResult &failed : summary.failed)
+        console.error(u"未能生成,保留原页面 / failed, old page kept: "_qs + failed.entry.keyword + u": "_qs +
+                      failed.reason);
+    if (!summary.error.isEmpty())
+        console.error(summary.error);
+    console.err << u"已更新 / changed: "_qs << summary.pagesChanged << u", 未变 / unchanged: "_qs
+                << summary.pagesUnchanged << u", 已删除 / removed: "_qs << summary.pagesRemoved
+                << u", 未完成 / not done: "_qs << summary.cancelled.size()
+                << u", 写入文件 / files written: "_qs << summary.filesWritten << Qt::endl;
+    return summary.allDone() ? AllDone : SomeFailed;
+}
+
+int siteCreate(const QStringList &arguments, const Environment &env, const Console &console)
+{
+    QCommandLineParser parser;
+    const CommonOptions options;
+    const QCommandLineOption baseUrl(u"base-url"_qs,
+                                     u"网站的网址,给出时写sitemap.xml / the site's address"_qs, u"网址"_qs);
+    const QCommandLineOption jobs = jobsOption();
+    options.addTo(parser);
+    parser.addOptions({baseUrl, jobs});
+    parser.addPositionalArgument(u"名称"_qs, u"站点名称 / site name"_qs);
+    parser.addPositionalArgument(u"关键词文件"_qs, u"关键词文件 / keyword file"_qs);
+    if (!parseCommand(parser, arguments, console))
+        return BadUsage;
+    if (parser.isSet(options.help)) {
+        console.out << siteHelp << u'\n' << keywordFileHelp << u'\n' << optionsText(parser) << Qt::flush;
+        return AllDone;
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 2) {
+        console.error(positional.size() < 2 ? u"需要站点名称和关键词文件 / a site name and a keyword file"_qs
+                                            : u"多余的参数 / unexpected argument: "_qs + positional.at(2));
+        return BadUsage;
+    }
+    int jobCountValue = 1;
+    Settings settings;
+    ResolvedInputs resolved;
+    if (!jobCount(parser, jobs, console, jobCountValue) ||
+        !loadSettings(parser, options, env, console, settings) ||
+        !resolveInputs(parser, options, settings, console, resolved))
+        return BadUsage;
+
+    const QString listName = QDir::toNativeSeparators(positional.at(1));
+    QFile file(positional.at(1));
+    if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly)) {
+        console.error(listName + u": 无法读取关键词文件 / cannot read the keyword file"_qs);
+        return BadUsage;
+    }
+    const QByteArray keywordList = file.readAll();
+    if (keywordfile::read(keywordList).entries.isEmpty()) {
+        console.error(listName + u": 没有可生成的关键词 / no keyword to generate"_qs);
+        return BadUsage;
+    }
+
+    const AppSetup setup = setupFor(env, settings);
+    BatchSettings batchSettings;
+    batchSettings.templateName = resolved.inputs.templateName;
+    batchSettings.count = resolved.inputs.count;
+    batchSettings.sortText = resolved.inputs.sortText;
+    batchSettings.pid = resolved.inputs.pid;
+    batchSettings.baseUrl = parser.value(baseUrl);
+    if (const QString refusal = BatchRun::settingsRefusal(setup, batchSettings); !refusal.isEmpty()) {
+        const QString place = batchSettings.baseUrl.isEmpty() || !refusal.startsWith(u"网站地址"_qs)
+                                  ? refusalPlace(refusal, resolved, QString())
+                                  : u"--base-url "_qs + batchSettings.baseUrl;
+        console.error(place + u": "_qs + refusal);
+        return BadUsage;
+    }
+
+    siteconfig::Site site;
+    site.name = positional.at(0);
+    site.templateName = batchSettings.templateName;
+    site.count = batchSettings.count;
+    site.sortText = batchSettings.sortText;
+    site.pid = batchSettings.pid;
+    site.shortLinks = resolved.inputs.shortLinkState == 1;
+    site.tokens = settings.tokens || settings.sources.openPlatform.makeTpwd;
+    site.baseUrl =
+        batchSettings.baseUrl.isEmpty() ? QString() : siteindex::baseAddress(batchSettings.baseUrl);
+    QString error;
+    const QString folder = sites::create(sites::sitesRoot(setup.outputRoot), site, keywordList, &error);
+    if (folder.isEmpty()) {
+        console.error(site.name + u": "_qs + error);
+        return BadUsage;
+    }
+    const int code = refreshSite(setup, folder, jobCountValue, env, console);
+    console.out << QDir::toNativeSeparators(folder) << Qt::endl;
+    if (console.out.status() != QTextStream::Ok)
+        return SomeFailed;
+    return code == BadUsage ? SomeFailed : code;
+}
+
+int siteRefresh(const QStringList &arguments, const Environment &env, const Console &console)
+{
+    QCommandLineParser parser;
+    const CommonOptions options;
+    const QCommandLineOption jobs = jobsOption();
+    parser.addOptions({options.settings, options.help, jobs});
+    parser.addPositionalArgument(u"名称"_qs, u"站点名称 / site name"_qs);
+    if (!parseCommand(parser, arguments, console))
+        return BadUsage;
+    if (parser.isSet(options.help)) {
+        console.out << siteHelp << u'\n' << optionsText(parser) << Qt::flush;
+        return AllDone;
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 1) {
+        console.error(positional.isEmpty() ? u"缺少站点名称 / no site name given"_qs
+                                           : u"多余的参数 / unexpected argument: "_qs + positional.at(1));
+        return BadUsage;
+    }
+    int jobCountValue = 1;
+    Settings settings;
+    if (!jobCount(parser, jobs, console, jobCountValue) ||
+        !loadSettings(parser, options, env, console, settings))
+        return BadUsage;
+    const AppSetup setup = setupFor(env, settings);
+    const QString folder =
+        joinPath(sites::sitesRoot(setup.outputRoot), outputfolder::safeName(positional.first()));
+    if (!QFileInfo::exists(sites::Paths(folder).config)) {
+        console.error(positional.first() + u": 没有这个站点 / no such site"_qs);
+        return BadUsage;
+    }
+    return refreshSite(setup, folder, jobCountValue, env, console);
+}
+
+int siteList(const QStringList &arguments, const Environment &env, const Console &console)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption help({u"h"_qs, u"help"_qs}, u"显示本帮助 / show this help"_qs);
+    parser.addOption(help);
+    if (!parseCommand(parser, arguments, console))
+        return BadUsage;
+    if (parser.isSet(help)) {
+        console.out << siteHelp << Qt::flush;
+        return AllDone;
+    }
+    const QString root = sites::sitesRoot(locate(env.programFolder).outputRoot);
+    QString text;
+    for (const sites::Listed &listed : sites::list(root)) {
+        const QString refreshed =
+            listed.site.refreshed.isValid() ? listed.site.refreshed.toString(u"yyyy-MM-dd HH:mm") : u"-"_qs;
+        text += listed.site.name + u'\t' + QString::number(listed.site.pages.size()) + u"页\t"_qs +
+                refreshed + u'\n';
+    }
+    if (text.isEmpty())
+        console.error(QDir::toNativeSeparators(root) + u": 还没有站点 / no sites yet"_qs);
+    console.out << text;
+    console.out.flush();
+    return console.out.status() == QTextStream::Ok ? AllDone : SomeFailed;
+}
+
+int site(const QStringList &arguments, const Environment &env, const Console &console)
+{
+    const QString command = arguments.value(1);
+    if (command == u"create")
+        return siteCreate(arguments.mid(1), env, console);
+    if (command == u"refresh")
+        return siteRefresh(arguments.mid(1), env, console);
+    if (command == u"list")
+        return siteList(arguments.mid(1), env, console);
+    if (command == u"-h" || command == u"--help") {
+        console.out << siteHelp << Qt::flush;
+        return AllDone;
+    }
+    console.error(command.isEmpty() ? u"缺少site的子命令 / no site command given"_qs
+                                    : u"未知的site子命令 / unknown site command: "_qs + command);
+    console.err << siteHelp << Qt::flush;
+    return BadUsage;
+}
+
 int dispatch(const QStringList &arguments, const Environment &env, const Console &console)
 {
     const QString command = arguments.value(1);
@@ -642,6 +877,8 @@ int dispatch(const QStringList &arguments, const Environment &env, const Console
         return batch(arguments.mid(1), env, console);
     if (command == u"templates")
         return templates(arguments.mid(1), env, console);
+    if (command == u"site")
+        return site(arguments.mid(1), env, console);
     if (command == u"convert")
         return convertCommand(arguments.mid(1), env, console);
     if (command == u"-h" || command == u"--help" || command == u"help") {

@@ -10,5 +10,8 @@ inline constexpr QStringView templatesFolder = u"模板";
 inline constexpr QStringView outputFolder = u"已生成";
 // A page, and a site's front page.
 inline constexpr QStringView pageFile = u"index.htm";
+// Beside the output folder: the lasting sites, each with its sitemap.
+inline constexpr QStringView sitesFolder = u"站点";
+inline constexpr QStringView sitemapFile = u"sitemap.xml";
 
 } // namespace filenames

@@ -299,8 +299,11 @@ void BatchRun::finish()
             ++m_summary.notDone;
         } else if (result->outcome == RunOutcome::Written) {
             m_summary.written.append(*result);
-            pages.append({result->entry.keyword, QFileInfo(result->folder).fileName(), result->itemCount,
-                          result->firstPicture});
+            pages.append({result->entry.keyword,
+                          QFileInfo(result->folder).fileName(),
+                          result->itemCount,
+                          result->firstPicture,
+                          {}});
         } else {
             m_summary.failed.append(*result);
         }

@@ -134,16 +134,18 @@ QString baseAddress(const QString &text, QString *error)
 QByteArray sitemap(const QString &base, const QList<Page> &pages, const QDateTime &lastmod)
 {
     // Seconds are the finest the schema's W3C date-time needs; the offset says which zone.
-    const QString stamp = lastmod.toOffsetFromUtc(lastmod.offsetFromUtc()).toString(Qt::ISODate);
+    const auto stamp = [](const QDateTime &time) {
+        return time.toOffsetFromUtc(time.offsetFromUtc()).toString(Qt::ISODate);
+    };
     QString xml = u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                   u"<urlset xmlns=\"http://www.sitemaps.org/schemas/sitemap/0.9\">\n"_qs;
-    const auto url = [&xml, &stamp](const QString &address) {
-        xml += u"  <url>\n    <loc>"_qs + xmlEscaped(address) + u"</loc>\n    <lastmod>"_qs + stamp +
+    const auto url = [&xml](const QString &address, const QString &date) {
+        xml += u"  <url>\n    <loc>"_qs + xmlEscaped(address) + u"</loc>\n    <lastmod>"_qs + date +
                u"</lastmod>\n  </url>\n"_qs;
     };
-    url(base + indexFileName);
+    url(base + indexFileName, stamp(lastmod));
     for (const Page &page : pages)
-        url(base + pageAddress(page.folderName));
+        url(base + pageAddress(page.folderName), stamp(page.changed.isValid() ? page.changed : lastmod));
     xml += u"</urlset>\n"_qs;
     return xml.toUtf8();
 }

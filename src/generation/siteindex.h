@@ -14,7 +14,8 @@ struct Page
     QString keyword;
     QString folderName; // the page's folder inside the site folder
     int itemCount = 0;
-    QString picture; // the first item's picture; only a web address is shown
+    QString picture;        // the first item's picture; only a web address is shown
+    QDateTime changed = {}; // when the page's bytes last changed; invalid: the sitemap's own date
 };
 
 // The site's index page in GBK, like the pages: a link to every page with its keyword, its item
@@ -27,7 +28,7 @@ QByteArray indexPage(const QString &title, const QList<Page> &pages, const QDate
 QString baseAddress(const QString &text, QString *error = nullptr);
 
 // "sitemap.xml" (UTF-8, sitemaps.org schema): the index and every page below `base` (a result of
-// baseAddress()), each with `lastmod`.
+// baseAddress()); the index with `lastmod`, each page with its own change time or `lastmod`.
 QByteArray sitemap(const QString &base, const QList<Page> &pages, const QDateTime &lastmod);
 
 // Where a page lies relative to the site folder, percent-encoded: "<folder>/index.htm".

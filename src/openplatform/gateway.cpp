@@ -19,6 +19,8 @@ namespace openplatform {
 
 namespace {
 
+const QString formContentType = u"application/x-www-form-urlencoded;charset=utf-8"_qs;
+
 // Replies above this are no answer of the gateway's.
 constexpr qint64 maxReplyBytes = 16 * 1024 * 1024;
 
@@ -39,8 +41,7 @@ CallResult call(QStringView method, const Parameters &own, const itemsource::Ope
     }
 
     QNetworkRequest request(url);
-    request.setHeader(QNetworkRequest::ContentTypeHeader,
-                      QByteArray("application/x-www-form-urlencoded;charset=utf-8"));
+    request.setHeader(QNetworkRequest::ContentTypeHeader, formContentType.toLatin1());
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
@@ -97,6 +98,19 @@ CallResult call(QStringView method, const Parameters &own, const itemsource::Ope
         result.detail = r->errorString();
     }
     return result;
+}
+
+net::Exchange callExchange(QStringView method, const Parameters &own,
+                           const itemsource::OpenPlatformSetup &account, const QDateTime &now)
+{
+    net::Exchange exchange;
+    exchange.url = account.gateway.trimmed();
+    // Percent-encoded: plain ASCII, whatever the parameters hold.
+    exchange.body = QString::fromLatin1(formBody(signedCall(method, own, account, now)));
+    exchange.cached = false;
+    exchange.timeoutSeconds = qint16(callTimeoutMs / 1000);
+    exchange.contentType = formContentType;
+    return exchange;
 }
 
 } // namespace openplatform

@@ -9,7 +9,8 @@
 
 namespace net {
 class Cancellation;
-}
+struct Exchange;
+} // namespace net
 
 // One signed call of the open platform's REST gateway.
 namespace openplatform {
@@ -37,5 +38,9 @@ inline constexpr int callTimeoutMs = 15000;
 // form data, and waits for the reply while the thread's events are handled.
 CallResult call(QStringView method, const Parameters &own, const itemsource::OpenPlatformSetup &account,
                 const QDateTime &now, const net::Cancellation *cancel, int timeoutMs = callTimeoutMs);
+
+// The same signed call as one request of a net::ExchangeBatch, for calls that go out together.
+net::Exchange callExchange(QStringView method, const Parameters &own,
+                           const itemsource::OpenPlatformSetup &account, const QDateTime &now);
 
 } // namespace openplatform

@@ -6,6 +6,7 @@
 #include "callgate.h"
 #include "cancellation.h"
 #include "formport.h"
+#include "exchangebatch.h"
 #include "gateway.h"
 #include "inputrules.h"
 #include "itemrendering.h"
@@ -85,14 +86,28 @@ SearchOutcome searchMaterial(const itemsource::OpenPlatformSetup &account, const
     return outcome;
 }
 
-QString createTpwd(const itemsource::OpenPlatformSetup &account, const QString &url, const QDateTime &now,
-                   const net::Cancellation *cancel)
+bool createTpwds(FormPort &form, const itemsource::OpenPlatformSetup &account, QList<ItemRecord> &records,
+                 const QDateTime &now, const net::Cancellation &cancel)
 {
-    const CallResult result = call(tpwdCreateMethod, tpwdCreate(url), account, now, cancel);
-    if (result.status != CallResult::Status::Replied)
-        return QString();
-    const TpwdReply reply = parseTpwdCreate(result.body);
-    return reply.kind == ReplyKind::Answer ? reply.password : QString();
+    QList<net::Exchange> calls;
+    QList<qsizetype> owners;
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        if (records[i].click_url.isEmpty())
+            continue;
+        calls.append(callExchange(tpwdCreateMethod, tpwdCreate(records[i].click_url), account, now));
+        owners.append(i);
+    }
+    net::ExchangeBatch batch(calls);
+    return batch.run(&cancel, [&](qsizetype index, const net::ExchangeResult &result) {
+        ItemRecord &record = records[owners[index]];
+        form.navigate(tpwdPage(record.title));
+        if (result.status != net::ExchangeResult::Status::Replied || result.httpStatus < 200 ||
+            result.httpStatus > 299)
+            return;
+        const TpwdReply reply = parseTpwdCreate(result.text.toUtf8());
+        if (reply.kind == ReplyKind::Answer)
+            record.tpwd = reply.password;
+    });
 }
 
 RetrievalOutcome openPlatformItems(FormPort &form, const AppSetup &setup, RunState &run,
@@ -139,24 +154,22 @@ RetrievalOutcome openPlatformItems(FormPort &form, const AppSetup &setup, RunSta
     form.navigate(statuspages::generating());
 
     const qsizetype taken = std::min<qsizetype>(found.items.size(), pageSize);
+    QList<ItemRecord> records;
+    for (qsizetype i = 0; i < taken; ++i)
+        records.append(found.items[i].record);
+    // The 淘口令 open the marketplace's own links, so they are asked for before any link is
+    // shortened; the open platform gives no shop link, so only the items' own links are.
+    if (account.makeTpwd && !createTpwds(form, account, records, setup.now(), cancel))
+        return RetrievalOutcome::Aborted;
+    if (!linkshortening::shortenLinks(form, setup.hosts, QString(), records, cancel))
+        return RetrievalOutcome::Aborted;
     for (qsizetype i = 0; i < taken; ++i) {
-        ItemRecord record = found.items[i].record;
-        if (account.makeTpwd) {
-            form.navigate(tpwdPage(record.title));
-            // The 淘口令 opens the marketplace's own link, never a short link.
-            record.tpwd = createTpwd(account, record.click_url, setup.now(), &cancel);
-            if (cancel.isCancelled())
-                return RetrievalOutcome::Aborted;
-        }
-        // The open platform gives no shop link, so only the item's own link is shortened.
-        if (!linkshortening::shortenItemLinks(form, setup.hosts, QString(), record, cancel))
-            return RetrievalOutcome::Aborted;
         // The reply's values are text: a title holding markup shows as written, never runs.
         itemrendering::appendItem(run.itemsHtml, run.itemBlock, int(i) + 1,
-                                  itemrendering::escapedForPage(record),
+                                  itemrendering::escapedForPage(records[i]),
                                   webtext::htmlEscaped(found.items[i].volume));
         if (run.itemCount++ == 0)
-            run.firstPicture = record.pic_url;
+            run.firstPicture = records[i].pic_url;
     }
 
     form.navigate(statuspages::completed());

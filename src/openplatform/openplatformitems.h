@@ -42,9 +42,11 @@ SearchOutcome searchMaterial(const itemsource::OpenPlatformSetup &account, const
                              const QString &keyword, int pageSize, const QString &sort, const QDateTime &now,
                              const net::Cancellation *cancel);
 
-// The 淘口令 for `url`, or empty text when the gateway made none.
-QString createTpwd(const itemsource::OpenPlatformSetup &account, const QString &url, const QDateTime &now,
-                   const net::Cancellation *cancel);
+// A 淘口令 for each record's link, the calls out together (up to eight at a time), each record's
+// page shown as its answer comes; a call that fails leaves that record's 淘口令 empty. False when
+// `cancel` was cancelled meanwhile: no call is left running.
+bool createTpwds(FormPort &form, const itemsource::OpenPlatformSetup &account, QList<ItemRecord> &records,
+                 const QDateTime &now, const net::Cancellation &cancel);
 
 // The retrieval run of the open platform: searches for the inputs of `form` with the account of
 // `setup` and appends one filled item block per item to run.itemsHtml, with a 淘口令 per item

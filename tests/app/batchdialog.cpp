@@ -11,6 +11,7 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeWidget>
 
 #include "batchdialog.h"
 #include "batchrun.h"
@@ -19,8 +20,10 @@
 #include "eventwait.h"
 #include "form1.h"
 #include "gbk.h"
+#include "newsitedialog.h"
+#include "sitedialog.h"
 
-// 工具 -> 批量生成…: the dialog on the real window, against the demo service.
+// 工具 -> 批量生成… and 站点管理…: the dialogs on the real window, against the demo service.
 class TestBatchDialog final : public QObject
 {
     Q_OBJECT
@@ -189,6 +192,46 @@ private slots:
         eventwait::settle(200);
         QCOMPARE(m_demo->requests().size(), 0);
         QCOMPARE(sites(), QStringList());
+    }
+
+    void siteIsMadeThenRefreshedInPlace()
+    {
+        m_form->findChild<QAction *>(u"zhandianguanli"_qs)->trigger();
+        auto *dialog = m_form->findChild<SiteDialog *>();
+        QVERIFY(dialog && dialog->isVisible());
+        dialog->findChild<QPushButton *>(u"newSite"_qs)->click();
+        auto *form = dialog->findChild<NewSiteDialog *>();
+        QVERIFY(form && form->isVisible());
+        form->findChild<QLineEdit *>(u"siteName"_qs)->setText(u"夏季"_qs);
+        form->findChild<QPlainTextEdit *>(u"keywords"_qs)->setPlainText(u"连衣裙\n手机\n"_qs);
+        auto *templ = form->findChild<QComboBox *>(u"template"_qs);
+        templ->setCurrentIndex(templ->findText(u"经典网格"_qs));
+        auto *baseUrl = form->findChild<QLineEdit *>(u"baseUrl"_qs);
+
+        // A refusal is said in the form, which stays open, and makes nothing.
+        baseUrl->setText(u"example.com"_qs);
+        form->findChild<QPushButton *>(u"create"_qs)->click();
+        QVERIFY(form->isVisible() && !dialog->isRunning());
+        QVERIFY(form->findChild<QLabel *>(u"message"_qs)->text().startsWith(u"网站地址"_qs));
+        QCOMPARE(programfolder::subfolders(m_dir->filePath(u"站点"_qs)), QStringList());
+
+        baseUrl->setText(u"https://example.com/"_qs);
+        form->findChild<QPushButton *>(u"create"_qs)->click();
+        QVERIFY(dialog->isRunning());
+        WAIT_VERIFY(!dialog->isRunning(), 30000);
+        const QString www = m_dir->filePath(u"站点/夏季/www"_qs);
+        QCOMPARE(programfolder::subfolders(www), (QStringList{u"lian-yi-qun"_qs, u"shou-ji"_qs}));
+        QVERIFY(QFile::exists(www + u"/index.htm"_qs) && QFile::exists(www + u"/sitemap.xml"_qs));
+        const QTreeWidgetItem *listed = dialog->findChild<QTreeWidget *>(u"sites"_qs)->currentItem();
+        QCOMPARE(listed->text(0), u"夏季"_qs);
+        QCOMPARE(listed->text(1), u"2"_qs);
+        QVERIFY(listed->text(2).startsWith(QDate::currentDate().toString(u"yyyy-MM-dd"_qs)));
+
+        // Refreshed again with nothing changed at the service, nothing is written.
+        dialog->findChild<QPushButton *>(u"refresh"_qs)->click();
+        WAIT_VERIFY(!dialog->isRunning(), 30000);
+        QCOMPARE(dialog->findChild<QLabel *>(u"status"_qs)->text(),
+                 u"已更新0页,未变2页,已删除0页,写入0个文件"_qs);
     }
 };
 

@@ -48,6 +48,24 @@ const QList<Category> &Catalogue::categories()
     return list;
 }
 
+namespace {
+
+// What follows from the price and the rate: the commission per sale and over the month.
+void deriveCommission(CatalogueItem &item)
+{
+    // The rate in hundredths of a percent, as the API writes it: 8.50 % is 850.
+    const qint64 rate = cents(item.ratePercent);
+    const qint64 commission = (cents(item.priceValue) * rate + 5000) / 10000;
+    const qint64 volume = commission * item.commissionNum;
+    item.commissionValue = commission / 100.0;
+    item.commissionVolumeValue = volume / 100.0;
+    item.commission = money(commission);
+    item.commissionRate = money(rate * 100);
+    item.commissionVolume = money(volume);
+}
+
+} // namespace
+
 const Catalogue &Catalogue::shipped()
 {
     static const Catalogue catalogue = [] {
@@ -116,18 +134,29 @@ Catalogue Catalogue::fromTsv(QStringView text, QString *error)
             item.shopId = 100101 + int(shops.size()) * 7;
             shops.insert(item.nick, item.shopId);
         }
-        // The rate in hundredths of a percent, as the API writes it: 8.50 % is 850.
-        const qint64 rate = cents(item.ratePercent);
-        const qint64 commission = (cents(item.priceValue) * rate + 5000) / 10000;
-        const qint64 volume = commission * item.commissionNum;
-        item.commissionValue = commission / 100.0;
-        item.commissionVolumeValue = volume / 100.0;
-        item.commission = money(commission);
-        item.commissionRate = money(rate * 100);
-        item.commissionVolume = money(volume);
+        deriveCommission(item);
         catalogue.m_items.append(item);
     }
     return catalogue;
+}
+
+Catalogue Catalogue::repriced(quint32 seed) const
+{
+    Catalogue changed = *this;
+    if (seed == 0)
+        return changed;
+    for (CatalogueItem &item : changed.m_items) {
+        // About one item in ten, the same ones for the same seed, 5 to 20 % cheaper or dearer.
+        const quint32 mix = qHash(item.numIid, seed);
+        if (mix % 10 != 0)
+            continue;
+        const int percent = 5 + int(mix / 10 % 16);
+        const qint64 price = cents(item.priceValue) * (mix / 160 % 2 ? 100 + percent : 100 - percent) / 100;
+        item.priceValue = price / 100.0;
+        item.price = money(price);
+        deriveCommission(item);
+    }
+    return changed;
 }
 
 const CatalogueItem *Catalogue::find(QByteArrayView numIid) const

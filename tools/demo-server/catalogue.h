@@ -51,6 +51,10 @@ public:
 
     static const QList<Category> &categories();
 
+    // The same catalogue with about one price in ten changed, as a day's repricing does: the same
+    // items and prices for the same seed; seed 0 changes nothing.
+    Catalogue repriced(quint32 seed) const;
+
     const QList<CatalogueItem> &items() const { return m_items; }
     const CatalogueItem *find(QByteArrayView numIid) const;
     QList<const CatalogueItem *> shopItems(int shopId) const;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <climits>
 
+#include <QUrlQuery>
+
 #include "formbody.h"
 #include "itemquery.h"
 #include "links.h"
@@ -71,16 +73,39 @@ QByteArray headerSafeUrl(const QString &url)
 } // namespace
 
 DemoService::DemoService(const Catalogue &catalogue)
-    : m_catalogue(catalogue)
+    : m_shipped(catalogue)
+    , m_catalogue(&catalogue)
     , m_origin(u"http://127.0.0.1:"_qs + QString::number(defaultPort))
 {
-    for (const CatalogueItem &item : m_catalogue.items())
-        m_pictures.insert(item.numIid, itemPictureSvg(item));
+    setReprice(0);
     for (int score = 1; score <= 20; ++score) {
         const QString path = badgePath(score); // "/newrank/s_red_1.gif"
         const QString series = path.section(u'_', 1, 1);
         m_badges.insert(path.sliced(9).toLatin1(), badgeSvg(series, (score - 1) % 5 + 1));
     }
+}
+
+void DemoService::setReprice(quint32 seed)
+{
+    m_repriced = m_shipped.repriced(seed);
+    m_catalogue = seed == 0 ? &m_shipped : &m_repriced;
+    // The pictures carry the price.
+    m_pictures.clear();
+    for (const CatalogueItem &item : m_catalogue->items())
+        m_pictures.insert(item.numIid, itemPictureSvg(item));
+}
+
+httpkit::Response DemoService::reprice(QByteArrayView query)
+{
+    bool ok = false;
+    const uint seed = QUrlQuery(QString::fromLatin1(query)).queryItemValue(u"seed"_qs).toUInt(&ok);
+    if (!ok)
+        return htmlResponse(notFoundPage(u"/demo/reprice?seed=N"_qs), 400);
+    setReprice(seed);
+    httpkit::Response response;
+    response.contentType = "text/plain; charset=utf-8";
+    response.body = "repriced with seed " + QByteArray::number(seed) + "\n";
+    return response;
 }
 
 httpkit::Response DemoService::handle(const httpkit::Request &request)
@@ -114,8 +139,10 @@ httpkit::Response DemoService::answer(const httpkit::Request &request)
         return item(QByteArrayView(path).sliced(6), request.query);
     if (path.startsWith("/shop/"))
         return shop(QByteArrayView(path).sliced(6), request.query);
+    if (path == "/demo/reprice")
+        return reprice(request.query);
     if (path == "/" || path == "/index.html")
-        return htmlResponse(homePage(m_catalogue, m_origin));
+        return htmlResponse(homePage(*m_catalogue, m_origin));
     return notFound(path);
 }
 
@@ -123,7 +150,7 @@ httpkit::Response DemoService::itemQuery(const httpkit::Request &request) const
 {
     const ItemQuery query = ItemQuery::fromForm(splitItemQueryForm(formOf(request)));
     httpkit::Response response;
-    response.body = testToolPage(itemQueryXml(m_catalogue, query, m_origin), m_gbk);
+    response.body = testToolPage(itemQueryXml(*m_catalogue, query, m_origin), m_gbk);
     if (m_gbk)
         response.contentType = "text/html; charset=GBK";
     response.delayMs = m_delayMs;
@@ -176,7 +203,7 @@ httpkit::Response DemoService::routerRest(const httpkit::Request &request)
     httpkit::Response response;
     response.contentType = jsonType;
     // The gateway answers its errors with status 200 too.
-    response.body = routerRestReply(m_catalogue, call, m_origin, m_now(), &m_shortLinks);
+    response.body = routerRestReply(*m_catalogue, call, m_origin, m_now(), &m_shortLinks);
     response.delayMs = m_delayMs;
     return response;
 }
@@ -213,7 +240,7 @@ httpkit::Response DemoService::badge(QByteArrayView name) const
 
 httpkit::Response DemoService::item(QByteArrayView id, QByteArrayView query) const
 {
-    const CatalogueItem *found = allDigits(id) ? m_catalogue.find(id) : nullptr;
+    const CatalogueItem *found = allDigits(id) ? m_catalogue->find(id) : nullptr;
     if (!found)
         return notFound("/item/" + id.toByteArray());
     return htmlResponse(itemPage(*found, pidFromQuery(query), m_origin));
@@ -222,7 +249,7 @@ httpkit::Response DemoService::item(QByteArrayView id, QByteArrayView query) con
 httpkit::Response DemoService::shop(QByteArrayView id, QByteArrayView query) const
 {
     const QList<const CatalogueItem *> items =
-        allDigits(id) && id.size() < 9 ? m_catalogue.shopItems(id.toInt()) : QList<const CatalogueItem *>();
+        allDigits(id) && id.size() < 9 ? m_catalogue->shopItems(id.toInt()) : QList<const CatalogueItem *>();
     if (items.isEmpty())
         return notFound("/shop/" + id.toByteArray());
     return htmlResponse(shopPage(items, pidFromQuery(query), m_origin));

@@ -24,6 +24,8 @@ class DemoService
 {
 public:
     explicit DemoService(const Catalogue &catalogue = Catalogue::shipped());
+    DemoService(const DemoService &) = delete;
+    DemoService &operator=(const DemoService &) = delete;
 
     // Where the handed-out links point, "http://127.0.0.1:PORT"; set it once the port is known.
     void setOrigin(const QString &origin) { m_origin = origin; }
@@ -38,6 +40,10 @@ public:
     // Answers everything this many milliseconds later (on top of the reply delay), as a service
     // across a real network would; other connections are served meanwhile.
     void setLatency(int ms) { m_latencyMs = ms; }
+
+    // Changes about one price in ten (see Catalogue::repriced), so a site's refresh has something
+    // to do; 0 goes back to the shipped prices. Also asked for over HTTP: /demo/reprice?seed=N.
+    void setReprice(quint32 seed);
 
     httpkit::Response handle(const httpkit::Request &request);
 
@@ -54,8 +60,11 @@ private:
     httpkit::Response item(QByteArrayView id, QByteArrayView query) const;
     httpkit::Response shop(QByteArrayView id, QByteArrayView query) const;
     httpkit::Response notFound(const QByteArray &path) const;
+    httpkit::Response reprice(QByteArrayView query);
 
-    const Catalogue &m_catalogue;
+    const Catalogue &m_shipped;
+    Catalogue m_repriced;         // the shipped catalogue after setReprice()
+    const Catalogue *m_catalogue; // the one answers come from
     QString m_origin;
     bool m_gbk = false;
     int m_delayMs = 0;

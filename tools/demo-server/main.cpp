@@ -26,7 +26,12 @@ int main(int argc, char *argv[])
     const QCommandLineOption latencyOption(
         u"latency"_qs, u"Answer every request MS milliseconds late, as across a real network."_qs, u"MS"_qs,
         u"0"_qs);
-    parser.addOptions({portOption, gbkOption, delayOption, latencyOption});
+    const QCommandLineOption repriceOption(
+        u"reprice"_qs,
+        u"Change about one price in ten, the same ones for the same SEED, as a day's repricing does "
+        "(also GET /demo/reprice?seed=N while running; 0 is the shipped prices)."_qs,
+        u"SEED"_qs, u"0"_qs);
+    parser.addOptions({portOption, gbkOption, delayOption, latencyOption, repriceOption});
     parser.process(app);
 
     bool portOk = false;
@@ -35,9 +40,11 @@ int main(int argc, char *argv[])
     const int delay = parser.value(delayOption).toInt(&delayOk);
     bool latencyOk = false;
     const int latency = parser.value(latencyOption).toInt(&latencyOk);
-    if (!portOk || port > 65535 || !delayOk || delay < 0 || !latencyOk || latency < 0) {
-        std::fprintf(
-            stderr, "demo-server: --port takes 0 to 65535, --delay and --latency a number of milliseconds\n");
+    bool seedOk = false;
+    const uint seed = parser.value(repriceOption).toUInt(&seedOk);
+    if (!portOk || port > 65535 || !delayOk || delay < 0 || !latencyOk || latency < 0 || !seedOk) {
+        std::fprintf(stderr, "demo-server: --port takes 0 to 65535, --delay and --latency a number of "
+                             "milliseconds, --reprice a whole number\n");
         return 2;
     }
 
@@ -45,6 +52,7 @@ int main(int argc, char *argv[])
     server.service().setGbkReplies(parser.isSet(gbkOption));
     server.service().setReplyDelay(delay);
     server.service().setLatency(latency);
+    server.service().setReprice(seed);
     if (!server.listen(quint16(port))) {
         std::fprintf(stderr, "demo-server: cannot listen on 127.0.0.1:%u\n", port);
         return 1;

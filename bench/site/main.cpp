@@ -1,0 +1,101 @@
+// A lasting site of 100 keywords, 40 items a page, short links on, the demo service 50 ms away and
+// 8 jobs: the time and the files written below www/ to create it, to refresh it with nothing
+// changed, and to refresh it after 10 keywords changed (their counts edited in 关键词.txt); then
+// the peak memory. Without arguments it runs itself for 10 and for 100 keywords, each in a fresh
+// process, so that the two peaks can be compared.
+//   bench_site                          both cases
+//   bench_site KEYWORDS [LATENCY_MS]    one case (latency 50 unless given)
+#include <algorithm>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include "benchsupport.h"
+#include "demoservice.h"
+#include "httpserver.h"
+#include "site.h"
+
+namespace {
+
+using namespace benchsupport;
+
+QByteArray keywordList(int keywords, int changed)
+{
+    QString text;
+    for (int n = 1; n <= keywords; ++n)
+        text += u"连衣裙 "_qs + keywordTag(n) + (n <= changed ? u"\t39"_qs : QString()) + u'\n';
+    return text.toUtf8();
+}
+
+int runOne(int keywords, int latencyMs)
+{
+    const demo::Catalogue catalogue = benchCatalogue();
+    demo::DemoService service(catalogue);
+    service.setLatency(latencyMs);
+    httpkit::Server server([&service](const httpkit::Request &request) { return service.handle(request); });
+    if (!server.listen())
+        qFatal("cannot listen");
+    const QString host = u"127.0.0.1:"_qs + QString::number(server.port());
+    service.setOrigin(u"http://"_qs + host);
+
+    QTemporaryDir dir;
+    copyTree(QStringLiteral(TAOYEFANG_SOURCE_DIR) + u"/data/模板"_qs, dir.filePath(u"模板"_qs));
+    AppSetup setup = AppSetup::inProgramFolder(dir.path());
+    setup.hosts = {host, host, host};
+
+    siteconfig::Site site;
+    site.name = u"bench"_qs;
+    site.templateName = u"经典网格"_qs;
+    site.count = u"40"_qs;
+    site.pid = u"30571968"_qs;
+    site.shortLinks = true;
+    site.baseUrl = u"https://example.com/"_qs;
+    const QString folder =
+        sites::create(sites::sitesRoot(setup.outputRoot), site, keywordList(keywords, 0), nullptr);
+    if (folder.isEmpty())
+        qFatal("cannot create the site");
+
+    QTextStream out(stdout);
+    const auto step = [&](const char *what) {
+        QElapsedTimer clock;
+        clock.start();
+        sites::Refresh refresh(setup, folder, 8);
+        const sites::RefreshSummary &summary = refresh.exec();
+        if (!summary.allDone())
+            qFatal("%s: %s", what, qPrintable(summary.error));
+        out << "  " << what << ": " << QString::number(double(clock.nsecsElapsed()) / 1e6, 'f', 0) << " ms, "
+            << summary.pagesChanged << " pages changed, " << summary.filesWritten << " files written\n";
+        out.flush();
+    };
+    out << keywords << " keywords x 40 items, short links on, " << latencyMs << " ms away, 8 jobs:\n";
+    step("create");
+    step("refresh, nothing changed");
+    QFile list(sites::Paths(folder).keywords);
+    if (!list.open(QIODevice::WriteOnly) || list.write(keywordList(keywords, 10)) < 0)
+        qFatal("cannot edit the keyword list");
+    list.close();
+    step("refresh, 10 keywords changed");
+    out << "  peak RSS " << peakResidentKiB() << " KiB\n";
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() >= 2)
+        return runOne(std::clamp(args[1].toInt(), 10, maxKeywords), args.size() >= 3 ? args[2].toInt() : 50);
+    for (const int keywords : {10, 100}) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedChannels);
+        child.start(QCoreApplication::applicationFilePath(), {QString::number(keywords)});
+        if (!child.waitForFinished(1800000) || child.exitCode() != 0)
+            return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,291 @@
+#include "site.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+
+#include "generationtexts.h"
+#include "keywordfile.h"
+#include "outputfolder.h"
+#include "filenames.h"
+#include "pageaddress.h"
+#include "pagesync.h"
+#include "siteindex.h"
+#include "templatelibrary.h"
+#include "wholefile.h"
+
+namespace sites {
+
+namespace {
+
+const QString stagingName = u".暂存"_qs;
+
+const QString nameTaken = u"已有同名站点"_qs;
+const QString cannotCreate = u"无法创建站点文件夹"_qs;
+const QString noSite = u"不是站点文件夹(没有可读的站点.ini)"_qs;
+const QString noKeywords = u"关键词.txt中没有可生成的关键词,站点保持不变"_qs;
+const QString cannotWriteConfig = u"无法写入站点.ini"_qs;
+const QString cannotWritePages = u"有文件未能写入www文件夹,已保留原来的文件"_qs;
+
+} // namespace
+
+QString sitesRoot(const QString &outputRoot)
+{
+    return joinPath(QFileInfo(outputRoot).path(), filenames::sitesFolder.toString());
+}
+
+Paths::Paths(const QString &siteFolder)
+    : folder(siteFolder)
+    , config(joinPath(siteFolder, configFileName.toString()))
+    , keywords(joinPath(siteFolder, keywordFileName.toString()))
+    , www(joinPath(siteFolder, publishedFolderName.toString()))
+    , staging(joinPath(siteFolder, stagingName))
+{
+}
+
+QList<Listed> list(const QString &root)
+{
+    QList<Listed> sites;
+    const QFileInfoList folders =
+        QDir(root).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    for (const QFileInfo &folder : folders) {
+        if (const std::optional<siteconfig::Site> site = siteconfig::read(Paths(folder.filePath()).config))
+            sites.append({folder.filePath(), *site});
+    }
+    return sites;
+}
+
+QString create(const QString &root, const siteconfig::Site &site, const QByteArray &keywordList,
+               QString *error)
+{
+    const auto refuse = [error](const QString &why) {
+        if (error)
+            *error = why;
+        return QString();
+    };
+    if (!outputfolder::ensureRoot(root).isEmpty())
+        return refuse(cannotCreate);
+    const QString folder = joinPath(root, outputfolder::safeName(site.name));
+    if (QFileInfo::exists(folder) || QFileInfo(folder).isSymLink())
+        return refuse(nameTaken);
+    const Paths paths(folder);
+    if (!QDir().mkdir(folder) || !QDir().mkdir(paths.www) || !writeWholeFile(paths.keywords, keywordList) ||
+        !siteconfig::write(paths.config, site)) {
+        QDir(folder).removeRecursively();
+        return refuse(cannotCreate);
+    }
+    return QDir::fromNativeSeparators(folder);
+}
+
+Refresh::Refresh(const AppSetup &setup, const QString &siteFolder, int jobs, QObject *parent)
+    : QObject(parent)
+    , m_setup(setup)
+    , m_paths(siteFolder)
+    , m_jobs(jobs)
+{
+}
+
+Refresh::~Refresh()
+{
+    abort();
+}
+
+void Refresh::fail(const QString &error)
+{
+    m_summary.error = error;
+    m_finished = true;
+    emit finished();
+}
+
+bool Refresh::start()
+{
+    if (m_batch || m_finished)
+        return m_summary.error.isEmpty();
+    const std::optional<siteconfig::Site> site = siteconfig::read(m_paths.config);
+    if (!site) {
+        fail(noSite);
+        return false;
+    }
+    m_site = *site;
+
+    QFile listFile(m_paths.keywords);
+    if (!listFile.open(QIODevice::ReadOnly)) {
+        fail(noKeywords);
+        return false;
+    }
+    keywordfile::List keywords = keywordfile::read(listFile.readAll());
+    QList<keywordfile::Notice> skipped = keywords.refused;
+    skipped += BatchRun::dropUnknownTemplates(m_setup.templateRoots, keywords.entries);
+    for (const keywordfile::Notice &notice : std::as_const(skipped))
+        m_summary.notices.append(keywordfile::describe(notice));
+    // An empty list would take every page off the site: more likely a slip than a wish.
+    if (keywords.entries.isEmpty()) {
+        fail(noKeywords);
+        return false;
+    }
+    m_entries = keywords.entries;
+    m_summary.total = int(m_entries.size());
+
+    BatchSettings settings;
+    settings.templateName = m_site.templateName;
+    settings.count = m_site.count;
+    settings.sortText = m_site.sortText;
+    settings.pid = m_site.pid;
+    settings.shortLinkState = m_site.shortLinks ? 1 : 0;
+    settings.siteName = m_site.name;
+    settings.jobs = m_jobs;
+    m_setup.openPlatform.makeTpwd = m_site.tokens;
+    if (const QString refusal = BatchRun::settingsRefusal(m_setup, settings); !refusal.isEmpty()) {
+        fail(refusal);
+        return false;
+    }
+    QString baseError;
+    if (!m_site.baseUrl.isEmpty() && siteindex::baseAddress(m_site.baseUrl, &baseError).isEmpty()) {
+        fail(baseError);
+        return false;
+    }
+
+    // A refresh killed half-way leaves its staging folder; it is no part of the site.
+    QDir(m_paths.staging).removeRecursively();
+    m_setup.outputRoot = m_paths.staging;
+    m_batch = std::make_unique<BatchRun>(m_setup, settings, m_entries);
+    connect(m_batch.get(), &BatchRun::keywordStarted, this, &Refresh::keywordStarted);
+    connect(m_batch.get(), &BatchRun::keywordFinished, this, &Refresh::keywordFinished);
+    connect(m_batch.get(), &BatchRun::finished, this, [this] { apply(m_batch->summary()); });
+    m_batch->start();
+    return true;
+}
+
+void Refresh::cancel()
+{
+    if (m_batch)
+        m_batch->cancel();
+}
+
+void Refresh::abort()
+{
+    if (m_batch)
+        m_batch->abort();
+}
+
+const RefreshSummary &Refresh::exec()
+{
+    if (!m_finished && !m_batch)
+        start();
+    if (!m_finished) {
+        QEventLoop loop;
+        connect(this, &Refresh::finished, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return m_summary;
+}
+
+void Refresh::apply(const BatchSummary &batch)
+{
+    const QDateTime now = m_setup.now();
+    QHash<QString, PageResult> written;
+    for (const PageResult &result : batch.written)
+        written.insert(result.entry.keyword, result);
+    QHash<QString, PageResult> notWritten;
+    for (const PageResult &result : batch.failed) {
+        notWritten.insert(result.entry.keyword, result);
+        (result.outcome == RunOutcome::Cancelled ? m_summary.cancelled : m_summary.failed).append(result);
+    }
+
+    // Every keyword keeps its address; a new one gets a name no other page has.
+    QSet<QString> taken;
+    const QStringList inWww = QDir(m_paths.www).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    taken.unite(QSet<QString>(inWww.begin(), inWww.end()));
+    QSet<QString> listed;
+    for (const keywordfile::Entry &entry : std::as_const(m_entries))
+        listed.insert(entry.keyword);
+    for (const siteconfig::PageRecord &record : std::as_const(m_site.pages))
+        taken.insert(record.folder);
+
+    bool allWritten = true;
+    QList<siteconfig::PageRecord> pages;
+    for (const keywordfile::Entry &entry : std::as_const(m_entries)) {
+        const siteconfig::PageRecord *old = m_site.page(entry.keyword);
+        const auto result = written.constFind(entry.keyword);
+        if (result == written.cend()) {
+            // Failed, stopped or never started: the page it had stays as it was.
+            if (!notWritten.contains(entry.keyword))
+                m_summary.cancelled.append(PageResult{-1, entry, RunOutcome::Cancelled, {}, 0, {}, {}});
+            if (old)
+                pages.append(*old);
+            continue;
+        }
+        siteconfig::PageRecord record = old ? *old : siteconfig::PageRecord{entry.keyword, {}, {}, 0, {}};
+        if (!old) {
+            record.folder = pageaddress::freeName(entry.keyword, taken);
+            taken.insert(record.folder);
+        }
+        const pagesync::Outcome synced =
+            pagesync::syncFolder(result->folder, joinPath(m_paths.www, record.folder));
+        allWritten = allWritten && synced.ok;
+        m_summary.filesWritten += synced.written + synced.removed;
+        if (synced.changed() || !record.changed.isValid()) {
+            record.changed = now;
+            ++m_summary.pagesChanged;
+        } else {
+            ++m_summary.pagesUnchanged;
+        }
+        record.itemCount = result->itemCount;
+        record.picture = result->firstPicture;
+        pages.append(record);
+    }
+    // Keywords taken off the list take their pages with them.
+    for (const siteconfig::PageRecord &record : std::as_const(m_site.pages)) {
+        if (listed.contains(record.keyword))
+            continue;
+        const QString folder = joinPath(m_paths.www, record.folder);
+        if (QFileInfo(folder).isDir() && !QFileInfo(folder).isSymLink()) {
+            m_summary.filesWritten += int(QDir(folder).entryList(QDir::Files, QDir::NoSort).size());
+            QDir(folder).removeRecursively();
+        }
+        ++m_summary.pagesRemoved;
+    }
+
+    // The index and the sitemap list every page there is, each dated by its own last change.
+    QList<siteindex::Page> listedPages;
+    QDateTime newest;
+    for (const siteconfig::PageRecord &record : std::as_const(pages)) {
+        listedPages.append({record.keyword, record.folder, record.itemCount, record.picture, record.changed});
+        if (!newest.isValid() || record.changed > newest)
+            newest = record.changed;
+    }
+    if (!newest.isValid())
+        newest = now;
+    bool written1 = false;
+    allWritten =
+        pagesync::writeIfChanged(joinPath(m_paths.www, filenames::pageFile.toString()),
+                                 siteindex::indexPage(m_site.name, listedPages, newest), &written1) &&
+        allWritten;
+    m_summary.filesWritten += written1 ? 1 : 0;
+    const QString sitemapFile = joinPath(m_paths.www, filenames::sitemapFile.toString());
+    if (!m_site.baseUrl.isEmpty()) {
+        bool written2 = false;
+        allWritten =
+            pagesync::writeIfChanged(
+                sitemapFile, siteindex::sitemap(siteindex::baseAddress(m_site.baseUrl), listedPages, newest),
+                &written2) &&
+            allWritten;
+        m_summary.filesWritten += written2 ? 1 : 0;
+    } else if (QFile::remove(sitemapFile)) {
+        ++m_summary.filesWritten;
+    }
+
+    m_site.pages = pages;
+    m_site.refreshed = now;
+    if (!siteconfig::write(m_paths.config, m_site))
+        m_summary.error = cannotWriteConfig;
+    else if (!allWritten)
+        m_summary.error = cannotWritePages;
+    QDir(m_paths.staging).removeRecursively();
+    m_finished = true;
+    emit finished();
+}
+
+} // namespace sites

@@ -1,0 +1,114 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include "appsetup.h"
+#include "batchrun.h"
+#include "siteconfig.h"
+
+// A lasting site: made once below "站点/<名称>/", refreshed in place with stable addresses.
+//   站点.ini     what it is made with, and each page's address (siteconfig.h)
+//   关键词.txt   the keyword list, in the batch format; the user may edit it
+//   www/         the site exactly as it is published: index.htm, sitemap.xml (with a base
+//                address) and a folder per keyword
+namespace sites {
+
+inline constexpr QStringView configFileName = u"站点.ini";
+inline constexpr QStringView keywordFileName = u"关键词.txt";
+inline constexpr QStringView publishedFolderName = u"www";
+
+// Where the sites live: "站点" beside the output root "已生成".
+QString sitesRoot(const QString &outputRoot);
+
+struct Paths
+{
+    QString folder;   // the site's own folder
+    QString config;   // 站点.ini
+    QString keywords; // 关键词.txt
+    QString www;      // what gets published
+    QString staging;  // where a refresh generates its pages, outside www/
+
+    explicit Paths(const QString &siteFolder);
+};
+
+// The sites below `root`, by folder name, each as its 站点.ini has it; folders that hold none are
+// passed over.
+struct Listed
+{
+    QString folder;
+    siteconfig::Site site;
+};
+QList<Listed> list(const QString &root);
+
+// Makes the site's folder below `root` (named after the site), its 站点.ini and its keyword list
+// (`keywordList`, kept as given). Returns the folder, or empty text with `error` set: the name is
+// taken, or the folder cannot be written.
+QString create(const QString &root, const siteconfig::Site &site, const QByteArray &keywordList,
+               QString *error);
+
+// What one refresh did.
+struct RefreshSummary
+{
+    int total = 0;               // keywords in the list
+    int pagesChanged = 0;        // pages new or rewritten
+    int pagesUnchanged = 0;      // pages generated again with the same bytes
+    int pagesRemoved = 0;        // keywords gone from the list
+    int filesWritten = 0;        // files written or removed below www/, index and sitemap included
+    QList<PageResult> failed;    // they keep the page they had
+    QList<PageResult> cancelled; // stopped, or never started; they keep the page they had
+    QStringList notices;         // lines of the keyword list that were skipped
+    QString error;               // nothing was refreshed: why
+
+    bool allDone() const
+    {
+        return error.isEmpty() && failed.isEmpty() && cancelled.isEmpty() && notices.isEmpty();
+    }
+};
+
+// Reads the site's keyword list again and generates every page into a staging folder (as a batch
+// does, up to `jobs` keywords at a time), then brings www/ up to date: a page whose bytes are the
+// same is not written, a changed one is replaced file by file, a new keyword gets a new page, a
+// keyword gone from the list loses its page, and the index and sitemap are written only when
+// their bytes change. A keyword that fails keeps the page it had.
+class Refresh final : public QObject
+{
+    Q_OBJECT
+
+public:
+    Refresh(const AppSetup &setup, const QString &siteFolder, int jobs = 1, QObject *parent = nullptr);
+    ~Refresh() override;
+
+    // Reads the site and starts the keywords; false, with summary().error, when the site cannot be
+    // refreshed at all. finished() follows in every case.
+    bool start();
+    void cancel(); // no further keyword; those in progress finish and are kept
+    void abort();  // those in progress are stopped too
+    const RefreshSummary &exec();
+
+    const RefreshSummary &summary() const { return m_summary; }
+    int total() const { return m_summary.total; }
+
+signals:
+    void keywordStarted(int index, const QString &keyword);
+    void keywordFinished(const PageResult &result, int done, int total);
+    void finished();
+
+private:
+    void fail(const QString &error);
+    void apply(const BatchSummary &batch);
+
+    AppSetup m_setup;
+    Paths m_paths;
+    int m_jobs;
+    siteconfig::Site m_site;
+    QList<keywordfile::Entry> m_entries;
+    std::unique_ptr<BatchRun> m_batch;
+    RefreshSummary m_summary;
+    bool m_finished = false;
+};
+
+} // namespace sites

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <optional>
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+// "站点.ini": what a site is made with, and the lasting address of each of its pages. The same INI
+// format (GBK) as 设置.ini; written whole, so a crash leaves the old file or the new one.
+namespace siteconfig {
+
+// One keyword's page: the folder it lives in below www/ and when its bytes last changed.
+struct PageRecord
+{
+    QString keyword;
+    QString folder; // a page address (see pageaddress.h); nothing else is read back
+    QDateTime changed;
+    int itemCount = 0;
+    QString picture; // the first item's, for the site's index
+};
+
+struct Site
+{
+    QString name;
+    QString templateName;
+    QString count = u"10"_qs;
+    QString sortText;
+    QString pid;
+    bool shortLinks = false;
+    bool tokens = false; // one 淘口令 per item (open platform)
+    QString baseUrl;     // the site's address on the web; empty: no sitemap
+    QDateTime refreshed; // the end of the last refresh; invalid before the first
+    QList<PageRecord> pages;
+
+    // The record of `keyword`'s page, or null.
+    const PageRecord *page(const QString &keyword) const;
+};
+
+// The file's content for `site`.
+QByteArray toBytes(const Site &site);
+
+// The site a 站点.ini holds; empty when the file cannot be read or names no site.
+std::optional<Site> read(const QString &path);
+
+// Replaces the file whole; false when it could not be written.
+bool write(const QString &path, const Site &site);
+
+} // namespace siteconfig

@@ -1,0 +1,153 @@
+#include <QDirIterator>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimeZone>
+
+#include "demofixture.h"
+#include "pageaddress.h"
+#include "site.h"
+
+namespace {
+
+// Every file below `folder` with its modification time, as paths relative to it.
+QMap<QString, QDateTime> filesWithTimes(const QString &folder)
+{
+    QMap<QString, QDateTime> files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        files.insert(QDir(folder).relativeFilePath(it.filePath()), it.fileInfo().lastModified());
+    }
+    return files;
+}
+
+bool writeList(const QString &path, const QString &text)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) >= 0;
+}
+
+} // namespace
+
+class TestSites final : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<DemoFixture> m_demo;
+    AppSetup m_setup;
+    int m_minutes = 0;
+
+    sites::RefreshSummary refresh(const QString &folder)
+    {
+        sites::Refresh run(m_setup, folder, 2);
+        return run.exec();
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_demo = std::make_unique<DemoFixture>();
+        QVERIFY(m_demo->listen());
+        const QString program = m_dir->filePath(u"程序"_qs);
+        QVERIFY(programfolder::make(program, m_demo->host()));
+        m_setup = AppSetup::inProgramFolder(program);
+        m_setup.hosts = {m_demo->host(), m_demo->host(), m_demo->host()};
+        // A clock a minute on at every reading, so a page's change time tells which refresh made it.
+        m_setup.now = [this] {
+            return QDateTime(QDate(2026, 12, 7), QTime(9, 0), QTimeZone(8 * 3600)).addSecs(60 * m_minutes++);
+        };
+    }
+
+    void pageAddresses_data()
+    {
+        QTest::addColumn<QString>("keyword");
+        QTest::addColumn<QStringList>("taken");
+        QTest::addColumn<QString>("address");
+        QTest::newRow("pinyin") << u"连衣裙"_qs << QStringList() << u"lian-yi-qun"_qs;
+        QTest::newRow("latin, digits and signs")
+            << u"iPhone 15 Pro 手机壳!!"_qs << QStringList() << u"iphone-15-pro-shou-ji-ke"_qs;
+        QTest::newRow("accents and full width") << u"Café ＡＢＣ"_qs << QStringList() << u"cafe-abc"_qs;
+        QTest::newRow("a clash") << u"连衣裙"_qs << QStringList{u"lian-yi-qun"_qs, u"lian-yi-qun-2"_qs}
+                                 << u"lian-yi-qun-3"_qs;
+        QTest::newRow("nothing left") << u"！？…"_qs << QStringList{u"p-1"_qs} << u"p-2"_qs;
+        QTest::newRow("cut at 60") << QString(40, u'裙') << QStringList() << u"qun-"_qs.repeated(15).left(59);
+    }
+    void pageAddresses()
+    {
+        QFETCH(QString, keyword);
+        QFETCH(QStringList, taken);
+        const QString address = pageaddress::freeName(keyword, QSet<QString>(taken.begin(), taken.end()));
+        QTEST(address, "address");
+        QVERIFY(pageaddress::isPageAddress(address));
+        QVERIFY(!pageaddress::isPageAddress(u"../x"_qs) && !pageaddress::isPageAddress(u"a/b"_qs));
+    }
+
+    // Addresses stay through refreshes and list edits; only what changed is written; a keyword
+    // that fails keeps its page; www/ holds the site and nothing else.
+    void refreshInPlace()
+    {
+        siteconfig::Site site;
+        site.name = u"夏季"_qs;
+        site.templateName = u"经典网格"_qs;
+        site.count = u"3"_qs;
+        site.pid = u"30571968"_qs;
+        site.baseUrl = u"https://example.com/xia/"_qs;
+        QString error;
+        const QString folder = sites::create(sites::sitesRoot(m_setup.outputRoot), site,
+                                             u"连衣裙\n手机\n鞋\n"_qs.toUtf8(), &error);
+        QVERIFY2(!folder.isEmpty(), qPrintable(error));
+        QCOMPARE(sites::create(sites::sitesRoot(m_setup.outputRoot), site, "x", &error), QString());
+        const sites::Paths paths(folder);
+
+        sites::RefreshSummary made = refresh(folder);
+        QVERIFY2(made.allDone(), qPrintable(made.error));
+        QCOMPARE(made.pagesChanged, 3);
+        const QMap<QString, QDateTime> first = filesWithTimes(paths.www);
+
+        // Nothing changed: nothing written.
+        const sites::RefreshSummary again = refresh(folder);
+        QCOMPARE(again.pagesUnchanged, 3);
+        QCOMPARE(again.filesWritten, 0);
+        QCOMPARE(filesWithTimes(paths.www), first);
+
+        // One page changes, one keyword fails, one goes and one comes.
+        QVERIFY(writeList(paths.keywords, u"# 夏季\n连衣裙\t5\n手机\n裙子\n"_qs));
+        m_demo->failingKeywords = {u"手机"_qs};
+        const sites::RefreshSummary edited = refresh(folder);
+        QCOMPARE(edited.failed.size(), 1);
+        QCOMPARE(edited.failed.first().entry.keyword, u"手机"_qs);
+        QCOMPARE(edited.pagesChanged, 2);
+        QCOMPARE(edited.pagesRemoved, 1);
+        QCOMPARE(
+            QDir(paths.www).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name),
+            QStringList(
+                {u"index.htm"_qs, u"lian-yi-qun"_qs, u"qun-zi"_qs, u"shou-ji"_qs, u"sitemap.xml"_qs}));
+        const QMap<QString, QDateTime> now = filesWithTimes(paths.www);
+        QCOMPARE(now.value(u"shou-ji/index.htm"_qs), first.value(u"shou-ji/index.htm"_qs));
+        QCOMPARE(now.value(u"lian-yi-qun/style.css"_qs), first.value(u"lian-yi-qun/style.css"_qs));
+        QVERIFY(programfolder::readBytes(paths.www + u"/lian-yi-qun/index.htm"_qs).count("class=\"item") !=
+                    programfolder::readBytes(paths.www + u"/shou-ji/index.htm"_qs).count("class=\"item") ||
+                now.value(u"lian-yi-qun/index.htm"_qs) != first.value(u"lian-yi-qun/index.htm"_qs));
+
+        // The settings keep each address, in the list's order, and the sitemap dates each page by
+        // its own last change.
+        const std::optional<siteconfig::Site> kept = siteconfig::read(paths.config);
+        QVERIFY(kept);
+        QStringList addresses;
+        for (const siteconfig::PageRecord &page : kept->pages)
+            addresses << page.keyword + u'=' + page.folder;
+        QCOMPARE(addresses, QStringList({u"连衣裙=lian-yi-qun"_qs, u"手机=shou-ji"_qs, u"裙子=qun-zi"_qs}));
+        QVERIFY(kept->page(u"手机"_qs)->changed < kept->page(u"连衣裙"_qs)->changed);
+        const QByteArray sitemap = programfolder::readBytes(paths.www + u"/sitemap.xml"_qs);
+        const QByteArray dated = "shou-ji/index.htm</loc>\n    <lastmod>" +
+                                 kept->page(u"手机"_qs)->changed.toString(Qt::ISODate).toLatin1();
+        QVERIFY(sitemap.contains(dated));
+        QVERIFY(!QFileInfo::exists(paths.staging));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSites)
+#include "sites.moc"
