@@ -8,7 +8,12 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include <QTemporaryDir>
+
+#include "appsetup.h"
 #include "catalogue.h"
+#include "demoservice.h"
+#include "httpserver.h"
 
 namespace benchsupport {
 inline constexpr int maxKeywords = 100;
@@ -73,5 +78,30 @@ inline long peakResidentKiB()
     }
     return -1;
 }
+
+// The demo service with the bench catalogue on a loopback port, and a program folder with the
+// shipped templates whose set-up points at it.
+struct BenchProgram
+{
+    const demo::Catalogue catalogue = benchCatalogue();
+    demo::DemoService service{catalogue};
+    httpkit::Server server{[this](const httpkit::Request &request) {
+        return service.handle(request);
+    }};
+    QTemporaryDir dir;
+    AppSetup setup;
+
+    explicit BenchProgram(int latencyMs = 0)
+    {
+        service.setLatency(latencyMs);
+        if (!server.listen())
+            qFatal("cannot listen");
+        const QString host = u"127.0.0.1:"_qs + QString::number(server.port());
+        service.setOrigin(u"http://"_qs + host);
+        copyTree(QStringLiteral(TAOYEFANG_SOURCE_DIR) + u"/data/模板"_qs, dir.filePath(u"模板"_qs));
+        setup = AppSetup::inProgramFolder(dir.path());
+        setup.hosts = {host, host, host};
+    }
+};
 
 } // namespace benchsupport

@@ -23,18 +23,8 @@ using namespace benchsupport;
 
 int runOne(int keywords, int jobs, bool shortLinks)
 {
-    const demo::Catalogue catalogue = benchCatalogue();
-    demo::DemoService service(catalogue);
-    httpkit::Server server([&service](const httpkit::Request &request) { return service.handle(request); });
-    if (!server.listen())
-        qFatal("cannot listen");
-    const QString host = u"127.0.0.1:"_qs + QString::number(server.port());
-    service.setOrigin(u"http://"_qs + host);
-
-    QTemporaryDir dir;
-    copyTree(QStringLiteral(TAOYEFANG_SOURCE_DIR) + u"/data/模板"_qs, dir.filePath(u"模板"_qs));
-    AppSetup setup = AppSetup::inProgramFolder(dir.path());
-    setup.hosts = {host, host, host};
+    BenchProgram program;
+    const AppSetup &setup = program.setup;
 
     QList<keywordfile::Entry> entries;
     for (int n = 1; n <= keywords; ++n)

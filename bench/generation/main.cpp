@@ -11,7 +11,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QEventLoop>
@@ -20,6 +19,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include "benchsupport.h"
 #include "browserpane.h"
 #include "demoservice.h"
 #include "form1.h"
@@ -48,17 +48,6 @@ demo::Catalogue benchCatalogue()
     if (!error.isEmpty())
         qFatal("catalogue: %s", qPrintable(error));
     return catalogue;
-}
-
-void copyTree(const QString &from, const QString &to)
-{
-    QDirIterator it(from, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString source = it.next();
-        const QString target = to + source.mid(from.size());
-        QDir().mkpath(QFileInfo(target).absolutePath());
-        QFile::copy(source, target);
-    }
 }
 
 void writeSettings(const QString &programFolder, quint16 port)
@@ -187,7 +176,7 @@ int main(int argc, char *argv[])
     ServiceThread service(catalogue);
 
     QTemporaryDir dir;
-    copyTree(QStringLiteral(TAOYEFANG_SOURCE_DIR) + u"/data/模板"_qs, dir.filePath(u"模板"_qs));
+    benchsupport::copyTree(QStringLiteral(TAOYEFANG_SOURCE_DIR) + u"/data/模板"_qs, dir.filePath(u"模板"_qs));
     writeSettings(dir.path(), service.port());
     Form1 form(dir.path());
     form.setQuitOnClose(false);

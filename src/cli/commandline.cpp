@@ -395,6 +395,48 @@ void followRun(Run &run, ProgressLine &progress, const Environment &env, int &in
         });
 }
 
+// What every keyword of a batch or a site shares, as the command line and the settings give it.
+BatchSettings batchSettingsFor(const ResolvedInputs &resolved)
+{
+    BatchSettings settings;
+    settings.templateName = resolved.inputs.templateName;
+    settings.count = resolved.inputs.count;
+    settings.sortText = resolved.inputs.sortText;
+    settings.pid = resolved.inputs.pid;
+    settings.shortLinkState = resolved.inputs.shortLinkState;
+    return settings;
+}
+
+// How many keywords a run makes at a time.
+QCommandLineOption jobsOption()
+{
+    return QCommandLineOption(u"jobs"_qs,
+                              u"同时生成的关键词数(1-8),默认1 / keywords at a time (1-8), default 1"_qs,
+                              u"N"_qs, u"1"_qs);
+}
+
+bool jobCount(const QCommandLineParser &parser, const QCommandLineOption &jobs, const Console &console,
+              int &count)
+{
+    bool ok = false;
+    count = parser.value(jobs).toInt(&ok);
+    if (ok && count >= 1 && count <= BatchSettings::maxJobs)
+        return true;
+    console.error(u"--jobs "_qs + parser.value(jobs) + u": 应为1到8 / must be 1 to 8"_qs);
+    return false;
+}
+
+// The one argument the command takes; false, having said what is wrong, when there is not exactly one.
+bool oneArgument(const QCommandLineParser &parser, const Console &console, const QString &missing)
+{
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() == 1)
+        return true;
+    console.error(positional.isEmpty() ? missing
+                                       : u"多余的参数 / unexpected argument: "_qs + positional.at(1));
+    return false;
+}
+
 int batch(const QStringList &arguments, const Environment &env, const Console &console)
 {
     QCommandLineParser parser;
@@ -404,9 +446,7 @@ int batch(const QStringList &arguments, const Environment &env, const Console &c
     const QCommandLineOption baseUrl(
         u"base-url"_qs, u"网站的网址,给出时写sitemap.xml / the site's address; writes sitemap.xml"_qs,
         u"网址"_qs);
-    const QCommandLineOption jobs(u"jobs"_qs,
-                                  u"同时生成的关键词数(1-8),默认1 / keywords at a time (1-8), default 1"_qs,
-                                  u"N"_qs, u"1"_qs);
+    const QCommandLineOption jobs = jobsOption();
     options.addTo(parser);
     parser.addOptions({site, baseUrl, jobs});
     parser.addPositionalArgument(u"关键词文件"_qs, u"关键词文件 / keyword file"_qs);
@@ -422,18 +462,11 @@ int batch(const QStringList &arguments, const Environment &env, const Console &c
             << keywordFileHelp << u'\n' << optionsText(parser) << Qt::flush;
         return AllDone;
     }
+    int jobsValue = 1;
+    if (!oneArgument(parser, console, u"缺少关键词文件 / no keyword file given"_qs) ||
+        !jobCount(parser, jobs, console, jobsValue))
+        return BadUsage;
     const QStringList positional = parser.positionalArguments();
-    if (positional.size() != 1) {
-        console.error(positional.isEmpty() ? u"缺少关键词文件 / no keyword file given"_qs
-                                           : u"多余的参数 / unexpected argument: "_qs + positional.at(1));
-        return BadUsage;
-    }
-    bool jobsOk = false;
-    const int jobCount = parser.value(jobs).toInt(&jobsOk);
-    if (!jobsOk || jobCount < 1 || jobCount > BatchSettings::maxJobs) {
-        console.error(u"--jobs "_qs + parser.value(jobs) + u": 应为1到8 / must be 1 to 8"_qs);
-        return BadUsage;
-    }
 
     Settings settings;
     ResolvedInputs resolved;
@@ -452,17 +485,12 @@ int batch(const QStringList &arguments, const Environment &env, const Console &c
     file.close();
 
     const AppSetup setup = setupFor(env, settings);
-    BatchSettings batchSettings;
-    batchSettings.templateName = resolved.inputs.templateName;
-    batchSettings.count = resolved.inputs.count;
-    batchSettings.sortText = resolved.inputs.sortText;
-    batchSettings.pid = resolved.inputs.pid;
-    batchSettings.shortLinkState = resolved.inputs.shortLinkState;
+    BatchSettings batchSettings = batchSettingsFor(resolved);
     batchSettings.siteName = parser.isSet(site) && !parser.value(site).isEmpty()
                                  ? parser.value(site)
                                  : QFileInfo(listPath).completeBaseName();
     batchSettings.baseUrl = parser.value(baseUrl);
-    batchSettings.jobs = jobCount;
+    batchSettings.jobs = jobsValue;
     if (const QString refusal = BatchRun::settingsRefusal(setup, batchSettings); !refusal.isEmpty()) {
         const QString place = batchSettings.baseUrl.isEmpty() || !refusal.startsWith(u"网站地址"_qs)
                                   ? refusalPlace(refusal, resolved, QString())
@@ -516,24 +544,34 @@ int batch(const QStringList &arguments, const Environment &env, const Console &c
     return summary.allWritten() && skipped.isEmpty() ? AllDone : SomeFailed;
 }
 
-int templates(const QStringList &arguments, const Environment &env, const Console &console)
+// For a command that takes no option but --help and no argument: the exit code when it is done
+// here (its help shown, or bad usage), nothing when it goes on.
+std::optional<int> takesNothing(const QStringList &arguments, const Console &console, const QString &help)
 {
     QCommandLineParser parser;
-    const QCommandLineOption help({u"h"_qs, u"help"_qs}, u"显示本帮助 / show this help"_qs);
-    parser.addOption(help);
+    const QCommandLineOption helpOption({u"h"_qs, u"help"_qs}, u"显示本帮助 / show this help"_qs);
+    parser.addOption(helpOption);
     if (!parseCommand(parser, arguments, console))
         return BadUsage;
-    if (parser.isSet(help)) {
-        console.out
-            << u"用法 / Usage: taoyefang-cli templates\n\n"
-               u"列出程序目录下模板/中的模板,每行一个。\nLists the templates in 模板/ beside the program, "
-               u"one a line.\n"_qs;
+    if (parser.isSet(helpOption)) {
+        console.out << help << Qt::flush;
         return AllDone;
     }
     if (!parser.positionalArguments().isEmpty()) {
         console.error(u"多余的参数 / unexpected argument: "_qs + parser.positionalArguments().first());
         return BadUsage;
     }
+    return std::nullopt;
+}
+
+int templates(const QStringList &arguments, const Environment &env, const Console &console)
+{
+    if (const std::optional<int> done = takesNothing(
+            arguments, console,
+            u"用法 / Usage: taoyefang-cli templates\n\n"
+            u"列出程序目录下模板/中的模板,每行一个。\nLists the templates in 模板/ beside the program, "
+            u"one a line.\n"_qs))
+        return *done;
     const DataLocations where = locate(env.programFolder);
     const QStringList names = zairumoban(where.templateRoots);
     // The list's placeholder entry is no template unless a folder of that name exists.
@@ -660,24 +698,6 @@ const QString siteHelp =
     "  refresh  按关键词.txt重新生成,只改写变化的页面 / regenerate in place, rewriting only what changed\n"
     "  list     列出站点、页数和最后更新时间 / list the sites, their pages and last refresh\n"_qs;
 
-QCommandLineOption jobsOption()
-{
-    return QCommandLineOption(u"jobs"_qs,
-                              u"同时生成的关键词数(1-8),默认1 / keywords at a time (1-8), default 1"_qs,
-                              u"N"_qs, u"1"_qs);
-}
-
-bool jobCount(const QCommandLineParser &parser, const QCommandLineOption &jobs, const Console &console,
-              int &count)
-{
-    bool ok = false;
-    count = parser.value(jobs).toInt(&ok);
-    if (ok && count >= 1 && count <= BatchSettings::maxJobs)
-        return true;
-    console.error(u"--jobs "_qs + parser.value(jobs) + u": 应为1到8 / must be 1 to 8"_qs);
-    return false;
-}
-
 // Refreshes the site in `folder` with progress on stderr; prints what changed and returns the exit
 // code.
 int refreshSite(const AppSetup &setup, const QString &folder, int jobs, const Environment &env,
@@ -752,11 +772,7 @@ int siteCreate(const QStringList &arguments, const Environment &env, const Conso
     }
 
     const AppSetup setup = setupFor(env, settings);
-    BatchSettings batchSettings;
-    batchSettings.templateName = resolved.inputs.templateName;
-    batchSettings.count = resolved.inputs.count;
-    batchSettings.sortText = resolved.inputs.sortText;
-    batchSettings.pid = resolved.inputs.pid;
+    BatchSettings batchSettings = batchSettingsFor(resolved);
     batchSettings.baseUrl = parser.value(baseUrl);
     if (const QString refusal = BatchRun::settingsRefusal(setup, batchSettings); !refusal.isEmpty()) {
         const QString place = batchSettings.baseUrl.isEmpty() || !refusal.startsWith(u"网站地址"_qs)
@@ -802,12 +818,9 @@ int siteRefresh(const QStringList &arguments, const Environment &env, const Cons
         console.out << siteHelp << u'\n' << optionsText(parser) << Qt::flush;
         return AllDone;
     }
-    const QStringList positional = parser.positionalArguments();
-    if (positional.size() != 1) {
-        console.error(positional.isEmpty() ? u"缺少站点名称 / no site name given"_qs
-                                           : u"多余的参数 / unexpected argument: "_qs + positional.at(1));
+    if (!oneArgument(parser, console, u"缺少站点名称 / no site name given"_qs))
         return BadUsage;
-    }
+    const QStringList positional = parser.positionalArguments();
     int jobCountValue = 1;
     Settings settings;
     if (!jobCount(parser, jobs, console, jobCountValue) ||
@@ -825,15 +838,8 @@ int siteRefresh(const QStringList &arguments, const Environment &env, const Cons
 
 int siteList(const QStringList &arguments, const Environment &env, const Console &console)
 {
-    QCommandLineParser parser;
-    const QCommandLineOption help({u"h"_qs, u"help"_qs}, u"显示本帮助 / show this help"_qs);
-    parser.addOption(help);
-    if (!parseCommand(parser, arguments, console))
-        return BadUsage;
-    if (parser.isSet(help)) {
-        console.out << siteHelp << Qt::flush;
-        return AllDone;
-    }
+    if (const std::optional<int> done = takesNothing(arguments, console, siteHelp))
+        return *done;
     const QString root = sites::sitesRoot(locate(env.programFolder).outputRoot);
     QString text;
     for (const sites::Listed &listed : sites::list(root)) {
@@ -849,15 +855,25 @@ int siteList(const QStringList &arguments, const Environment &env, const Console
     return console.out.status() == QTextStream::Ok ? AllDone : SomeFailed;
 }
 
+// A command of the command line: its arguments (its name first), the environment, the console.
+using Command = int (*)(const QStringList &, const Environment &, const Console &);
+
+// The command of that name among `commands`, or null.
+Command commandNamed(std::initializer_list<std::pair<QStringView, Command>> commands, const QString &name)
+{
+    for (const auto &[commandName, command] : commands) {
+        if (name == commandName)
+            return command;
+    }
+    return nullptr;
+}
+
 int site(const QStringList &arguments, const Environment &env, const Console &console)
 {
     const QString command = arguments.value(1);
-    if (command == u"create")
-        return siteCreate(arguments.mid(1), env, console);
-    if (command == u"refresh")
-        return siteRefresh(arguments.mid(1), env, console);
-    if (command == u"list")
-        return siteList(arguments.mid(1), env, console);
+    if (const Command run =
+            commandNamed({{u"create", siteCreate}, {u"refresh", siteRefresh}, {u"list", siteList}}, command))
+        return run(arguments.mid(1), env, console);
     if (command == u"-h" || command == u"--help") {
         console.out << siteHelp << Qt::flush;
         return AllDone;
@@ -871,16 +887,13 @@ int site(const QStringList &arguments, const Environment &env, const Console &co
 int dispatch(const QStringList &arguments, const Environment &env, const Console &console)
 {
     const QString command = arguments.value(1);
-    if (command == u"generate")
-        return generate(arguments.mid(1), env, console);
-    if (command == u"batch")
-        return batch(arguments.mid(1), env, console);
-    if (command == u"templates")
-        return templates(arguments.mid(1), env, console);
-    if (command == u"site")
-        return site(arguments.mid(1), env, console);
-    if (command == u"convert")
-        return convertCommand(arguments.mid(1), env, console);
+    if (const Command run = commandNamed({{u"generate", generate},
+                                          {u"batch", batch},
+                                          {u"templates", templates},
+                                          {u"site", site},
+                                          {u"convert", convertCommand}},
+                                         command))
+        return run(arguments.mid(1), env, console);
     if (command == u"-h" || command == u"--help" || command == u"help") {
         console.out << u"淘页坊命令行 / 淘页坊 command line "_qs << QCoreApplication::applicationVersion()
                     << u"\n\n"_qs << generalHelp << Qt::flush;
