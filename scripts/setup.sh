@@ -11,7 +11,7 @@ shift || true
 
 # Building (the icon is drawn with rsvg-convert), running, and checking the package in the tests.
 "$here/scripts/install-packages.sh" build-essential cmake ninja-build pkg-config \
-    qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin libgl-dev librsvg2-bin \
+    qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin libgl-dev librsvg2-bin libicu-dev \
     fonts-noto-cjk xvfb xauth \
     dpkg-dev file desktop-file-utils appstream
 
