@@ -180,6 +180,13 @@ private slots:
         QTest::newRow("batch template unknown")
             << QStringList{u"batch"_qs, u"kw.txt"_qs, u"-t"_qs, u"无此模板"_qs} << QString()
             << u"-t/--template 无此模板: 模板文件无效"_qs;
+        QTest::newRow("site command unknown")
+            << QStringList{u"site"_qs, u"frobnicate"_qs} << QString() << u"未知的site子命令"_qs;
+        QTest::newRow("site to create without its list") << QStringList{u"site"_qs, u"create"_qs, u"夏季"_qs}
+                                                         << QString() << u"需要站点名称和关键词文件"_qs;
+        QTest::newRow("site to refresh that is none")
+            << QStringList{u"site"_qs, u"refresh"_qs, u"无此站点"_qs} << QString()
+            << u"无此站点: 没有这个站点 / no such site"_qs;
         // A folder beside the program's holds a template and a private file: no name reaches it.
         QTest::newRow("template climbing out")
             << QStringList{u"generate"_qs, u"-k"_qs, u"连衣裙"_qs, u"-t"_qs, u"../../外面"_qs} << QString()
@@ -214,6 +221,25 @@ private slots:
         QCOMPARE(outputs(), QStringList());
         QCOMPARE(m_demo->requests().size(), 0);
         QCOMPARE(programfolder::readBytes(m_dir.filePath(u"kw.txt"_qs)), QByteArray("连衣裙\n手机\n"));
+    }
+
+    // A site is made once, then refreshed in place: a second refresh with nothing changed writes
+    // nothing, and the name cannot be taken twice.
+    void siteCreatedThenRefreshed()
+    {
+        writeFile(u"kw.txt"_qs, "连衣裙\n手机\n");
+        const Result made =
+            run({u"site"_qs, u"create"_qs, u"夏季"_qs, u"kw.txt"_qs, u"-t"_qs, u"经典网格"_qs});
+        QCOMPARE(made.code, 0);
+        const QString folder = made.out.trimmed();
+        QVERIFY2(QFileInfo::exists(folder + u"/www/lian-yi-qun/index.htm"_qs), qPrintable(made.err));
+        const Result again = run({u"site"_qs, u"refresh"_qs, u"夏季"_qs});
+        QCOMPARE(again.code, 0);
+        QVERIFY2(again.err.contains(u"未变 / unchanged: 2"_qs) &&
+                     again.err.contains(u"写入文件 / files written: 0"_qs),
+                 qPrintable(again.err));
+        QCOMPARE(run({u"site"_qs, u"create"_qs, u"夏季"_qs, u"kw.txt"_qs, u"-t"_qs, u"经典网格"_qs}).code, 2);
+        QVERIFY(run({u"site"_qs, u"list"_qs}).out.startsWith(u"夏季\t2页\t"_qs));
     }
 
     void helpInBothLanguages_data()

@@ -53,6 +53,29 @@ private slots:
         QCOMPARE(catalogue.items()[1].shopId, item.shopId);
     }
 
+    // A day's repricing: a few prices move, the same ones for the same seed, and their
+    // commissions with them; seed 0 is the shipped catalogue.
+    void repricing()
+    {
+        const demo::Catalogue &shipped = demo::Catalogue::shipped();
+        const demo::Catalogue once = shipped.repriced(7);
+        qsizetype changed = 0;
+        for (qsizetype i = 0; i < shipped.items().size(); ++i) {
+            const demo::CatalogueItem &before = shipped.items()[i];
+            const demo::CatalogueItem &after = once.items()[i];
+            if (after.price == before.price)
+                continue;
+            ++changed;
+            QVERIFY(after.commission != before.commission || before.commissionValue == 0);
+            QVERIFY(std::abs(after.priceValue / before.priceValue - 1) <= 0.21);
+        }
+        QVERIFY(changed > 0 && changed < shipped.items().size() / 4);
+        QCOMPARE(shipped.repriced(7).items()[3].price, once.items()[3].price);
+        const demo::Catalogue unchanged = shipped.repriced(0);
+        for (qsizetype i = 0; i < shipped.items().size(); ++i)
+            QCOMPARE(unchanged.items()[i].price, shipped.items()[i].price);
+    }
+
     void malformedLines_data()
     {
         QTest::addColumn<QString>("line");
