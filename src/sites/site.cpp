@@ -1,6 +1,7 @@
 #include "site.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
@@ -118,8 +119,10 @@ bool Refresh::start()
     keywordfile::List keywords = keywordfile::read(listFile.readAll());
     QList<keywordfile::Notice> skipped = keywords.refused;
     skipped += BatchRun::dropUnknownTemplates(m_setup.templateRoots, keywords.entries);
-    for (const keywordfile::Notice &notice : std::as_const(skipped))
+    for (const keywordfile::Notice &notice : std::as_const(skipped)) {
         m_summary.notices.append(keywordfile::describe(notice));
+        m_skipped.insert(notice.keyword);
+    }
     // An empty list would take every page off the site: more likely a slip than a wish.
     if (keywords.entries.isEmpty()) {
         fail(noKeywords);
@@ -236,13 +239,20 @@ void Refresh::apply(const BatchSummary &batch)
         record.picture = result->firstPicture;
         pages.append(record);
     }
-    // Keywords taken off the list take their pages with them.
+    // A line of the list that was skipped (a mistyped count, say) still names its keyword: its page
+    // stays. Keywords taken off the list take their pages with them.
     for (const siteconfig::PageRecord &record : std::as_const(m_site.pages)) {
         if (listed.contains(record.keyword))
             continue;
+        if (m_skipped.contains(record.keyword)) {
+            pages.append(record);
+            continue;
+        }
         const QString folder = joinPath(m_paths.www, record.folder);
         if (QFileInfo(folder).isDir() && !QFileInfo(folder).isSymLink()) {
-            m_summary.filesWritten += int(QDir(folder).entryList(QDir::Files, QDir::NoSort).size());
+            QDirIterator files(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+            for (; files.hasNext(); files.next())
+                ++m_summary.filesWritten;
             QDir(folder).removeRecursively();
         }
         ++m_summary.pagesRemoved;

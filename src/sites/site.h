@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -106,6 +107,7 @@ private:
     int m_jobs;
     siteconfig::Site m_site;
     QList<keywordfile::Entry> m_entries;
+    QSet<QString> m_skipped; // keywords of lines the list gave but the refresh could not use
     std::unique_ptr<BatchRun> m_batch;
     RefreshSummary m_summary;
     bool m_finished = false;

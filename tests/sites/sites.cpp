@@ -113,18 +113,23 @@ private slots:
         QCOMPARE(again.filesWritten, 0);
         QCOMPARE(filesWithTimes(paths.www), first);
 
-        // One page changes, one keyword fails, one goes and one comes.
-        QVERIFY(writeList(paths.keywords, u"# 夏季\n连衣裙\t5\n手机\n裙子\n"_qs));
+        // One page changes, one keyword fails, one line is refused and one keyword comes.
+        QVERIFY(writeList(paths.keywords, u"# 夏季\n连衣裙\t5\n手机\n裙子\n鞋\t1\n"_qs));
         m_demo->failingKeywords = {u"手机"_qs};
         const sites::RefreshSummary edited = refresh(folder);
         QCOMPARE(edited.failed.size(), 1);
         QCOMPARE(edited.failed.first().entry.keyword, u"手机"_qs);
         QCOMPARE(edited.pagesChanged, 2);
-        QCOMPARE(edited.pagesRemoved, 1);
+        QCOMPARE(edited.notices.size(), 1); // 鞋's line, whose count is refused, keeps its page
+        QCOMPARE(edited.pagesRemoved, 0);
         QCOMPARE(
             QDir(paths.www).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name),
-            QStringList(
-                {u"index.htm"_qs, u"lian-yi-qun"_qs, u"qun-zi"_qs, u"shou-ji"_qs, u"sitemap.xml"_qs}));
+            QStringList({u"index.htm"_qs, u"lian-yi-qun"_qs, u"qun-zi"_qs, u"shou-ji"_qs, u"sitemap.xml"_qs,
+                         u"xie"_qs}));
+        // Taken off the list, a keyword loses its page.
+        QVERIFY(writeList(paths.keywords, u"# 夏季\n连衣裙\t5\n手机\n裙子\n"_qs));
+        QCOMPARE(refresh(folder).pagesRemoved, 1);
+        QVERIFY(!QFileInfo::exists(paths.www + u"/xie"_qs));
         const QMap<QString, QDateTime> now = filesWithTimes(paths.www);
         QCOMPARE(now.value(u"shou-ji/index.htm"_qs), first.value(u"shou-ji/index.htm"_qs));
         QCOMPARE(now.value(u"lian-yi-qun/style.css"_qs), first.value(u"lian-yi-qun/style.css"_qs));
