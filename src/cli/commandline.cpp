@@ -767,9 +767,10 @@ int publishSite(const QString &folder, bool dryRun, const Environment &env, cons
         console.error(error);
         return SomeFailed;
     }
-    QObject::connect(run.get(), &publish::Run::fileDone, run.get(), [&console](const QString &file, bool deleted) {
-        console.out << (deleted ? u"- "_qs : u"+ "_qs) << file << Qt::endl;
-    });
+    QObject::connect(run.get(), &publish::Run::fileDone, run.get(),
+                     [&console](const QString &file, bool deleted) {
+                         console.out << (deleted ? u"- "_qs : u"+ "_qs) << file << Qt::endl;
+                     });
     if (env.interrupter)
         QObject::connect(env.interrupter, &Interrupter::interrupted, run.get(), &publish::Run::cancel);
     run->start();
@@ -1021,7 +1022,8 @@ int siteRefresh(const QStringList &arguments, const Environment &env, const Cons
     QCommandLineParser parser;
     const CommonOptions options;
     const QCommandLineOption jobs = jobsOption();
-    const QCommandLineOption publish(u"publish"_qs, u"更新写了文件时随后发布 / publish when anything was written"_qs);
+    const QCommandLineOption publish(u"publish"_qs,
+                                     u"更新写了文件时随后发布 / publish when anything was written"_qs);
     parser.addOptions({options.settings, options.help, jobs, publish});
     parser.addPositionalArgument(u"名称"_qs, u"站点名称 / site name"_qs);
     if (!parseCommand(parser, arguments, console))
@@ -1087,14 +1089,13 @@ Command commandNamed(std::initializer_list<std::pair<QStringView, Command>> comm
 int site(const QStringList &arguments, const Environment &env, const Console &console)
 {
     const QString command = arguments.value(1);
-    if (const Command run =
-            commandNamed({{u"create", siteCreate},
-                          {u"refresh", siteRefresh},
-                          {u"list", siteList},
-                          {u"target", siteTarget},
-                          {u"publish", sitePublish},
-                          {u"schedule", siteSchedule}},
-                         command))
+    if (const Command run = commandNamed({{u"create", siteCreate},
+                                          {u"refresh", siteRefresh},
+                                          {u"list", siteList},
+                                          {u"target", siteTarget},
+                                          {u"publish", sitePublish},
+                                          {u"schedule", siteSchedule}},
+                                         command))
         return run(arguments.mid(1), env, console);
     if (command == u"-h" || command == u"--help") {
         console.out << siteHelp << Qt::flush;

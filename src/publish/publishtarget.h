@@ -20,8 +20,8 @@ struct Target
     QString scheme; // for webdav: http or https
     QString host;   // for s3: the bucket
     int port = -1;
-    QString user;   // for s3: the access key ID
-    QString path;   // below the host (or the bucket); never the whole server
+    QString user; // for s3: the access key ID
+    QString path; // below the host (or the bucket); never the whole server
     QString endpoint;
     QString region;
 };

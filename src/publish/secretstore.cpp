@@ -62,7 +62,8 @@ bool fileWrite(const QString &path, const QString &secret)
     QFile::remove(path);
     QFile file(path);
     // Created private, so the secret is never readable by others, not even for a moment.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly,
+                   QFileDevice::ReadOwner | QFileDevice::WriteOwner))
         return false;
     const QByteArray bytes = secret.toUtf8();
     if (file.write(bytes) != bytes.size() || !file.flush()) {

@@ -19,7 +19,10 @@ namespace {
 QString unitArgument(const QString &text)
 {
     QString quoted = text;
-    quoted.replace(u'\\', u"\\\\"_qs).replace(u'"', u"\\\""_qs).replace(u'%', u"%%"_qs).replace(u'$', u"$$"_qs);
+    quoted.replace(u'\\', u"\\\\"_qs)
+        .replace(u'"', u"\\\""_qs)
+        .replace(u'%', u"%%"_qs)
+        .replace(u'$', u"$$"_qs);
     return u'"' + quoted + u'"';
 }
 
@@ -50,13 +53,15 @@ QString unitName(const QString &siteName)
 {
     QString slug = pageaddress::slugOf(siteName);
     if (slug.isEmpty())
-        slug = QString::fromLatin1(QCryptographicHash::hash(siteName.toUtf8(), QCryptographicHash::Sha1).toHex().left(8));
+        slug = QString::fromLatin1(
+            QCryptographicHash::hash(siteName.toUtf8(), QCryptographicHash::Sha1).toHex().left(8));
     return u"taoyefang-site-"_qs + slug;
 }
 
 QString unitFolder()
 {
-    return joinPath(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation), u"systemd/user"_qs);
+    return joinPath(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation),
+                    u"systemd/user"_qs);
 }
 
 QString serviceUnit(const QString &siteName, const QString &cli)
@@ -69,8 +74,8 @@ QString serviceUnit(const QString &siteName, const QString &cli)
 QString timerUnit(const QString &siteName, int hours)
 {
     const QString every = QString::number(hours) + u'h';
-    return u"[Unit]\nDescription=淘页坊: refresh and publish the site "_qs + siteName +
-           u" every "_qs + every + u"\n\n[Timer]\nOnActiveSec="_qs + every + u"\nOnUnitActiveSec="_qs + every +
+    return u"[Unit]\nDescription=淘页坊: refresh and publish the site "_qs + siteName + u" every "_qs +
+           every + u"\n\n[Timer]\nOnActiveSec="_qs + every + u"\nOnUnitActiveSec="_qs + every +
            u"\nRandomizedDelaySec=5min\n\n[Install]\nWantedBy=timers.target\n"_qs;
 }
 
@@ -88,7 +93,8 @@ Outcome install(const QString &siteName, int hours, const QString &cli)
     outcome.enabled = userManagerRuns() && systemctl({u"daemon-reload"_qs}) &&
                       systemctl({u"enable"_qs, timer}) && systemctl({u"restart"_qs, timer});
     if (!outcome.enabled)
-        outcome.enableCommand = u"systemctl --user daemon-reload && systemctl --user enable --now "_qs + timer;
+        outcome.enableCommand =
+            u"systemctl --user daemon-reload && systemctl --user enable --now "_qs + timer;
     return outcome;
 }
 
@@ -112,7 +118,8 @@ int installedHours(const QString &siteName)
     QFile file(path(siteName, u".timer"));
     if (!file.open(QIODevice::ReadOnly))
         return 0;
-    static const QRegularExpression every(u"^OnUnitActiveSec=(\\d+)h$"_qs, QRegularExpression::MultilineOption);
+    static const QRegularExpression every(u"^OnUnitActiveSec=(\\d+)h$"_qs,
+                                          QRegularExpression::MultilineOption);
     return every.match(QString::fromUtf8(file.readAll())).captured(1).toInt();
 }
 
