@@ -50,21 +50,20 @@ SiteDialog::SiteDialog(const AppSetup &setup, const FormPort &window, QWidget *p
     m_sites->header()->setSectionResizeMode(RefreshedColumn, QHeaderView::ResizeToContents);
     connect(m_sites, &QTreeWidget::itemSelectionChanged, this, &SiteDialog::updateButtons);
 
-    m_new = new QPushButton(newSiteCaption, this);
-    m_new->setObjectName(u"newSite"_qs);
-    m_update = new QPushButton(u"更新"_qs, this);
-    m_update->setObjectName(u"refresh"_qs);
-    m_open = new QPushButton(u"打开文件夹"_qs, this);
-    m_open->setObjectName(u"openFolder"_qs);
+    const auto button = [this](const QString &caption, const QString &name) {
+        auto *made = new QPushButton(caption, this);
+        made->setObjectName(name);
+        return made;
+    };
+    m_new = button(newSiteCaption, u"newSite"_qs);
+    m_update = button(u"更新"_qs, u"refresh"_qs);
+    m_open = button(u"打开文件夹"_qs, u"openFolder"_qs);
+    m_publishButton = button(u"发布"_qs, u"publish"_qs);
+    m_publishSettings = button(u"发布设置…"_qs, u"publishSettings"_qs);
+    m_schedule = button(u"定时更新…"_qs, u"schedule"_qs);
     connect(m_new, &QPushButton::clicked, this, &SiteDialog::newSite);
     connect(m_update, &QPushButton::clicked, this, &SiteDialog::refreshSelected);
     connect(m_open, &QPushButton::clicked, this, &SiteDialog::openFolder);
-    m_publishButton = new QPushButton(u"发布"_qs, this);
-    m_publishButton->setObjectName(u"publish"_qs);
-    m_publishSettings = new QPushButton(u"发布设置…"_qs, this);
-    m_publishSettings->setObjectName(u"publishSettings"_qs);
-    m_schedule = new QPushButton(u"定时更新…"_qs, this);
-    m_schedule->setObjectName(u"schedule"_qs);
     connect(m_publishButton, &QPushButton::clicked, this, &SiteDialog::publishSelected);
     connect(m_publishSettings, &QPushButton::clicked, this, [this] {
         if (const QString folder = selectedFolder();

@@ -785,15 +785,36 @@ int publishSite(const QString &folder, bool dryRun, const Environment &env, cons
     return AllDone;
 }
 
-// The site named by the one argument of `parser`, or empty having said why not.
-QString namedSite(const QCommandLineParser &parser, const Environment &env, const Console &console)
+// Parses a site command whose arguments are the site's name (and, with `address`, the target) and
+// `options`: the exit code when it ends here (its help shown, or bad usage), else nothing, with
+// `folder` the site's.
+std::optional<int> siteCommand(QCommandLineParser &parser, const QStringList &arguments,
+                               const QList<QCommandLineOption> &options, bool address, const Environment &env,
+                               const Console &console, QString &folder)
 {
-    const QStringList positional = parser.positionalArguments();
-    if (positional.isEmpty()) {
-        console.error(u"缺少站点名称 / no site name given"_qs);
-        return QString();
+    const QCommandLineOption help({u"h"_qs, u"help"_qs}, u"显示本帮助 / show this help"_qs);
+    parser.addOptions(options);
+    parser.addOption(help);
+    parser.addPositionalArgument(u"名称"_qs, u"站点名称 / site name"_qs);
+    if (address)
+        parser.addPositionalArgument(u"地址"_qs, u"发布地址 / where to publish"_qs);
+    if (!parseCommand(parser, arguments, console))
+        return BadUsage;
+    if (parser.isSet(help)) {
+        console.out << siteHelp << u'\n' << optionsText(parser) << Qt::flush;
+        return AllDone;
     }
-    return siteFolder(locate(env.programFolder).outputRoot, positional.first(), console);
+    const QStringList positional = parser.positionalArguments();
+    const qsizetype wanted = address ? 2 : 1;
+    if (positional.size() != wanted) {
+        console.error(positional.size() > wanted
+                          ? u"多余的参数 / unexpected argument: "_qs + positional.at(wanted)
+                      : address ? u"需要站点名称和发布地址 / a site name and a target"_qs
+                                : u"缺少站点名称 / no site name given"_qs);
+        return BadUsage;
+    }
+    folder = siteFolder(locate(env.programFolder).outputRoot, positional.first(), console);
+    return folder.isEmpty() ? std::optional<int>(BadUsage) : std::nullopt;
 }
 
 // A password from stdin: asked for with echo off on a terminal, else the first line of what is
@@ -831,27 +852,13 @@ std::optional<QString> readPassword(const Environment &env, const Console &conso
 int siteTarget(const QStringList &arguments, const Environment &env, const Console &console)
 {
     QCommandLineParser parser;
-    const QCommandLineOption help({u"h"_qs, u"help"_qs}, u"显示本帮助 / show this help"_qs);
     const QCommandLineOption passwordStdin(u"password-stdin"_qs,
                                            u"从标准输入读取密码 / read the password from stdin"_qs);
-    parser.addOptions({help, passwordStdin});
-    parser.addPositionalArgument(u"名称"_qs, u"站点名称 / site name"_qs);
-    parser.addPositionalArgument(u"地址"_qs, u"发布地址 / where to publish"_qs);
-    if (!parseCommand(parser, arguments, console))
-        return BadUsage;
-    if (parser.isSet(help)) {
-        console.out << siteHelp << u'\n' << optionsText(parser) << Qt::flush;
-        return AllDone;
-    }
+    QString folder;
+    if (const std::optional<int> done =
+            siteCommand(parser, arguments, {passwordStdin}, true, env, console, folder))
+        return *done;
     const QStringList positional = parser.positionalArguments();
-    if (positional.size() != 2) {
-        console.error(positional.size() < 2 ? u"需要站点名称和发布地址 / a site name and a target"_qs
-                                            : u"多余的参数 / unexpected argument: "_qs + positional.at(2));
-        return BadUsage;
-    }
-    const QString folder = namedSite(parser, env, console);
-    if (folder.isEmpty())
-        return BadUsage;
     QString error;
     if (!publishtarget::parse(positional.at(1), &error)) {
         console.error(positional.at(1) + u": "_qs + error);
@@ -875,41 +882,23 @@ int siteTarget(const QStringList &arguments, const Environment &env, const Conso
 int sitePublish(const QStringList &arguments, const Environment &env, const Console &console)
 {
     QCommandLineParser parser;
-    const QCommandLineOption help({u"h"_qs, u"help"_qs}, u"显示本帮助 / show this help"_qs);
     const QCommandLineOption dryRun(u"dry-run"_qs, u"只显示将做的事 / only say what would be done"_qs);
-    parser.addOptions({help, dryRun});
-    parser.addPositionalArgument(u"名称"_qs, u"站点名称 / site name"_qs);
-    if (!parseCommand(parser, arguments, console))
-        return BadUsage;
-    if (parser.isSet(help)) {
-        console.out << siteHelp << u'\n' << optionsText(parser) << Qt::flush;
-        return AllDone;
-    }
-    if (!oneArgument(parser, console, u"缺少站点名称 / no site name given"_qs))
-        return BadUsage;
-    const QString folder = namedSite(parser, env, console);
-    if (folder.isEmpty())
-        return BadUsage;
+    QString folder;
+    if (const std::optional<int> done = siteCommand(parser, arguments, {dryRun}, false, env, console, folder))
+        return *done;
     return publishSite(folder, parser.isSet(dryRun), env, console);
 }
 
 int siteSchedule(const QStringList &arguments, const Environment &env, const Console &console)
 {
     QCommandLineParser parser;
-    const QCommandLineOption help({u"h"_qs, u"help"_qs}, u"显示本帮助 / show this help"_qs);
     const QCommandLineOption every(u"every"_qs, u"每隔几小时(1-168) / every so many hours (1-168)"_qs,
                                    u"小时"_qs);
     const QCommandLineOption off(u"off"_qs, u"取消定时 / remove the timer"_qs);
-    parser.addOptions({help, every, off});
-    parser.addPositionalArgument(u"名称"_qs, u"站点名称 / site name"_qs);
-    if (!parseCommand(parser, arguments, console))
-        return BadUsage;
-    if (parser.isSet(help)) {
-        console.out << siteHelp << u'\n' << optionsText(parser) << Qt::flush;
-        return AllDone;
-    }
-    if (!oneArgument(parser, console, u"缺少站点名称 / no site name given"_qs))
-        return BadUsage;
+    QString folder;
+    if (const std::optional<int> done =
+            siteCommand(parser, arguments, {every, off}, false, env, console, folder))
+        return *done;
     bool ok = false;
     const int hours = parser.value(every).toInt(&ok);
     if (parser.isSet(every) == parser.isSet(off) ||
@@ -917,9 +906,6 @@ int siteSchedule(const QStringList &arguments, const Environment &env, const Con
         console.error(u"需要 --every 小时(1-168) 或 --off / give --every hours (1-168) or --off"_qs);
         return BadUsage;
     }
-    const QString folder = namedSite(parser, env, console);
-    if (folder.isEmpty())
-        return BadUsage;
     const std::optional<siteconfig::Site> site = siteconfig::read(sites::Paths(folder).config);
     if (!site) {
         console.error(QDir::toNativeSeparators(sites::Paths(folder).config) + u": 无法读取 / unreadable"_qs);

@@ -95,15 +95,9 @@ QProcessEnvironment environment(const Target &target, const QString &secret)
     const QString port = target.port > 0 ? QString::number(target.port) : QString();
     switch (target.kind) {
     case Kind::Sftp:
-        set(u"TYPE"_qs, u"sftp"_qs);
-        set(u"HOST"_qs, target.host);
-        set(u"PORT"_qs, port);
-        set(u"USER"_qs, target.user);
-        set(u"PASS"_qs, secret);
-        break;
     case Kind::Ftp:
     case Kind::Ftps:
-        set(u"TYPE"_qs, u"ftp"_qs);
+        set(u"TYPE"_qs, target.kind == Kind::Sftp ? u"sftp"_qs : u"ftp"_qs);
         set(u"HOST"_qs, target.host);
         set(u"PORT"_qs, port);
         set(u"USER"_qs, target.user);

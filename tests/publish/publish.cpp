@@ -137,14 +137,16 @@ private slots:
         QTest::newRow("s3: bucket and prefix, key ID as user")
             << u"s3://KEYID@bucket/site?endpoint=oss-cn-hangzhou.aliyuncs.com&region=cn-hangzhou"_qs
             << u"taoyefang:bucket/site"_qs << u"ENDPOINT=oss-cn-hangzhou.aliyuncs.com"_qs;
-        QTest::newRow("a password in the address")
-            << u"sftp://me:pw@example.com/www"_qs << QString() << QString();
-        QTest::newRow("no path: a sync would empty the server")
-            << u"sftp://me@example.com/"_qs << QString() << QString();
-        QTest::newRow("the home folder itself") << u"sftp://me@example.com/~/"_qs << QString() << QString();
-        QTest::newRow("no user") << u"ftp://example.com/www"_qs << QString() << QString();
-        QTest::newRow("not a target") << u"https://example.com/www"_qs << QString() << QString();
-        QTest::newRow("s3 without endpoint") << u"s3://KEYID@bucket/site"_qs << QString() << QString();
+        const std::pair<const char *, QString> refused[] = {
+            {"a password in the address", u"sftp://me:pw@example.com/www"_qs},
+            {"no path: a sync would empty the server", u"sftp://me@example.com/"_qs},
+            {"the home folder itself", u"sftp://me@example.com/~/"_qs},
+            {"no user", u"ftp://example.com/www"_qs},
+            {"not a target", u"https://example.com/www"_qs},
+            {"s3 without endpoint", u"s3://KEYID@bucket/site"_qs},
+        };
+        for (const auto &[name, address] : refused)
+            QTest::newRow(name) << address << QString() << QString();
     }
 
     void addresses()
@@ -168,13 +170,15 @@ private slots:
     void publishes_data()
     {
         QTest::addColumn<QString>("kind");
-        QTest::newRow("sftp") << u"sftp"_qs;
-        QTest::newRow("webdav") << u"webdav"_qs;
+        QTest::addColumn<QString>("scheme"); // of the target address
+        QTest::newRow("sftp") << u"sftp"_qs << u"sftp"_qs;
+        QTest::newRow("webdav") << u"webdav"_qs << u"webdav+http"_qs;
     }
 
     void publishes()
     {
         QFETCH(QString, kind);
+        QFETCH(QString, scheme);
         QTemporaryDir server;
         QVERIFY(QDir(www()).removeRecursively());
         put(server.filePath(u"other/keep.htm"_qs), "not the site's");
@@ -189,7 +193,6 @@ private slots:
             rcloneServer.waitForFinished();
         });
         QVERIFY(port > 0);
-        const QString scheme = kind == u"sftp" ? u"sftp"_qs : u"webdav+http"_qs;
         const QString address = scheme + u"://u@127.0.0.1:"_qs + QString::number(port) + u"/site"_qs;
         const QString remote = server.filePath(u"site"_qs);
 
