@@ -87,11 +87,11 @@ Place store(const QString &key, const QString &secret, const QString &fallbackFi
 
 std::optional<QString> read(const QString &key, const QString &fallbackFile)
 {
-    if (std::optional<QString> secret = keyringRead(key))
-        return secret;
+    // Storing in the keyring removes the file, so a file there holds the newest secret, whatever
+    // an older one in the keyring says.
     QFile file(fallbackFile);
     if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
+        return keyringRead(key);
     const QString secret = QString::fromUtf8(file.readAll());
     file.close();
     if (keyringWrite(key, secret))
