@@ -32,6 +32,10 @@ Run::Run(const QString &wwwFolder, const publishtarget::Target &target, const QS
             takeLine(std::exchange(m_pending, {}));
         if (m_finished)
             return;
+        if (m_summary.cancelled) {
+            end(publishtexts::cancelled);
+            return;
+        }
         if (m_obscuring) {
             m_obscuring = false;
             const QString obscured = QString::fromUtf8(m_process.readAllStandardOutput()).trimmed();
@@ -41,9 +45,7 @@ Run::Run(const QString &wwwFolder, const publishtarget::Target &target, const QS
                 startSync(obscured);
             return;
         }
-        if (m_summary.cancelled)
-            end(publishtexts::cancelled);
-        else if (status != QProcess::NormalExit || code != 0)
+        if (status != QProcess::NormalExit || code != 0)
             end(publishtexts::failed + (m_lastError.isEmpty() ? QString() : u": "_qs + m_lastError));
         else
             end(QString());
