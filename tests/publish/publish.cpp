@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "demofixture.h"
+#include "eventwait.h"
 #include "gbk.h"
 #include "publishtarget.h"
 
@@ -94,11 +95,7 @@ class TestPublish final : public QObject
             process.start(cli, arguments);
         process.write(input);
         process.closeWriteChannel();
-        QEventLoop loop;
-        connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-        QTimer::singleShot(120000, &loop, &QEventLoop::quit);
-        if (process.state() != QProcess::NotRunning)
-            loop.exec();
+        eventwait::until([&process] { return process.state() == QProcess::NotRunning; }, 120000, 20);
         if (process.state() != QProcess::NotRunning) {
             process.kill();
             process.waitForFinished();
