@@ -102,6 +102,7 @@ void Run::startSync(const QString &secret)
                           u"0"_qs,
                           u"--contimeout"_qs,
                           u"20s"_qs};
+    arguments << publishtarget::syncOptions(m_target);
     if (m_summary.dryRun)
         arguments << u"--dry-run"_qs;
     m_process.setArguments(arguments);

@@ -79,6 +79,14 @@ QString remotePath(const Target &target)
     return remoteName.toString() + u':' + path;
 }
 
+QStringList syncOptions(const Target &target)
+{
+    // A file is sent when it changed after its last upload, as the server's clock has it.
+    if (target.kind == Kind::WebDav || target.kind == Kind::Ftp || target.kind == Kind::Ftps)
+        return {u"--update"_qs, u"--use-server-modtime"_qs};
+    return {};
+}
+
 bool wantsObscured(const Target &target)
 {
     return target.kind != Kind::S3;

@@ -4,6 +4,7 @@
 
 #include <QProcessEnvironment>
 #include <QString>
+#include <QStringList>
 
 // Where a site is published, as its address in 站点.ini says:
 //   sftp://用户@主机[:端口]/路径           ftp://… / ftps://… (TLS from the first byte)
@@ -38,6 +39,10 @@ QString remotePath(const Target &target);
 // The variables that define the remote for one rclone call; `secret` is as rclone stores it
 // (obscured, except an S3 secret key, which rclone takes as it is).
 QProcessEnvironment environment(const Target &target, const QString &secret);
+
+// What rclone must be told to see changed files on this kind: plain WebDAV and many FTP servers
+// keep no file times, and comparing sizes alone would miss a page rewritten at the same length.
+QStringList syncOptions(const Target &target);
 
 // Whether rclone wants the secret obscured for this kind.
 bool wantsObscured(const Target &target);

@@ -233,7 +233,14 @@ private slots:
         QCOMPARE(publish().code, 0);
         QCOMPARE(results.last().out, QString()); // nothing changed, nothing sent
 
-        put(www() + u"/a/index.htm"_qs, "page a, longer now");
+        // Rewritten at the same length, as a page whose price changed from 12.50 to 13.50 is, and
+        // later, as a refresh is.
+        put(www() + u"/a/index.htm"_qs, "page A");
+        QFile changed(www() + u"/a/index.htm"_qs);
+        QVERIFY(changed.open(QIODevice::ReadWrite));
+        QVERIFY(changed.setFileTime(QDateTime::currentDateTime().addSecs(120),
+                                    QFileDevice::FileModificationTime));
+        changed.close();
         put(www() + u"/c/index.htm"_qs, "page c");
         QVERIFY(QDir(www() + u"/b"_qs).removeRecursively());
         QCOMPARE(publish().code, 0);
