@@ -12,6 +12,7 @@
 #include "eventwait.h"
 #include "gbk.h"
 #include "publishtarget.h"
+#include "rcloneserver.h"
 
 namespace {
 
@@ -106,25 +107,6 @@ class TestPublish final : public QObject
                 QString::fromUtf8(process.readAllStandardError())};
     }
 
-    // `rclone serve <kind>` on a free port of 127.0.0.1; its address port, or 0.
-    int serve(QProcess &server, const QString &kind, const QString &root)
-    {
-        server.start(m_rclone, {u"serve"_qs, kind, root, u"--addr"_qs, u"127.0.0.1:0"_qs, u"--user"_qs,
-                                u"u"_qs, u"--pass"_qs, password, u"--config"_qs, QString()});
-        static const QRegularExpression listening(u"127\\.0\\.0\\.1:(\\d+)"_qs);
-        QByteArray log;
-        QEventLoop loop;
-        connect(&server, &QProcess::readyReadStandardError, &loop, [&] {
-            log += server.readAllStandardError();
-            if (listening.match(QString::fromUtf8(log)).hasMatch())
-                loop.quit();
-        });
-        connect(&server, &QProcess::finished, &loop, &QEventLoop::quit);
-        QTimer::singleShot(15000, &loop, &QEventLoop::quit);
-        loop.exec();
-        return listening.match(QString::fromUtf8(log)).captured(1).toInt();
-    }
-
 private slots:
     void initTestCase()
     {
@@ -207,7 +189,7 @@ private slots:
         put(www() + u"/a/index.htm"_qs, "page a");
         put(www() + u"/b/index.htm"_qs, "page b");
         QProcess rcloneServer;
-        const int port = serve(rcloneServer, kind, server.path());
+        const int port = rcloneserver::serve(rcloneServer, kind, server.path(), password);
         const auto stop = qScopeGuard([&rcloneServer] {
             rcloneServer.kill();
             rcloneServer.waitForFinished();
@@ -293,7 +275,7 @@ private slots:
         QVERIFY(programfolder::make(m_program, demo.host()));
         QTemporaryDir server;
         QProcess rcloneServer;
-        const int port = serve(rcloneServer, u"sftp"_qs, server.path());
+        const int port = rcloneserver::serve(rcloneServer, u"sftp"_qs, server.path(), password);
         const auto stop = qScopeGuard([&rcloneServer] {
             rcloneServer.kill();
             rcloneServer.waitForFinished();
