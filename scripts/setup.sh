@@ -11,8 +11,8 @@ shift || true
 
 # Building (the icon is drawn with rsvg-convert), running, and checking the package in the tests.
 "$here/scripts/install-packages.sh" build-essential cmake ninja-build pkg-config \
-    qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin libgl-dev librsvg2-bin libicu-dev \
-    fonts-noto-cjk xvfb xauth \
+    qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin libgl-dev librsvg2-bin libicu-dev qtkeychain-qt6-dev \
+    fonts-noto-cjk xvfb xauth rclone systemd \
     dpkg-dev file desktop-file-utils appstream
 
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"

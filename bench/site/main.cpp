@@ -1,8 +1,9 @@
 // A lasting site of 100 keywords, 40 items a page, short links on, the demo service 50 ms away and
 // 8 jobs: the time and the files written below www/ to create it, to refresh it with nothing
 // changed, and to refresh it after 10 keywords changed (their counts edited in 关键词.txt); then
-// the peak memory. Without arguments it runs itself for 10 and for 100 keywords, each in a fresh
-// process, so that the two peaks can be compared.
+// the peak memory. With rclone on PATH each step is followed by a publish to a local
+// `rclone serve sftp`: its time and the files it sent (after the unchanged refresh, 0). Without arguments it
+// runs itself for 10 and for 100 keywords, each in a fresh process, so that the two peaks can be compared.
 //   bench_site                          both cases
 //   bench_site KEYWORDS [LATENCY_MS]    one case (latency 50 unless given)
 #include <algorithm>
@@ -16,7 +17,9 @@
 #include "benchsupport.h"
 #include "demoservice.h"
 #include "httpserver.h"
+#include "publishrun.h"
 #include "site.h"
+#include "sitepublish.h"
 
 namespace {
 
@@ -30,8 +33,26 @@ QByteArray keywordList(int keywords, int changed)
     return text.toUtf8();
 }
 
+// `rclone serve sftp` on a free port of 127.0.0.1, serving `root`; its port, or 0.
+int serveSftp(QProcess &server, const QString &root, const QString &password)
+{
+    server.start(publish::rcloneProgram(),
+                 {u"serve"_qs, u"sftp"_qs, root, u"--addr"_qs, u"127.0.0.1:0"_qs, u"--user"_qs, u"bench"_qs,
+                  u"--pass"_qs, password, u"--config"_qs, QString()});
+    server.setReadChannel(QProcess::StandardError); // where rclone logs
+    QByteArray log;
+    while (server.waitForReadyRead(15000)) {
+        log += server.readAll();
+        const qsizetype at = log.indexOf("listening on 127.0.0.1:");
+        if (at >= 0 && log.indexOf('\n', at) > 0)
+            return log.mid(at + 23, log.indexOf('\n', at) - at - 23).trimmed().toInt();
+    }
+    return 0;
+}
+
 int runOne(int keywords, int latencyMs)
 {
+    qunsetenv("DBUS_SESSION_BUS_ADDRESS"); // the made-up password stays out of the user's keyring
     BenchProgram program(latencyMs);
     const AppSetup &setup = program.setup;
 
@@ -48,6 +69,38 @@ int runOne(int keywords, int latencyMs)
         qFatal("cannot create the site");
 
     QTextStream out(stdout);
+    out << keywords << " keywords x 40 items, short links on, " << latencyMs << " ms away, 8 jobs:\n";
+    QTemporaryDir remote;
+    QProcess server;
+    const QString password = u"bench-throwaway"_qs;
+    const int port = publish::rcloneProgram().isEmpty() ? 0 : serveSftp(server, remote.path(), password);
+    if (port > 0) {
+        secretstore::Place place;
+        QString error;
+        if (!sitepublish::setTarget(folder,
+                                    u"sftp://bench@127.0.0.1:"_qs + QString::number(port) + u"/www"_qs,
+                                    password, &place, &error))
+            qFatal("target: %s", qPrintable(error));
+    } else {
+        out << "  (rclone serve sftp not available: no publishing figures)\n";
+    }
+    const auto publishStep = [&] {
+        if (port == 0)
+            return;
+        QElapsedTimer clock;
+        clock.start();
+        QString error;
+        const std::unique_ptr<publish::Run> run = sitepublish::runFor(folder, false, &error);
+        if (!run)
+            qFatal("publish: %s", qPrintable(error));
+        run->start();
+        const publish::Summary &summary = run->exec();
+        if (!summary.ok())
+            qFatal("publish: %s", qPrintable(summary.error));
+        out << "    publish: " << QString::number(double(clock.nsecsElapsed()) / 1e6, 'f', 0) << " ms, "
+            << summary.copied.size() << " files sent, " << summary.deleted.size() << " deleted\n";
+        out.flush();
+    };
     const auto step = [&](const char *what) {
         QElapsedTimer clock;
         clock.start();
@@ -58,8 +111,8 @@ int runOne(int keywords, int latencyMs)
         out << "  " << what << ": " << QString::number(double(clock.nsecsElapsed()) / 1e6, 'f', 0) << " ms, "
             << summary.pagesChanged << " pages changed, " << summary.filesWritten << " files written\n";
         out.flush();
+        publishStep();
     };
-    out << keywords << " keywords x 40 items, short links on, " << latencyMs << " ms away, 8 jobs:\n";
     step("create");
     step("refresh, nothing changed");
     QFile list(sites::Paths(folder).keywords);
@@ -68,6 +121,8 @@ int runOne(int keywords, int latencyMs)
     list.close();
     step("refresh, 10 keywords changed");
     out << "  peak RSS " << peakResidentKiB() << " KiB\n";
+    server.kill();
+    server.waitForFinished();
     return 0;
 }
 

@@ -1,5 +1,6 @@
 #include "sitedialog.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -14,6 +15,9 @@
 #include <QVBoxLayout>
 
 #include "newsitedialog.h"
+#include "publishdialogs.h"
+#include "publishrun.h"
+#include "sitepublish.h"
 #include "site.h"
 #include "tooldialogs.h"
 
@@ -46,19 +50,38 @@ SiteDialog::SiteDialog(const AppSetup &setup, const FormPort &window, QWidget *p
     m_sites->header()->setSectionResizeMode(RefreshedColumn, QHeaderView::ResizeToContents);
     connect(m_sites, &QTreeWidget::itemSelectionChanged, this, &SiteDialog::updateButtons);
 
-    m_new = new QPushButton(newSiteCaption, this);
-    m_new->setObjectName(u"newSite"_qs);
-    m_update = new QPushButton(u"更新"_qs, this);
-    m_update->setObjectName(u"refresh"_qs);
-    m_open = new QPushButton(u"打开文件夹"_qs, this);
-    m_open->setObjectName(u"openFolder"_qs);
+    const auto button = [this](const QString &caption, const QString &name) {
+        auto *made = new QPushButton(caption, this);
+        made->setObjectName(name);
+        return made;
+    };
+    m_new = button(newSiteCaption, u"newSite"_qs);
+    m_update = button(u"更新"_qs, u"refresh"_qs);
+    m_open = button(u"打开文件夹"_qs, u"openFolder"_qs);
+    m_publishButton = button(u"发布"_qs, u"publish"_qs);
+    m_publishSettings = button(u"发布设置…"_qs, u"publishSettings"_qs);
+    m_schedule = button(u"定时更新…"_qs, u"schedule"_qs);
     connect(m_new, &QPushButton::clicked, this, &SiteDialog::newSite);
     connect(m_update, &QPushButton::clicked, this, &SiteDialog::refreshSelected);
     connect(m_open, &QPushButton::clicked, this, &SiteDialog::openFolder);
+    connect(m_publishButton, &QPushButton::clicked, this, &SiteDialog::publishSelected);
+    connect(m_publishSettings, &QPushButton::clicked, this, [this] {
+        if (const QString folder = selectedFolder();
+            !folder.isEmpty() && publishdialogs::editTarget(this, folder))
+            reload(folder);
+    });
+    connect(m_schedule, &QPushButton::clicked, this, [this] {
+        if (const QString folder = selectedFolder(); !folder.isEmpty())
+            publishdialogs::editSchedule(this, folder,
+                                         QCoreApplication::applicationDirPath() + u"/taoyefang-cli"_qs);
+    });
     auto *actions = new QVBoxLayout;
     actions->addWidget(m_new);
     actions->addWidget(m_update);
     actions->addWidget(m_open);
+    actions->addWidget(m_publishButton);
+    actions->addWidget(m_publishSettings);
+    actions->addWidget(m_schedule);
     actions->addStretch();
 
     const tooldialogs::ProgressView view = tooldialogs::progressView(this);
@@ -93,6 +116,8 @@ SiteDialog::~SiteDialog()
     // The refresh is stopped without a word: nothing here is left to show it.
     if (m_refresh)
         m_refresh->disconnect(this);
+    if (m_publish)
+        m_publish->disconnect(this);
 }
 
 void SiteDialog::showFor(QWidget *window, const AppSetup &setup, const FormPort &port)
@@ -181,6 +206,10 @@ void SiteDialog::cancelRefresh()
 {
     if (!m_running)
         return;
+    if (m_publish) {
+        m_publish->cancel();
+        return;
+    }
     m_refresh->cancel();
     m_cancelled = true;
     updateButtons();
@@ -230,11 +259,54 @@ void SiteDialog::openFolder()
         QDesktopServices::openUrl(QUrl::fromLocalFile(sites::Paths(folder).www));
 }
 
+void SiteDialog::publishSelected()
+{
+    const QString folder = selectedFolder();
+    if (m_running || folder.isEmpty())
+        return;
+    m_log->clear();
+    QString error;
+    m_publish = sitepublish::runFor(folder, false, &error);
+    if (!m_publish) {
+        m_status->setText(error);
+        return;
+    }
+    connect(m_publish.get(), &publish::Run::fileDone, this, [this](const QString &file, bool deleted) {
+        log((deleted ? u"已删除: "_qs : u"已上传: "_qs) + file);
+        m_status->setText(u"正在发布: "_qs + file);
+    });
+    connect(m_publish.get(), &publish::Run::finished, this, &SiteDialog::publishFinished);
+    m_progress->setRange(0, 0); // rclone does not say beforehand how many files it will send
+    m_status->setText(u"开始发布..."_qs);
+    m_running = true;
+    m_cancelled = false;
+    updateButtons();
+    m_publish->start();
+}
+
+void SiteDialog::publishFinished()
+{
+    m_running = false;
+    const publish::Summary summary = m_publish->summary();
+    m_publish.release()->deleteLater(); // finished() is still being delivered
+    m_progress->setRange(0, 1);
+    m_progress->setValue(summary.ok() ? 1 : 0);
+    const QString text = summary.ok()
+                             ? u"发布完成:上传"_qs + QString::number(summary.copied.size()) +
+                                   u"个文件,删除"_qs + QString::number(summary.deleted.size()) + u"个文件"_qs
+                             : summary.error;
+    m_status->setText(text);
+    log(text);
+    updateButtons();
+}
+
 void SiteDialog::done(int result)
 {
     // Closed during a refresh: the keywords in progress stop too, and the site keeps what was
-    // finished before.
-    if (m_running)
+    // finished before. A publish stops where it is; the next one sends the rest.
+    if (m_publish)
+        m_publish->cancel();
+    else if (m_running)
         m_refresh->abort();
     QDialog::done(result);
 }
@@ -250,5 +322,8 @@ void SiteDialog::updateButtons()
     m_new->setEnabled(!m_running);
     m_update->setEnabled(!m_running && chosen);
     m_open->setEnabled(chosen);
+    m_publishButton->setEnabled(!m_running && chosen);
+    m_publishSettings->setEnabled(!m_running && chosen);
+    m_schedule->setEnabled(chosen);
     m_cancel->setEnabled(m_running && !m_cancelled);
 }

@@ -16,10 +16,14 @@ struct PageResult;
 namespace sites {
 class Refresh;
 }
+namespace publish {
+class Run;
+}
 
 // "工具" -> "站点管理…": the sites below 站点/ with their pages and last refresh, and what can be
-// done with one: make a new one (its pages are made at once), refresh it, open its www/ folder.
-// A refresh runs beside the window, which stays usable, and shows each keyword as it ends.
+// done with one: make a new one (its pages are made at once), refresh it, open its www/ folder,
+// publish it, set where it is published and how often it refreshes itself. A refresh or a publish
+// runs beside the window, which stays usable, and shows each keyword or file as it ends.
 class SiteDialog final : public QDialog
 {
     Q_OBJECT
@@ -41,6 +45,7 @@ public:
     // First no further keyword (those in progress finish and are kept); closing the dialog stops
     // those too.
     void cancelRefresh();
+    void publishSelected(); // cancelled by cancelRefresh() too
     bool isRunning() const { return m_running; }
 
     void done(int result) override;
@@ -50,12 +55,14 @@ private:
     void keywordFinished(const PageResult &result, int done, int total);
     void refreshFinished();
     void openFolder();
+    void publishFinished();
     void log(const QString &line);
     void updateButtons();
 
     const AppSetup &m_setup;
     const FormPort &m_window;
     std::unique_ptr<sites::Refresh> m_refresh;
+    std::unique_ptr<publish::Run> m_publish;
     QString m_refreshing; // the site folder of the refresh in progress
     bool m_running = false;
     bool m_cancelled = false; // asked to start no further keyword
@@ -64,6 +71,9 @@ private:
     QPushButton *m_new = nullptr;
     QPushButton *m_update = nullptr;
     QPushButton *m_open = nullptr;
+    QPushButton *m_publishButton = nullptr;
+    QPushButton *m_publishSettings = nullptr;
+    QPushButton *m_schedule = nullptr;
     QProgressBar *m_progress = nullptr;
     QLabel *m_status = nullptr;
     QPlainTextEdit *m_log = nullptr;

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+class QIODevice;
 class QTextStream;
 
 // taoyefang-cli: the generation run and batch runs without a window.
@@ -35,6 +36,8 @@ struct Environment
     QTextStream *out = nullptr;
     QTextStream *err = nullptr;
     bool errIsTerminal = false; // a progress bar instead of one line per keyword
+    QIODevice *in = nullptr;    // where a password comes from (stdin)
+    bool inIsTerminal = false;  // it is asked for with echo off
     std::function<QDateTime()> now = [] {
         return QDateTime::currentDateTime();
     };

@@ -1,6 +1,7 @@
 #include <cstdio>
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QTextStream>
 
 #ifdef Q_OS_UNIX
@@ -43,6 +44,10 @@ int main(int argc, char *argv[])
     env.out = &out;
     env.err = &err;
     env.errIsTerminal = isTerminal(stderr);
+    QFile in;
+    if (in.open(stdin, QIODevice::ReadOnly))
+        env.in = &in;
+    env.inIsTerminal = isTerminal(stdin);
     env.interrupter = &interrupts;
     const int code = cli::run(app.arguments(), env);
     err.flush();

@@ -31,6 +31,7 @@ struct Site
     bool shortLinks = false;
     bool tokens = false; // one 淘口令 per item (open platform)
     QString baseUrl;     // the site's address on the web; empty: no sitemap
+    QString target;      // where it is published (publishtarget.h); never with the password
     QDateTime refreshed; // the end of the last refresh; invalid before the first
     QList<PageRecord> pages;
 

@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -21,7 +22,9 @@
 #include "form1.h"
 #include "gbk.h"
 #include "newsitedialog.h"
+#include "rcloneserver.h"
 #include "sitedialog.h"
+#include "sitepublish.h"
 
 // 工具 -> 批量生成… and 站点管理…: the dialogs on the real window, against the demo service.
 class TestBatchDialog final : public QObject
@@ -232,6 +235,31 @@ private slots:
         WAIT_VERIFY(!dialog->isRunning(), 30000);
         QCOMPARE(dialog->findChild<QLabel *>(u"status"_qs)->text(),
                  u"已更新0页,未变2页,已删除0页,写入0个文件"_qs);
+
+        // Published from here, each file shows as it goes up, and the server ends with www/.
+        QProcess server;
+        QTemporaryDir remote;
+        const auto stop = qScopeGuard([&server] {
+            server.kill();
+            server.waitForFinished();
+        });
+        const int port = rcloneserver::serve(server, u"sftp"_qs, remote.path(), u"made-up-pw"_qs);
+        if (port == 0)
+            QSKIP("no rclone (Debian package rclone): publishing is not tried");
+        qunsetenv("DBUS_SESSION_BUS_ADDRESS"); // the password stays out of the user's keyring
+        secretstore::Place place;
+        QString error;
+        QVERIFY(sitepublish::setTarget(m_dir->filePath(u"站点/夏季"_qs),
+                                       u"sftp://u@127.0.0.1:"_qs + QString::number(port) + u"/site"_qs,
+                                       u"made-up-pw"_qs, &place, &error));
+        dialog->findChild<QPushButton *>(u"publish"_qs)->click();
+        QVERIFY(dialog->isRunning());
+        WAIT_VERIFY(!dialog->isRunning(), 30000);
+        QVERIFY2(dialog->findChild<QLabel *>(u"status"_qs)->text().startsWith(u"发布完成"_qs),
+                 qPrintable(dialog->findChild<QLabel *>(u"status"_qs)->text()));
+        const QString log = dialog->findChild<QPlainTextEdit *>(u"log"_qs)->toPlainText();
+        QVERIFY(log.contains(u"已上传: index.htm"_qs) && log.contains(u"已上传: shou-ji/"_qs));
+        QVERIFY(QFile::exists(remote.filePath(u"site/lian-yi-qun/index.htm"_qs)));
     }
 };
 

@@ -56,6 +56,7 @@ grep -q '淘宝客' <<<"$description" && grep -q 'Taobao affiliate' <<<"$descrip
     fail "the description is not in both languages"
 dpkg-deb -c "$deb" | awk '$2 != "root/root" { bad = 1; print } END { exit bad }' ||
     fail "files not owned by root"
+grep -qw rclone <<<"$(field Recommends)" || fail "Recommends lacks rclone (publishing): $(field Recommends)"
 pass "package $(basename "$deb"): fields, dependencies, ownership"
 
 # --- The files ---------------------------------------------------------------------------------

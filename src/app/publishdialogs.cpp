@@ -1,0 +1,105 @@
+#include "publishdialogs.h"
+
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QSpinBox>
+
+#include "publishtarget.h"
+#include "publishtexts.h"
+#include "site.h"
+#include "sitepublish.h"
+#include "sitetimer.h"
+
+namespace publishdialogs {
+
+namespace {
+
+const QString targetTitle = u"发布设置"_qs;
+const QString scheduleTitle = u"定时更新"_qs;
+
+// A dialog holding `form` above OK and Cancel.
+QDialogButtonBox *addButtons(QDialog &dialog, QFormLayout *form)
+{
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    form->addRow(buttons);
+    return buttons;
+}
+
+} // namespace
+
+bool editTarget(QWidget *parent, const QString &siteFolder)
+{
+    const std::optional<siteconfig::Site> site = siteconfig::read(sites::Paths(siteFolder).config);
+    if (!site)
+        return false;
+    QDialog dialog(parent);
+    dialog.setObjectName(u"PublishSettingsDialog"_qs);
+    dialog.setWindowTitle(targetTitle + u" - "_qs + site->name);
+    auto *form = new QFormLayout(&dialog);
+    auto *address = new QLineEdit(site->target, &dialog);
+    address->setObjectName(u"target"_qs);
+    address->setPlaceholderText(u"sftp://用户@主机/路径"_qs);
+    address->setMinimumWidth(380);
+    auto *password = new QLineEdit(&dialog);
+    password->setObjectName(u"password"_qs);
+    password->setEchoMode(QLineEdit::Password);
+    auto *hint = new QLabel(u"也可以是 ftp://、ftps://、webdav+https://、"
+                            "s3://密钥ID@桶/前缀?endpoint=…&region=…。密码保存在系统密钥环中。"_qs,
+                            &dialog);
+    hint->setWordWrap(true);
+    form->addRow(u"发布地址:"_qs, address);
+    form->addRow(u"密码:"_qs, password);
+    form->addRow(hint);
+    QDialogButtonBox *buttons = addButtons(dialog, form);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
+        QString error;
+        secretstore::Place place = secretstore::Place::Nowhere;
+        if (!sitepublish::setTarget(siteFolder, address->text(), password->text(), &place, &error)) {
+            QMessageBox::warning(&dialog, targetTitle, error);
+            return;
+        }
+        if (place == secretstore::Place::File)
+            QMessageBox::information(&dialog, targetTitle,
+                                     publishtexts::fileFallback + sitepublish::secretFile(siteFolder));
+        dialog.accept();
+    });
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void editSchedule(QWidget *parent, const QString &siteFolder, const QString &cli)
+{
+    const std::optional<siteconfig::Site> site = siteconfig::read(sites::Paths(siteFolder).config);
+    if (!site)
+        return;
+    QDialog dialog(parent);
+    dialog.setObjectName(u"ScheduleDialog"_qs);
+    dialog.setWindowTitle(scheduleTitle + u" - "_qs + site->name);
+    auto *form = new QFormLayout(&dialog);
+    auto *hours = new QSpinBox(&dialog);
+    hours->setObjectName(u"hours"_qs);
+    hours->setRange(0, sitetimer::maxHours);
+    hours->setSpecialValueText(u"关闭"_qs);
+    hours->setSuffix(u" 小时"_qs);
+    hours->setValue(sitetimer::installedHours(site->name));
+    form->addRow(u"每隔:"_qs, hours);
+    QDialogButtonBox *buttons = addButtons(dialog, form);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const sitetimer::Outcome outcome = hours->value() == 0
+                                           ? sitetimer::remove(site->name)
+                                           : sitetimer::install(site->name, hours->value(), cli);
+    if (!outcome.error.isEmpty())
+        QMessageBox::warning(parent, scheduleTitle, u"无法写入定时器: "_qs + outcome.error);
+    else if (!outcome.enableCommand.isEmpty())
+        QMessageBox::information(parent, scheduleTitle,
+                                 u"没有运行中的systemd用户管理器。启用定时器请运行:\n"_qs +
+                                     outcome.enableCommand);
+}
+
+} // namespace publishdialogs

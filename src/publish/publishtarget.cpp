@@ -1,0 +1,140 @@
+#include "publishtarget.h"
+
+#include <QUrl>
+#include <QUrlQuery>
+
+#include "publishtexts.h"
+
+namespace publishtarget {
+
+namespace {
+
+std::optional<Target> refuse(QString *error, const QString &why)
+{
+    if (error)
+        *error = why;
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<Target> parse(const QString &address, QString *error)
+{
+    const QUrl url(address.trimmed(), QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    Target target;
+    if (scheme == u"sftp")
+        target.kind = Kind::Sftp;
+    else if (scheme == u"ftp")
+        target.kind = Kind::Ftp;
+    else if (scheme == u"ftps")
+        target.kind = Kind::Ftps;
+    else if (scheme == u"webdav+https" || scheme == u"webdav+http")
+        target.kind = Kind::WebDav, target.scheme = scheme.mid(7);
+    else if (scheme == u"s3")
+        target.kind = Kind::S3;
+    else
+        return refuse(error, publishtexts::badScheme);
+    if (!url.isValid())
+        return refuse(error, publishtexts::badScheme);
+    if (!url.password().isEmpty())
+        return refuse(error, publishtexts::badScheme);
+    target.host = url.host();
+    target.user = url.userName();
+    target.port = url.port();
+    if (target.port == 0)
+        return refuse(error, publishtexts::badPort);
+    // A sync deletes whatever the target holds that www/ does not: an empty path would be the whole
+    // server or the user's home, so a folder must be named.
+    QString path = url.path();
+    while (path.endsWith(u'/'))
+        path.chop(1);
+    if (target.kind == Kind::S3) {
+        const QUrlQuery query(url);
+        target.endpoint = query.queryItemValue(u"endpoint"_qs, QUrl::FullyDecoded);
+        target.region = query.queryItemValue(u"region"_qs, QUrl::FullyDecoded);
+        if (target.host.isEmpty())
+            return refuse(error, publishtexts::noBucket);
+        if (target.endpoint.isEmpty())
+            return refuse(error, publishtexts::noEndpoint);
+        if (target.user.isEmpty())
+            return refuse(error, publishtexts::noKeyId);
+        target.path = path.mid(1);
+        return target;
+    }
+    if (target.host.isEmpty())
+        return refuse(error, publishtexts::noHost);
+    if (target.user.isEmpty())
+        return refuse(error, publishtexts::noUser);
+    if (path.isEmpty() || path == u"/~")
+        return refuse(error, publishtexts::noPath);
+    // "/~/www" is "www" below the login's home; anything else is as given.
+    target.path = path.startsWith(u"/~/") ? path.mid(3) : path;
+    return target;
+}
+
+QString remotePath(const Target &target)
+{
+    const QString path = target.kind == Kind::S3 ? target.host + u'/' + target.path : target.path;
+    return remoteName.toString() + u':' + path;
+}
+
+QStringList syncOptions(const Target &target)
+{
+    // A file is sent when it changed after its last upload, as the server's clock has it.
+    if (target.kind == Kind::WebDav || target.kind == Kind::Ftp || target.kind == Kind::Ftps)
+        return {u"--update"_qs, u"--use-server-modtime"_qs};
+    return {};
+}
+
+bool wantsObscured(const Target &target)
+{
+    return target.kind != Kind::S3;
+}
+
+QProcessEnvironment environment(const Target &target, const QString &secret)
+{
+    QProcessEnvironment env;
+    const QString prefix = u"RCLONE_CONFIG_"_qs + remoteName.toString().toUpper() + u'_';
+    const auto set = [&](const QString &key, const QString &value) {
+        if (!value.isEmpty())
+            env.insert(prefix + key, value);
+    };
+    const QString port = target.port > 0 ? QString::number(target.port) : QString();
+    switch (target.kind) {
+    case Kind::Sftp:
+    case Kind::Ftp:
+    case Kind::Ftps:
+        set(u"TYPE"_qs, target.kind == Kind::Sftp ? u"sftp"_qs : u"ftp"_qs);
+        set(u"HOST"_qs, target.host);
+        set(u"PORT"_qs, port);
+        set(u"USER"_qs, target.user);
+        set(u"PASS"_qs, secret);
+        if (target.kind == Kind::Ftps)
+            set(u"TLS"_qs, u"true"_qs);
+        break;
+    case Kind::WebDav: {
+        QUrl base;
+        base.setScheme(target.scheme);
+        base.setHost(target.host);
+        base.setPort(target.port);
+        set(u"TYPE"_qs, u"webdav"_qs);
+        set(u"URL"_qs, base.toString(QUrl::FullyEncoded));
+        set(u"VENDOR"_qs, u"other"_qs);
+        set(u"USER"_qs, target.user);
+        set(u"PASS"_qs, secret);
+        break;
+    }
+    case Kind::S3:
+        set(u"TYPE"_qs, u"s3"_qs);
+        set(u"PROVIDER"_qs, u"Other"_qs);
+        set(u"ENDPOINT"_qs, target.endpoint);
+        set(u"REGION"_qs, target.region);
+        set(u"ACCESS_KEY_ID"_qs, target.user);
+        set(u"SECRET_ACCESS_KEY"_qs, secret);
+        break;
+    }
+    return env;
+}
+
+} // namespace publishtarget

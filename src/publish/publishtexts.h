@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+// What publishing says to the user, on the command line and in the window alike.
+namespace publishtexts {
+
+inline const QString noRclone =
+    u"找不到rclone,请先安装Debian软件包rclone(sudo apt install rclone) / rclone not found: install "
+    "the Debian package rclone"_qs;
+inline const QString badScheme =
+    u"发布地址应以sftp://、ftp://、ftps://、webdav+https://、webdav+http://或s3://开头"_qs;
+inline const QString noHost = u"发布地址缺少主机"_qs;
+inline const QString noUser = u"发布地址缺少用户名(用户@主机)"_qs;
+inline const QString noPath = u"发布地址缺少路径:整个服务器或主目录不能作为发布目标"_qs;
+inline const QString badPort = u"发布地址的端口无效"_qs;
+inline const QString noBucket = u"发布地址缺少存储桶"_qs;
+inline const QString noEndpoint = u"s3发布地址需要endpoint=…"_qs;
+inline const QString noKeyId = u"s3发布地址需要访问密钥ID(s3://密钥ID@桶/前缀)"_qs;
+inline const QString noTarget = u"还没有设置发布地址(site target) / no target set"_qs;
+inline const QString noPassword = u"没有保存发布密码 / no password stored"_qs;
+inline const QString failed = u"发布失败,远端未改变 / publishing failed"_qs;
+inline const QString cancelled = u"已取消发布 / publishing cancelled"_qs;
+inline const QString fileFallback =
+    u"没有运行中的系统密钥环,密码保存在只有本用户可读的文件中 / no keyring service: the password is "
+    "kept in a file only you can read: "_qs;
+inline const QString cannotStore = u"无法保存发布密码 / cannot store the password"_qs;
+
+} // namespace publishtexts
