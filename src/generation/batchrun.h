@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -32,6 +33,9 @@ struct BatchSettings
     QString siteName;       // names the site folder and titles its index
     QString baseUrl;        // the site's address on the web, for its sitemap; empty: no sitemap
     int jobs = 1;           // keywords in progress at a time, 1 to maxJobs
+    // A site's: each keyword's page address on the web, and its pages in UTF-8 (else GBK).
+    QHash<QString, QString> pageAddresses;
+    bool utf8 = false;
 
     static constexpr int maxJobs = 8;
 };

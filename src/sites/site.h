@@ -100,12 +100,14 @@ signals:
 private:
     void fail(const QString &error);
     void apply(const BatchSummary &batch);
+    void assignFolders();
 
     AppSetup m_setup;
     Paths m_paths;
     int m_jobs;
     siteconfig::Site m_site;
     QList<keywordfile::Entry> m_entries;
+    QHash<QString, QString> m_folders; // each keyword's page folder below www/, old or new
     std::unique_ptr<BatchRun> m_batch;
     RefreshSummary m_summary;
     bool m_finished = false;

@@ -21,6 +21,7 @@ const QString pidKey = u"PID"_qs;
 const QString shortLinksKey = u"短网址"_qs;
 const QString tokensKey = u"淘口令"_qs;
 const QString baseUrlKey = u"网址"_qs;
+const QString encodingKey = u"编码"_qs;
 const QString refreshedKey = u"更新时间"_qs;
 const QString pageCountKey = u"页数"_qs;
 const QString keywordKey = u"关键词"_qs;
@@ -68,6 +69,7 @@ QByteArray toBytes(const Site &site)
     put(siteSection, shortLinksKey, site.shortLinks ? u"1"_qs : u"0"_qs);
     put(siteSection, tokensKey, site.tokens ? u"1"_qs : u"0"_qs);
     put(siteSection, baseUrlKey, site.baseUrl);
+    put(siteSection, encodingKey, charsets::name(site.encoding));
     put(siteSection, refreshedKey, timeText(site.refreshed));
     put(siteSection, pageCountKey, QString::number(site.pages.size()));
     for (qsizetype i = 0; i < site.pages.size(); ++i) {
@@ -101,6 +103,7 @@ std::optional<Site> read(const QString &path)
     site.shortLinks = value(siteSection, shortLinksKey) == u"1";
     site.tokens = value(siteSection, tokensKey) == u"1";
     site.baseUrl = value(siteSection, baseUrlKey);
+    site.encoding = charsets::fromName(value(siteSection, encodingKey));
     site.refreshed = timeOf(value(siteSection, refreshedKey));
     const int pages = value(siteSection, pageCountKey).toInt();
     for (int i = 1; i <= pages; ++i) {

@@ -7,6 +7,8 @@
 #include <QList>
 #include <QString>
 
+#include "charsets.h"
+
 // "站点.ini": what a site is made with, and the lasting address of each of its pages. The same INI
 // format (GBK) as 设置.ini; written whole, so a crash leaves the old file or the new one.
 namespace siteconfig {
@@ -31,6 +33,8 @@ struct Site
     bool shortLinks = false;
     bool tokens = false; // one 淘口令 per item (open platform)
     QString baseUrl;     // the site's address on the web; empty: no sitemap
+    // What www/ is written in: UTF-8 unless the host needs GBK ("编码=GBK").
+    charsets::PageEncoding encoding = charsets::PageEncoding::Utf8;
     QDateTime refreshed; // the end of the last refresh; invalid before the first
     QList<PageRecord> pages;
 
