@@ -38,4 +38,12 @@ inline constexpr QStringView shareTags = u"[#分享标签#]";
 // A <script type="application/ld+json"> element: the items as a schema.org ItemList.
 inline constexpr QStringView structuredData = u"[#结构化数据#]";
 
+// In "首页模板.htm", the site index's template. Around the loop, the site's name, the description
+// above and the number of pages; in the block, once per page, "[#关键词#]" (the page's keyword),
+// the picture and the price of its first item, and these two.
+inline constexpr QStringView siteName = u"[#站点名称#]";
+inline constexpr QStringView pageCount = u"[#页面数量#]";
+inline constexpr QStringView pageUrl = u"[#页面地址#]";
+inline constexpr QStringView itemCount = u"[#商品数量#]";
+
 } // namespace placeholders

@@ -271,6 +271,10 @@ PageResult BatchRun::runKeyword(int index, const net::Cancellation &cancel, net:
         result.folder = port.run()->outputFolder;
         result.itemCount = port.run()->itemCount;
         result.firstPicture = port.run()->firstPicture;
+        if (const QList<ItemRecord> &items = port.run()->pageItems; !items.isEmpty())
+            result.firstPrice = items.first().final_promotion_price.isEmpty()
+                                    ? items.first().price
+                                    : items.first().final_promotion_price;
     } else if (result.outcome == RunOutcome::Cancelled) {
         result.reason = cancelledReason;
     } else {
@@ -306,7 +310,8 @@ void BatchRun::finish()
                           QFileInfo(result->folder).fileName(),
                           result->itemCount,
                           result->firstPicture,
-                          {}});
+                          {},
+                          result->firstPrice});
         } else {
             m_summary.failed.append(*result);
         }
@@ -322,10 +327,12 @@ void BatchRun::finish()
     } else if (!site.isEmpty()) {
         const QString title = m_settings.siteName;
         m_summary.indexFile = joinPath(site, filenames::pageFile.toString());
-        if (!outputfolder::writeWhole(m_summary.indexFile,
-                                      siteindex::indexPage(title, pages, m_started,
-                                                           m_settings.utf8 ? charsets::PageEncoding::Utf8
-                                                                           : charsets::PageEncoding::Gbk))) {
+        if (!outputfolder::writeWhole(
+                m_summary.indexFile,
+                siteindex::indexPage(title, pages, m_started,
+                                     m_settings.utf8 ? charsets::PageEncoding::Utf8
+                                                     : charsets::PageEncoding::Gbk,
+                                     readIndexTemplate(m_setup.templateRoots, m_settings.templateName)))) {
             m_summary.error = cannotWriteIndex;
             m_summary.indexFile.clear();
         }

@@ -49,7 +49,8 @@ struct PageResult
     QString folder; // the page's folder, when written
     int itemCount = 0;
     QString firstPicture;
-    QString reason; // why nothing was written, as the window would have said it
+    QString reason;          // why nothing was written, as the window would have said it
+    QString firstPrice = {}; // the first item's final price, for a site index
 };
 
 struct BatchSummary

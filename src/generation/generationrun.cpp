@@ -88,7 +88,8 @@ bool convertCopyToUtf8(const QString &folder)
 // Finishes the folder the template was copied into; returns the reason when it could not.
 QString writePage(const RunState &run, bool utf8)
 {
-    for (const QStringView name : {templateformat::templateFileName, templateformat::previewFileName}) {
+    for (const QStringView name :
+         {templateformat::templateFileName, templateformat::previewFileName, templateformat::indexFileName}) {
         const QString copied = joinPath(run.outputFolder, name.toString());
         if (isPresentFile(copied) && !QFile::remove(copied))
             return generationtexts::reasonCannotCopy.toString();

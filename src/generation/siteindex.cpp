@@ -1,12 +1,17 @@
 #include "siteindex.h"
 
 #include <algorithm>
+#include <array>
+#include <utility>
 
 #include <QStringEncoder>
 #include <QUrl>
 
 #include "filenames.h"
 #include "gbk.h"
+#include "placeholders.h"
+#include "templateformat.h"
+#include "textops.h"
 #include "webtext.h"
 
 namespace siteindex {
@@ -79,9 +84,42 @@ QString indexDescription(const QString &title, const QList<Page> &pages)
     return text;
 }
 
-QByteArray indexPage(const QString &title, const QList<Page> &pages, const QDateTime &made,
-                     charsets::PageEncoding encoding)
+static QByteArray themedIndexPage(const QString &title, const QList<Page> &pages,
+                                  const QString &indexTemplate, charsets::PageEncoding encoding)
 {
+    QString header;
+    QString block;
+    QString footer;
+    if (!templateformat::splitLoop(indexTemplate, header, block, footer))
+        return {};
+    const std::array<std::pair<QStringView, QString>, 4> whole{{
+        {placeholders::siteName, webtext::htmlEscaped(title)},
+        {placeholders::keyword, templateformat::keywordInPage(title)},
+        {placeholders::description, webtext::htmlEscaped(indexDescription(title, pages))},
+        {placeholders::pageCount, QString::number(pages.size())},
+    }};
+    QString html;
+    textops::appendFilled(html, header, whole);
+    for (const Page &page : pages) {
+        const std::array<std::pair<QStringView, QString>, 5> values{{
+            {placeholders::keyword, templateformat::keywordInPage(page.keyword)},
+            {placeholders::pageUrl, webtext::htmlEscaped(pageAddress(page.folderName))},
+            {placeholders::picUrl,
+             webtext::isPlainWebAddress(page.picture) ? webtext::htmlEscaped(page.picture) : QString()},
+            {placeholders::price, webtext::htmlEscaped(page.price)},
+            {placeholders::itemCount, QString::number(page.itemCount)},
+        }};
+        textops::appendFilled(html, block, values);
+    }
+    textops::appendFilled(html, footer, whole);
+    return charsets::encodePage(html, encoding);
+}
+
+QByteArray indexPage(const QString &title, const QList<Page> &pages, const QDateTime &made,
+                     charsets::PageEncoding encoding, const QString &indexTemplate)
+{
+    if (const QByteArray themed = themedIndexPage(title, pages, indexTemplate, encoding); !themed.isEmpty())
+        return themed;
     const bool gbkPage = encoding == charsets::PageEncoding::Gbk;
     // No icon request that would fail: the index is a file of its own, without the templates'.
     QString html =

@@ -80,7 +80,7 @@ QString shareTags(const Page &page)
     const QString address = webAddress(page.address);
     if (address.isEmpty())
         return QString();
-    const auto meta = [](QStringView property, const QString &content) {
+    const auto meta = [](QStringView property, const QString &content) -> QString {
         return u"<meta property=\""_qs + property + u"\" content=\""_qs + webtext::htmlEscaped(content) +
                u"\">\n"_qs;
     };

@@ -251,6 +251,7 @@ void Refresh::apply(const BatchSummary &batch)
         }
         record.itemCount = result->itemCount;
         record.picture = result->firstPicture;
+        record.price = result->firstPrice;
         pages.append(record);
     }
     // Keywords taken off the list take their pages with them.
@@ -269,7 +270,8 @@ void Refresh::apply(const BatchSummary &batch)
     QList<siteindex::Page> listedPages;
     QDateTime newest;
     for (const siteconfig::PageRecord &record : std::as_const(pages)) {
-        listedPages.append({record.keyword, record.folder, record.itemCount, record.picture, record.changed});
+        listedPages.append(
+            {record.keyword, record.folder, record.itemCount, record.picture, record.changed, record.price});
         if (!newest.isValid() || record.changed > newest)
             newest = record.changed;
     }
@@ -278,7 +280,9 @@ void Refresh::apply(const BatchSummary &batch)
     bool written1 = false;
     allWritten = pagesync::writeIfChanged(
                      joinPath(m_paths.www, filenames::pageFile.toString()),
-                     siteindex::indexPage(m_site.name, listedPages, newest, m_site.encoding), &written1) &&
+                     siteindex::indexPage(m_site.name, listedPages, newest, m_site.encoding,
+                                          readIndexTemplate(m_setup.templateRoots, m_site.templateName)),
+                     &written1) &&
                  allWritten;
     m_summary.filesWritten += written1 ? 1 : 0;
     const QString sitemapFile = joinPath(m_paths.www, filenames::sitemapFile.toString());

@@ -29,6 +29,7 @@ const QString folderKey = u"地址"_qs;
 const QString changedKey = u"更新"_qs;
 const QString itemCountKey = u"件数"_qs;
 const QString pictureKey = u"图片"_qs;
+const QString priceKey = u"价格"_qs;
 
 // A site's file is small; anything larger is no site's.
 constexpr qint64 maxFileSize = 4 * 1024 * 1024;
@@ -79,6 +80,7 @@ QByteArray toBytes(const Site &site)
         put(section, changedKey, timeText(site.pages[i].changed));
         put(section, itemCountKey, QString::number(site.pages[i].itemCount));
         put(section, pictureKey, site.pages[i].picture);
+        put(section, priceKey, site.pages[i].price);
     }
     return file;
 }
@@ -108,9 +110,9 @@ std::optional<Site> read(const QString &path)
     const int pages = value(siteSection, pageCountKey).toInt();
     for (int i = 1; i <= pages; ++i) {
         const QString section = pageSection + QString::number(i);
-        PageRecord record{value(section, keywordKey), value(section, folderKey),
+        PageRecord record{value(section, keywordKey),         value(section, folderKey),
                           timeOf(value(section, changedKey)), value(section, itemCountKey).toInt(),
-                          value(section, pictureKey)};
+                          value(section, pictureKey),         value(section, priceKey)};
         // The file may have been edited: a folder that is no page address could name a place
         // outside the site, so the record is dropped and the next refresh gives the keyword a
         // new one.

@@ -20,7 +20,8 @@ struct PageRecord
     QString folder; // a page address (see pageaddress.h); nothing else is read back
     QDateTime changed;
     int itemCount = 0;
-    QString picture; // the first item's, for the site's index
+    QString picture;    // the first item's, for the site's index
+    QString price = {}; // the first item's final price, for the site's index
 };
 
 struct Site

@@ -1,4 +1,5 @@
 #include <QDirIterator>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimeZone>
@@ -106,6 +107,25 @@ private slots:
         QVERIFY2(made.allDone(), qPrintable(made.error));
         QCOMPARE(made.pagesChanged, 3);
         const QMap<QString, QDateTime> first = filesWithTimes(paths.www);
+
+        // UTF-8 by default: each text file of www/ is UTF-8 and says so; a page names its address
+        // and the index has the template's own look.
+        for (const QString &name :
+             {u"index.htm"_qs, u"lian-yi-qun/index.htm"_qs, u"lian-yi-qun/style.css"_qs}) {
+            const QByteArray bytes = programfolder::readBytes(paths.www + u'/' + name);
+            QStringDecoder utf8(QStringDecoder::Utf8);
+            const QString text = utf8.decode(bytes);
+            QVERIFY2(!utf8.hasError(), qPrintable(name));
+            QVERIFY2(text.contains(u"charset=\"utf-8\""_qs) || text.contains(u"@charset \"utf-8\""_qs),
+                     qPrintable(name));
+        }
+        const QString page =
+            QString::fromUtf8(programfolder::readBytes(paths.www + u"/lian-yi-qun/index.htm"_qs));
+        QVERIFY(page.contains(
+            u"<link rel=\"canonical\" href=\"https://example.com/xia/lian-yi-qun/index.htm\">"_qs));
+        QVERIFY(page.contains(u"\"@type\":\"ItemList\""_qs) && !page.contains(u"[#"_qs));
+        QVERIFY(QString::fromUtf8(programfolder::readBytes(paths.www + u"/index.htm"_qs))
+                    .contains(u"<title>夏季 - 精选馆</title>"_qs));
 
         // Nothing changed: nothing written.
         const sites::RefreshSummary again = refresh(folder);
