@@ -79,9 +79,7 @@ QString indexDescription(const QString &title, const QList<Page> &pages)
     QString text = title.trimmed() + u"，共"_qs + QString::number(pages.size()) + u"个页面"_qs;
     for (qsizetype i = 0; i < pages.size() && text.size() < most; ++i)
         text += (i ? u"、"_qs : u"："_qs) + pages[i].keyword.simplified();
-    if (text.size() > most)
-        text = text.first(text[most - 2].isHighSurrogate() ? most - 2 : most - 1) + u"…"_qs;
-    return text;
+    return textops::shortened(text, most);
 }
 
 static QByteArray themedIndexPage(const QString &title, const QList<Page> &pages,

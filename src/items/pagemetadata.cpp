@@ -19,7 +19,6 @@ namespace {
 const QString titleSuffix = u"热卖精选"_qs;
 const QString countText = u"共%1件好货："_qs;
 const QString listSeparator = u"、"_qs;
-const QString more = u"…"_qs;
 
 QString headline(const Page &page)
 {
@@ -102,13 +101,7 @@ QString description(const Page &page)
         text += u"，"_qs + countText.arg(page.items.size());
     for (qsizetype i = 0; i < page.items.size() && text.size() < maxDescription; ++i)
         text += (i ? listSeparator : QString()) + textops::withoutControls(page.items[i].title).simplified();
-    if (text.size() > maxDescription) {
-        qsizetype cut = maxDescription - more.size();
-        if (text[cut - 1].isHighSurrogate())
-            --cut;
-        text = text.first(cut) + more;
-    }
-    return text;
+    return textops::shortened(text, maxDescription);
 }
 
 QString fill(QStringView text, const Page &page)

@@ -175,6 +175,14 @@ QString withoutControls(QStringView text)
 
 namespace textops {
 
+QString shortened(const QString &text, qsizetype most)
+{
+    if (text.size() <= most)
+        return text;
+    const qsizetype cut = text[most - 2].isHighSurrogate() ? most - 2 : most - 1;
+    return text.first(cut) + u'…';
+}
+
 void appendFilled(QString &out, QStringView text, std::span<const std::pair<QStringView, QString>> values)
 {
     qsizetype copied = 0;

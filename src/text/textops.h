@@ -25,6 +25,10 @@ QString trimSpaces(QStringView text);
 // inserted text. An empty `before` leaves the text as it is.
 QString replaceAll(QString text, const QString &before, const QString &after);
 
+// `text` when it has at most `most` UTF-16 units; else cut at a whole character and ended with
+// "…", `most` units in all.
+QString shortened(const QString &text, qsizetype most);
+
 // Appends `text` to `out` with every placeholder ("[#...#]") of `values` replaced by its value,
 // in one pass left to right: a value is never scanned again, so a value holding placeholder text
 // stays text, and a value holding many of them cannot multiply the output.
