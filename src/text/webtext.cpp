@@ -79,7 +79,7 @@ QString jsonInScript(QStringView json)
     out.reserve(json.size());
     for (const QChar c : json) {
         const char16_t u = c.unicode();
-        if (u == u'<' || u == u'>' || u == u'&' || u == 0x2028 || u == 0x2029)
+        if (u == u'<' || u == u'>' || u == u'&' || u >= 0x7F)
             out += u"\\u"_qs + QString::number(u, 16).rightJustified(4, u'0');
         else
             out += c;

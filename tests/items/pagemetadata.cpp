@@ -44,8 +44,8 @@ private slots:
             << u"[#分享标签#]"_qs << u"裙"_qs << page << u"A"_qs << u"javascript:alert(1)"_qs
             << QStringList{u"og:url"_qs} << QStringList{u"og:image"_qs, u"javascript"_qs};
         QTest::newRow("structured data cannot close its element")
-            << u"[#结构化数据#]"_qs << u"</SCRIPT><!--"_qs << page << u"</script><script>alert(1)</script>"_qs
-            << pic
+            << u"[#结构化数据#]"_qs << u"</SCRIPT><!--"_qs << page
+            << u"</script>😀<script>alert(1)</script>"_qs << pic
             << QStringList{u"\\u003c/script\\u003e"_qs, u"\"price\":\"19.90\""_qs,
                            u"\"priceCurrency\":\"CNY\""_qs, u"\"priceValidUntil\":\"2026-12-31\""_qs,
                            u"\"url\":\""_qs + page + u'"'}
