@@ -5,6 +5,7 @@
 #include <QTimeZone>
 
 #include "demofixture.h"
+#include "gbk.h"
 #include "pageaddress.h"
 #include "site.h"
 
@@ -166,6 +167,14 @@ private slots:
                                  kept->page(u"手机"_qs)->changed.toString(Qt::ISODate).toLatin1();
         QVERIFY(sitemap.contains(dated));
         QVERIFY(!QFileInfo::exists(paths.staging));
+
+        // A host that needs GBK ("编码=GBK") gets its pages in GBK, saying so.
+        std::optional<siteconfig::Site> inGbk = siteconfig::read(paths.config);
+        inGbk->encoding = charsets::PageEncoding::Gbk;
+        QVERIFY(siteconfig::write(paths.config, *inGbk));
+        QVERIFY(refresh(folder).error.isEmpty());
+        const QByteArray gbkPage = programfolder::readBytes(paths.www + u"/qun-zi/index.htm"_qs);
+        QVERIFY(gbkPage.contains("<meta charset=\"gbk\">") && gbk::decode(gbkPage).contains(u"裙子"_qs));
     }
 };
 
