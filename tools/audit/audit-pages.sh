@@ -4,13 +4,14 @@
 # Lighthouse 12 (headless Chromium, mobile and desktop) on a page and on the index, the Nu HTML
 # Checker on every page, and xmllint on the sitemap against the sitemaps.org schema.
 # Run by hand (it needs npm, Debian's chromium and a Java runtime); it is no part of CI.
-#   tools/audit/audit-pages.sh [build-folder]     results in $AUDIT_DIR (default: a new temp folder)
+#   tools/audit/audit-pages.sh [build-folder]     results in $AUDIT_DIR (default: a new temp folder);
+#   the demo service listens on $AUDIT_PORT (17631) and the site is served on the port after it.
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 build=$(cd "${1:-$here/build}" && pwd)
 work=${AUDIT_DIR:-$(mktemp -d -t taoyefang-audit.XXXXXX)}
-port=${AUDIT_PORT:-17611}
+port=${AUDIT_PORT:-17631}
 webport=$((port + 1))
 export CHROME_PATH=${CHROME_PATH:-/usr/bin/chromium}
 mkdir -p "$work/node"
@@ -54,7 +55,7 @@ for source in testtool openplatform; do
         sites+=("$name")
     done
 done
-(cd "$work/web" && python3 -m http.server "$webport" --bind 127.0.0.1 >/dev/null 2>&1) &
+(cd "$work/web" && exec python3 -m http.server "$webport" --bind 127.0.0.1 >/dev/null 2>&1) &
 pids+=($!)
 sleep 1
 
