@@ -35,7 +35,8 @@
     <li><a href="#folder">模板文件夹</a></li>
     <li><a href="#encoding">文件编码</a></li>
     <li><a href="#markers">关键词与循环标记</a></li>
-    <li><a href="#placeholders">九个商品占位符</a></li>
+    <li><a href="#placeholders">九个商品占位符</a>
+      <ul><li><a href="#metadata">4.1 页面信息占位符</a></li><li><a href="#index">4.2 站点首页模板</a></li></ul></li>
     <li><a href="#credit">信用等级图片</a></li>
     <li><a href="#refusals">模板检查与提示</a></li>
     <li><a href="#example">完整示例</a></li>
@@ -50,17 +51,19 @@
   经典网格\
     模板文件.htm     <span class="c">← 必需：带标记的页面模板</span>
     效果预览.htm     <span class="c">← 可选：选中模板时显示的预览页</span>
+    首页模板.htm     <span class="c">← 可选：站点首页（index.htm）的模板</span>
     style.css        <span class="c">← 其他文件：样式、图片、脚本等</span>
     images\...</code></pre>
   <div class="table-wrap">
   <table>
     <tr><th>文件</th><th>是否必需</th><th>作用</th></tr>
     <tr><td class="nowrap"><code>模板文件.htm</code></td><td class="nowrap">必需</td><td>页面模板：普通 HTML，加上下文介绍的标记和占位符。</td></tr>
+    <tr><td class="nowrap"><code>首页模板.htm</code></td><td class="nowrap">可选</td><td>批量生成和站点的首页（列出每个页面的 <code>index.htm</code>）按它的样式生成，见<a href="#index">站点首页模板</a>。</td></tr>
     <tr><td class="nowrap"><code>效果预览.htm</code></td><td class="nowrap">可选</td><td>一张做好的示例页面。在列表中选中模板时，浏览区显示它；没有时显示“模板&lt;名称&gt;暂无预览”。</td></tr>
     <tr><td class="nowrap">其他文件和子文件夹</td><td class="nowrap">可选</td><td>页面用到的样式表、图片等，每次生成时原样复制到输出文件夹。</td></tr>
   </table>
   </div>
-  <p>生成时，整个模板文件夹被复制到输出文件夹，然后删掉副本中的 <code>模板文件.htm</code> 和 <code>效果预览.htm</code>，再写入生成的 <code>index.htm</code>。模板自带的 <code>index.htm</code> 会被生成的页面替换。页面中引用样式和图片时请使用<strong>相对路径</strong>（如 <code>style.css</code>、<code>images/banner.svg</code>），这样输出文件夹放到哪里都能正常显示。</p>
+  <p>生成时，整个模板文件夹被复制到输出文件夹，然后删掉副本中的 <code>模板文件.htm</code>、<code>效果预览.htm</code> 和 <code>首页模板.htm</code>，再写入生成的 <code>index.htm</code>。模板自带的 <code>index.htm</code> 会被生成的页面替换。页面中引用样式和图片时请使用<strong>相对路径</strong>（如 <code>style.css</code>、<code>images/banner.svg</code>），这样输出文件夹放到哪里都能正常显示。</p>
 </section>
 
 <section class="card" id="encoding">
@@ -72,6 +75,7 @@
     <li>不要保存为 UTF-8：程序不识别 BOM，UTF-8 文件会被当作 GBK 读取，中文变成乱码。</li>
     <li>GBK 中没有的字符（例如某些特殊符号）请改用 HTML 实体，如 <code>&amp;yen;</code>（¥）、<code>&amp;copy;</code>（©）。</li>
   </ul>
+  <p><strong>站点用 UTF-8：</strong>“开始生成”做出的单个页面始终是 GBK。<strong>站点</strong>（站点管理、<code>taoyefang-cli site</code>）默认按 UTF-8 写出：页面和模板副本中的 <code>.htm</code>、<code>.html</code>、<code>.css</code>、<code>.js</code>、<code>.svg</code> 文件都转换为 UTF-8，其中的编码声明（<code>&lt;meta charset&gt;</code>、<code>http-equiv</code> 的 Content-Type、<code>@charset</code>、XML 声明的 <code>encoding</code>）随之改写。模板本身仍按 GBK 保存；已是 UTF-8 的资源文件（声明了 UTF-8，或没有声明而内容是有效的 UTF-8）按 UTF-8 读取。主机只认 GBK 时，在站点的 <code>站点.ini</code> 的 <code>[站点]</code> 节写 <code>编码=GBK</code>。</p>
 </section>
 
 <section class="card" id="markers">
@@ -112,6 +116,39 @@
   </div>
   <div class="note warn"><strong>数据原样插入：</strong>所有值都不做 HTML 转义。标题中可能含有 <code>&lt;span class=H&gt;</code> 这样的标签，所以 <code>[#商品标题#]</code> 只适合写在正文中，不要写进 <code>alt="…"</code>、<code>title="…"</code> 等属性里，否则会弄乱页面。</div>
   <p>同一个占位符可以在商品区中出现多次，每一处都会替换。<code>[#店铺网址#]</code> 还有一个作用：只有模板中出现了它，开启短网址时程序才会为店铺链接也生成短网址；不需要店铺链接时省掉它，生成会更快。</p>
+</section>
+
+<section class="card" id="metadata">
+  <h2>4.1 页面信息占位符</h2>
+  <p>下面三个占位符写在<strong>页头或页尾</strong>（通常在 <code>&lt;head&gt;</code> 中），取到商品后由程序填写，告诉搜索引擎、分享卡片和浏览器这一页是什么。每个值都按所在位置转义，商品数据中的任何文字都不会变成标签或脚本。</p>
+  <div class="table-wrap">
+  <table>
+    <tr><th>占位符</th><th>替换为</th><th>写法</th></tr>
+    <tr><td class="nowrap"><code>[#页面描述#]</code></td><td>由关键词和前几件商品的标题组成的描述，最多 150 个字，已做 HTML 转义，可写在属性值或正文中。</td><td><code>&lt;meta name="description" content="[#页面描述#]"&gt;</code></td></tr>
+    <tr><td class="nowrap"><code>[#分享标签#]</code></td><td>站点设置了网站地址时：<code>&lt;link rel="canonical"&gt;</code> 和 Open Graph 标签（<code>og:title</code>、<code>og:description</code>、<code>og:image</code> 为第一件商品的图片、<code>og:url</code> 为本页地址）；不知道本页网址时（单个页面、没有网站地址的站点）为空。</td><td>单独一行，写在 <code>&lt;head&gt;</code> 中</td></tr>
+    <tr><td class="nowrap"><code>[#结构化数据#]</code></td><td>一个 <code>&lt;script type="application/ld+json"&gt;</code> 元素：商品列表（schema.org 的 <code>ItemList</code>），每件商品是带 <code>Offer</code> 的 <code>Product</code>（价格为到手价，币种 CNY，有优惠券结束日期时写入 <code>priceValidUntil</code>，<code>url</code> 为推广链接）。文字按 JSON 转义，<code>&lt;</code> 写成 <code>\u003c</code>，无法结束脚本元素。</td><td>单独一行，写在 <code>&lt;head&gt;</code> 中</td></tr>
+  </table>
+  </div>
+  <p>网站图标请用模板自带的图片，例如 <code>&lt;link rel="icon" href="images/logo.svg" type="image/svg+xml"&gt;</code>；没有图标时浏览器会请求不存在的 <code>/favicon.ico</code>。两个自带模板都已写好这些标签。</p>
+</section>
+
+<section class="card" id="index">
+  <h2>4.2 站点首页模板</h2>
+  <p>模板文件夹中可以放一个 <code>首页模板.htm</code>（GBK，和 <code>模板文件.htm</code> 一样的循环标记），用来生成批量生成和站点的首页 <code>index.htm</code>：页头 + 每个<strong>页面</strong>一份填好的循环区 + 页尾。没有它（或它没有循环标记）时，首页用程序自带的样式。</p>
+  <div class="table-wrap">
+  <table>
+    <tr><th>占位符</th><th>位置</th><th>替换为</th></tr>
+    <tr><td class="nowrap"><code>[#站点名称#]</code></td><td>页头、页尾</td><td>站点（网站）名称；<code>[#关键词#]</code> 在页头页尾中也替换为它。</td></tr>
+    <tr><td class="nowrap"><code>[#页面描述#]</code></td><td>页头、页尾</td><td>站点名称、页面数和前几个关键词组成的描述。</td></tr>
+    <tr><td class="nowrap"><code>[#页面数量#]</code></td><td>页头、页尾</td><td>页面的个数。</td></tr>
+    <tr><td class="nowrap"><code>[#关键词#]</code></td><td>循环区</td><td>这一页的关键词。</td></tr>
+    <tr><td class="nowrap"><code>[#页面地址#]</code></td><td>循环区</td><td>这一页的相对地址，如 <code>lian-yi-qun/index.htm</code>。</td></tr>
+    <tr><td class="nowrap"><code>[#商品图片地址#]</code></td><td>循环区</td><td>这一页第一件商品的图片地址。</td></tr>
+    <tr><td class="nowrap"><code>[#商品价格#]</code></td><td>循环区</td><td>这一页第一件商品的到手价（没有时为价格）。</td></tr>
+    <tr><td class="nowrap"><code>[#商品数量#]</code></td><td>循环区</td><td>这一页的商品件数。</td></tr>
+  </table>
+  </div>
+  <p>首页放在站点的最上层，而模板的样式表和图片只复制到每个页面的文件夹中，所以首页的样式请直接写在 <code>&lt;style&gt;</code> 中。</p>
 </section>
 
 <section class="card" id="credit">

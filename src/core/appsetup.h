@@ -24,6 +24,11 @@ struct AppSetup
     // Where the items come from; the open platform's account when they come from there.
     itemsource::Source source = itemsource::Source::TestTool;
     itemsource::OpenPlatformSetup openPlatform;
+    // For a page of a site: its own address on the web (for its canonical link and share card),
+    // and whether it and its template copy are written in UTF-8. A single page knows no address
+    // and stays GBK.
+    QString pageAddress;
+    bool utf8Pages = false;
     // The clock that names output folders and stamps signed calls; tests pin it.
     std::function<QDateTime()> now = [] {
         return QDateTime::currentDateTime();

@@ -21,6 +21,7 @@ struct ItemRecord
     QString final_promotion_price; // the price after every promotion, else the discounted price
     QString coupon_fee;            // the coupon's amount
     QString coupon_desc;           // the coupon's terms
+    QString coupon_end;            // the coupon's last day, yyyy-MM-dd; empty when not known
     QString platform;              // 天猫, 淘宝 or 特价版
     QString tpwd;                  // the 淘口令 that opens the item in the Taobao app
 };

@@ -29,4 +29,21 @@ inline constexpr QStringView couponTerms = u"[#优惠券说明#]";
 inline constexpr QStringView platform = u"[#平台#]";
 inline constexpr QStringView tpwd = u"[#淘口令#]";
 
+// Filled in the whole page once its items are known; the values are made for where they stand.
+// The description, for element text or a quoted attribute (<meta name="description">).
+inline constexpr QStringView description = u"[#页面描述#]";
+// <link rel="canonical"> and the Open Graph tags, in <head>; empty when the page's address on the
+// web is not known (a page outside a site with a base address).
+inline constexpr QStringView shareTags = u"[#分享标签#]";
+// A <script type="application/ld+json"> element: the items as a schema.org ItemList.
+inline constexpr QStringView structuredData = u"[#结构化数据#]";
+
+// In "首页模板.htm", the site index's template. Around the loop, the site's name, the description
+// above and the number of pages; in the block, once per page, "[#关键词#]" (the page's keyword),
+// the picture and the price of its first item, and these two.
+inline constexpr QStringView siteName = u"[#站点名称#]";
+inline constexpr QStringView pageCount = u"[#页面数量#]";
+inline constexpr QStringView pageUrl = u"[#页面地址#]";
+inline constexpr QStringView itemCount = u"[#商品数量#]";
+
 } // namespace placeholders

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+
+#include "itemrecord.h"
 
 // What one generation run owns: the template it split, the items it filled and the folder it
 // wrote. The success page's links act on the run that showed it, so a page of an earlier run
@@ -17,7 +20,8 @@ struct RunState
 
     QString itemsHtml;
     int itemCount = 0;
-    QString firstPicture; // the first item's picture, for a site index
+    QString firstPicture;        // the first item's picture, for a site index
+    QList<ItemRecord> pageItems; // the items in plain text, for the page's metadata
 
     QString outputFolder; // empty until the run has made its folder
 

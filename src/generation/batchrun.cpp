@@ -263,11 +263,18 @@ PageResult BatchRun::runKeyword(int index, const net::Cancellation &cancel, net:
     result.index = index;
     result.entry = m_entries[index];
     KeywordPort port(result.entry, m_settings);
-    result.outcome = shengcheng_Click(port, m_setup, cancel, &callGate);
+    AppSetup setup = m_setup;
+    setup.pageAddress = m_settings.pageAddresses.value(result.entry.keyword);
+    setup.utf8Pages = m_settings.utf8;
+    result.outcome = shengcheng_Click(port, setup, cancel, &callGate);
     if (result.outcome == RunOutcome::Written && port.run()) {
         result.folder = port.run()->outputFolder;
         result.itemCount = port.run()->itemCount;
         result.firstPicture = port.run()->firstPicture;
+        if (const QList<ItemRecord> &items = port.run()->pageItems; !items.isEmpty())
+            result.firstPrice = items.first().final_promotion_price.isEmpty()
+                                    ? items.first().price
+                                    : items.first().final_promotion_price;
     } else if (result.outcome == RunOutcome::Cancelled) {
         result.reason = cancelledReason;
     } else {
@@ -303,7 +310,8 @@ void BatchRun::finish()
                           QFileInfo(result->folder).fileName(),
                           result->itemCount,
                           result->firstPicture,
-                          {}});
+                          {},
+                          result->firstPrice});
         } else {
             m_summary.failed.append(*result);
         }
@@ -319,7 +327,12 @@ void BatchRun::finish()
     } else if (!site.isEmpty()) {
         const QString title = m_settings.siteName;
         m_summary.indexFile = joinPath(site, filenames::pageFile.toString());
-        if (!outputfolder::writeWhole(m_summary.indexFile, siteindex::indexPage(title, pages, m_started))) {
+        if (!outputfolder::writeWhole(
+                m_summary.indexFile,
+                siteindex::indexPage(title, pages, m_started,
+                                     m_settings.utf8 ? charsets::PageEncoding::Utf8
+                                                     : charsets::PageEncoding::Gbk,
+                                     readIndexTemplate(m_setup.templateRoots, m_settings.templateName)))) {
             m_summary.error = cannotWriteIndex;
             m_summary.indexFile.clear();
         }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -32,6 +33,9 @@ struct BatchSettings
     QString siteName;       // names the site folder and titles its index
     QString baseUrl;        // the site's address on the web, for its sitemap; empty: no sitemap
     int jobs = 1;           // keywords in progress at a time, 1 to maxJobs
+    // A site's: each keyword's page address on the web, and its pages in UTF-8 (else GBK).
+    QHash<QString, QString> pageAddresses;
+    bool utf8 = false;
 
     static constexpr int maxJobs = 8;
 };
@@ -45,7 +49,8 @@ struct PageResult
     QString folder; // the page's folder, when written
     int itemCount = 0;
     QString firstPicture;
-    QString reason; // why nothing was written, as the window would have said it
+    QString reason;          // why nothing was written, as the window would have said it
+    QString firstPrice = {}; // the first item's final price, for a site index
 };
 
 struct BatchSummary

@@ -4,11 +4,13 @@
 #include <memory>
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
 #include "appsetup.h"
 #include "cancellation.h"
+#include "charsets.h"
 #include "filenames.h"
 #include "formport.h"
 #include "gbk.h"
@@ -16,6 +18,7 @@
 #include "inputrules.h"
 #include "itemretrieval.h"
 #include "outputfolder.h"
+#include "pagemetadata.h"
 #include "runstate.h"
 #include "templateformat.h"
 #include "templatecopy.h"
@@ -60,16 +63,42 @@ QString inputRefusal(FormPort &form, const AppSetup &setup, const QString &templ
     return inputrules::countRefusal(textops::numericValue(form.countText())).toString();
 }
 
-// Finishes the folder the template was copied into; returns the reason when it could not.
-QString writePage(const RunState &run)
+// The template copy's text files in UTF-8, their declarations saying so; a file that already
+// is stays as it is.
+bool convertCopyToUtf8(const QString &folder)
 {
-    for (const QStringView name : {templateformat::templateFileName, templateformat::previewFileName}) {
+    QDirIterator files(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString path = files.next();
+        if (!charsets::isTextResource(path) || files.fileInfo().isSymLink())
+            continue;
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return false;
+        const QByteArray bytes = file.readAll();
+        file.close();
+        const QByteArray converted =
+            charsets::encodePage(charsets::decodeResource(bytes), charsets::PageEncoding::Utf8);
+        if (converted != bytes && !outputfolder::writeWhole(path, converted))
+            return false;
+    }
+    return true;
+}
+
+// Finishes the folder the template was copied into; returns the reason when it could not.
+QString writePage(const RunState &run, bool utf8)
+{
+    for (const QStringView name :
+         {templateformat::templateFileName, templateformat::previewFileName, templateformat::indexFileName}) {
         const QString copied = joinPath(run.outputFolder, name.toString());
         if (isPresentFile(copied) && !QFile::remove(copied))
             return generationtexts::reasonCannotCopy.toString();
     }
-    if (!outputfolder::writeWhole(joinPath(run.outputFolder, indexFileName),
-                                  gbk::encodeHtml(run.pageSource())))
+    if (utf8 && !convertCopyToUtf8(run.outputFolder))
+        return generationtexts::reasonCannotWrite.toString();
+    const QByteArray page = utf8 ? charsets::encodePage(run.pageSource(), charsets::PageEncoding::Utf8)
+                                 : gbk::encodeHtml(run.pageSource());
+    if (!outputfolder::writeWhole(joinPath(run.outputFolder, indexFileName), page))
         return generationtexts::reasonCannotWrite.toString();
     return {};
 }
@@ -125,6 +154,10 @@ RunOutcome shengcheng_Click(FormPort &form, const AppSetup &setup, const net::Ca
         return RunOutcome::Failed;
     }
 
+    const pagemetadata::Page metadata{keyword, setup.pageAddress, run->pageItems};
+    run->headerPart = pagemetadata::fill(run->headerPart, metadata);
+    run->footerPart = pagemetadata::fill(run->footerPart, metadata);
+
     if (const QString reason = outputfolder::ensureRoot(setup.outputRoot); !reason.isEmpty())
         return showFailure(form, setup.outputRoot, reason);
     const QString baseName = outputfolder::safeName(
@@ -142,7 +175,8 @@ RunOutcome shengcheng_Click(FormPort &form, const AppSetup &setup, const net::Ca
         QDir(run->outputFolder).removeRecursively();
         return RunOutcome::Cancelled;
     }
-    reason = copied == CopyOutcome::Copied ? writePage(*run) : generationtexts::reasonCannotCopy.toString();
+    reason = copied == CopyOutcome::Copied ? writePage(*run, setup.utf8Pages)
+                                           : generationtexts::reasonCannotCopy.toString();
     if (!reason.isEmpty()) {
         QDir(run->outputFolder).removeRecursively();
         return showFailure(form, run->outputFolder, reason);

@@ -1,12 +1,17 @@
 #include "siteindex.h"
 
 #include <algorithm>
+#include <array>
+#include <utility>
 
 #include <QStringEncoder>
 #include <QUrl>
 
 #include "filenames.h"
 #include "gbk.h"
+#include "placeholders.h"
+#include "templateformat.h"
+#include "textops.h"
 #include "webtext.h"
 
 namespace siteindex {
@@ -29,15 +34,15 @@ QString countText(int count)
 
 const char *const style =
     R"(body{margin:0;font-family:"Microsoft YaHei","PingFang SC","Noto Sans CJK SC",sans-serif;background:#f5f5f5;color:#333}
-header{background:#ff5000;color:#fff;padding:16px 24px}
+header{background:#b83a00;color:#fff;padding:16px 24px}
 header h1{margin:0;font-size:22px}
-header p{margin:6px 0 0;font-size:13px;opacity:.9}
+header p{margin:6px 0 0;font-size:13px}
 ul{list-style:none;margin:0;padding:16px;display:grid;grid-template-columns:repeat(auto-fill,minmax(180px,1fr));gap:16px}
 li a{display:block;background:#fff;border-radius:6px;overflow:hidden;text-decoration:none;color:inherit;box-shadow:0 1px 3px rgba(0,0,0,.1)}
 li a:hover{box-shadow:0 2px 8px rgba(0,0,0,.2)}
-li img,li .blank{display:block;width:100%;aspect-ratio:1;object-fit:cover;background:#eee}
+li img,li .blank{display:block;width:100%;height:auto;aspect-ratio:1;object-fit:cover;background:#eee}
 li .kw{display:block;padding:8px 10px 2px;font-size:15px;font-weight:bold}
-li .n{display:block;padding:0 10px 10px;font-size:12px;color:#999}
+li .n{display:block;padding:0 10px 10px;font-size:12px;color:#595959}
 )";
 
 } // namespace
@@ -68,26 +73,75 @@ QString pageAddress(const QString &folderName)
     return QString::fromLatin1(QUrl::toPercentEncoding(folderName)) + u'/' + indexFileName;
 }
 
-QByteArray indexPage(const QString &title, const QList<Page> &pages, const QDateTime &made)
+QString indexDescription(const QString &title, const QList<Page> &pages)
 {
-    QString html = u"<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head>\n<meta charset=\"gbk\">\n"
-                   u"<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>"_qs +
-                   webtext::htmlEscaped(title) + u"</title>\n<style>\n"_qs + QString::fromLatin1(style) +
-                   u"</style>\n</head>\n<body>\n<header>\n<h1>"_qs + webtext::htmlEscaped(title) +
-                   u"</h1>\n<p>共"_qs + QString::number(pages.size()) + u"个页面,生成于"_qs +
-                   made.toString(u"yyyy-MM-dd HH:mm:ss") + u"</p>\n</header>\n<ul>\n"_qs;
+    constexpr qsizetype most = 150;
+    QString text = title.trimmed() + u"，共"_qs + QString::number(pages.size()) + u"个页面"_qs;
+    for (qsizetype i = 0; i < pages.size() && text.size() < most; ++i)
+        text += (i ? u"、"_qs : u"："_qs) + pages[i].keyword.simplified();
+    return textops::shortened(text, most);
+}
+
+static QByteArray themedIndexPage(const QString &title, const QList<Page> &pages,
+                                  const QString &indexTemplate, charsets::PageEncoding encoding)
+{
+    QString header;
+    QString block;
+    QString footer;
+    if (!templateformat::splitLoop(indexTemplate, header, block, footer))
+        return {};
+    const std::array<std::pair<QStringView, QString>, 4> whole{{
+        {placeholders::siteName, webtext::htmlEscaped(title)},
+        {placeholders::keyword, templateformat::keywordInPage(title)},
+        {placeholders::description, webtext::htmlEscaped(indexDescription(title, pages))},
+        {placeholders::pageCount, QString::number(pages.size())},
+    }};
+    QString html;
+    textops::appendFilled(html, header, whole);
+    for (const Page &page : pages) {
+        const std::array<std::pair<QStringView, QString>, 5> values{{
+            {placeholders::keyword, templateformat::keywordInPage(page.keyword)},
+            {placeholders::pageUrl, webtext::htmlEscaped(pageAddress(page.folderName))},
+            {placeholders::picUrl,
+             webtext::isPlainWebAddress(page.picture) ? webtext::htmlEscaped(page.picture) : QString()},
+            {placeholders::price, webtext::htmlEscaped(page.price)},
+            {placeholders::itemCount, QString::number(page.itemCount)},
+        }};
+        textops::appendFilled(html, block, values);
+    }
+    textops::appendFilled(html, footer, whole);
+    return charsets::encodePage(html, encoding);
+}
+
+QByteArray indexPage(const QString &title, const QList<Page> &pages, const QDateTime &made,
+                     charsets::PageEncoding encoding, const QString &indexTemplate)
+{
+    if (const QByteArray themed = themedIndexPage(title, pages, indexTemplate, encoding); !themed.isEmpty())
+        return themed;
+    const bool gbkPage = encoding == charsets::PageEncoding::Gbk;
+    // No icon request that would fail: the index is a file of its own, without the templates'.
+    QString html =
+        u"<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head>\n<meta charset=\""_qs +
+        (gbkPage ? u"gbk"_qs : u"utf-8"_qs) +
+        u"\">\n<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>"_qs +
+        webtext::htmlEscaped(title) + u"</title>\n<meta name=\"description\" content=\""_qs +
+        webtext::htmlEscaped(indexDescription(title, pages)) +
+        u"\">\n<link rel=\"icon\" href=\"data:,\">\n<style>\n"_qs + QString::fromLatin1(style) +
+        u"</style>\n</head>\n<body>\n<header>\n<h1>"_qs + webtext::htmlEscaped(title) + u"</h1>\n<p>共"_qs +
+        QString::number(pages.size()) + u"个页面,生成于"_qs + made.toString(u"yyyy-MM-dd HH:mm:ss") +
+        u"</p>\n</header>\n<main>\n<ul>\n"_qs;
     for (const Page &page : pages) {
         html += u"<li><a href=\""_qs + webtext::htmlEscaped(pageAddress(page.folderName)) + u"\">"_qs;
         if (webtext::isPlainWebAddress(page.picture))
-            html +=
-                u"<img src=\""_qs + webtext::htmlEscaped(page.picture) + u"\" alt=\"\" loading=\"lazy\">"_qs;
+            html += u"<img src=\""_qs + webtext::htmlEscaped(page.picture) +
+                    u"\" alt=\"\" width=\"180\" height=\"180\" loading=\"lazy\">"_qs;
         else
             html += u"<span class=\"blank\"></span>"_qs;
         html += u"<span class=\"kw\">"_qs + webtext::htmlEscaped(page.keyword) +
                 u"</span><span class=\"n\">"_qs + countText(page.itemCount) + u"</span></a></li>\n"_qs;
     }
-    html += u"</ul>\n</body>\n</html>\n"_qs;
-    return htmlInGbk(html);
+    html += u"</ul>\n</main>\n</body>\n</html>\n"_qs;
+    return gbkPage ? htmlInGbk(html) : html.toUtf8();
 }
 
 QString baseAddress(const QString &text, QString *error)

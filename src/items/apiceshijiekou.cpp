@@ -15,6 +15,7 @@
 #include "services.h"
 #include "statuspages.h"
 #include "textops.h"
+#include "webtext.h"
 
 RetrievalOutcome apiceshijiekou(FormPort &form, const ServiceHosts &hosts, RunState &run,
                                 const net::Cancellation &cancel)
@@ -64,6 +65,10 @@ RetrievalOutcome apiceshijiekou(FormPort &form, const ServiceHosts &hosts, RunSt
         return RetrievalOutcome::Aborted;
     for (qsizetype i = 0; i < records.size(); ++i) {
         itemrendering::appendItem(run.itemsHtml, run.itemBlock, int(i + 1), records[i], volumes[i]);
+        // The tool's values are HTML (titles carry highlight markup); the metadata wants text.
+        ItemRecord &plain = run.pageItems.emplace_back(records[i]);
+        for (QString *value : {&plain.title, &plain.click_url, &plain.pic_url, &plain.price})
+            *value = webtext::plainText(*value);
         if (run.itemCount++ == 0)
             run.firstPicture = records[i].pic_url;
     }

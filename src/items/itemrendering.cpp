@@ -32,23 +32,7 @@ void appendItem(QString &itemsHtml, const QString &itemBlock, int rank, const It
         {placeholders::tpwd, record.tpwd},
     }};
 
-    // One pass over the block, left to right. Filling the whole text once per placeholder would
-    // scan every value again, so a title holding placeholders would double the page per item.
-    const QStringView block(itemBlock);
-    qsizetype copied = 0;
-    for (qsizetype at = block.indexOf(u"[#"); at >= 0; at = block.indexOf(u"[#", at + 1)) {
-        const QStringView rest = block.sliced(at);
-        for (const auto &[placeholder, value] : values) {
-            if (rest.startsWith(placeholder)) {
-                itemsHtml += block.sliced(copied, at - copied);
-                itemsHtml += value;
-                copied = at + placeholder.size();
-                at = copied - 1;
-                break;
-            }
-        }
-    }
-    itemsHtml += block.sliced(copied);
+    textops::appendFilled(itemsHtml, itemBlock, values);
 }
 
 ItemRecord escapedForPage(const ItemRecord &record)

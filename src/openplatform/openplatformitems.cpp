@@ -168,6 +168,7 @@ RetrievalOutcome openPlatformItems(FormPort &form, const AppSetup &setup, RunSta
         itemrendering::appendItem(run.itemsHtml, run.itemBlock, int(i) + 1,
                                   itemrendering::escapedForPage(records[i]),
                                   webtext::htmlEscaped(found.items[i].volume));
+        run.pageItems.append(records[i]);
         if (run.itemCount++ == 0)
             run.firstPicture = records[i].pic_url;
     }

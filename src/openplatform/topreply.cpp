@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -129,6 +130,17 @@ QString platformName(const QString &userType)
     return QString();
 }
 
+// A promotion's end as a day, yyyy-MM-dd: the reply gives milliseconds since 1970 or a date
+// and time in Beijing time; anything else is not known.
+QString endDay(const QString &value)
+{
+    bool ms = false;
+    const qint64 since = value.toLongLong(&ms);
+    const QDate day = ms ? QDateTime::fromMSecsSinceEpoch(since, Qt::OffsetFromUTC, 8 * 3600).date()
+                         : QDate::fromString(value.left(10), Qt::ISODate);
+    return day.isValid() ? day.toString(Qt::ISODate) : QString();
+}
+
 MaterialItem materialItem(const QJsonObject &item)
 {
     const auto basic = [&item](QStringView name) {
@@ -161,6 +173,7 @@ MaterialItem materialItem(const QJsonObject &item)
         if (text(path.value(u"promotion_title")).contains(u'券')) {
             record.coupon_fee = text(path.value(u"promotion_fee"));
             record.coupon_desc = text(path.value(u"promotion_desc"));
+            record.coupon_end = endDay(text(path.value(u"promotion_end_time")));
             break;
         }
     }

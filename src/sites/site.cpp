@@ -150,6 +150,12 @@ bool Refresh::start()
         return false;
     }
 
+    assignFolders();
+    settings.utf8 = m_site.encoding == charsets::PageEncoding::Utf8;
+    if (const QString base = siteindex::baseAddress(m_site.baseUrl); !base.isEmpty())
+        for (auto folder = m_folders.cbegin(); folder != m_folders.cend(); ++folder)
+            settings.pageAddresses.insert(folder.key(), base + siteindex::pageAddress(folder.value()));
+
     // A refresh killed half-way leaves its staging folder; it is no part of the site.
     QDir(m_paths.staging).removeRecursively();
     m_setup.outputRoot = m_paths.staging;
@@ -185,6 +191,26 @@ const RefreshSummary &Refresh::exec()
     return m_summary;
 }
 
+// Every keyword keeps its address; a new one gets a name no other page has. Known before the
+// pages are made, so that each page can name its own address.
+void Refresh::assignFolders()
+{
+    QSet<QString> taken;
+    const QStringList inWww = QDir(m_paths.www).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    taken.unite(QSet<QString>(inWww.begin(), inWww.end()));
+    for (const siteconfig::PageRecord &record : std::as_const(m_site.pages))
+        taken.insert(record.folder);
+    for (const keywordfile::Entry &entry : std::as_const(m_entries)) {
+        if (const siteconfig::PageRecord *old = m_site.page(entry.keyword)) {
+            m_folders.insert(entry.keyword, old->folder);
+        } else if (!m_folders.contains(entry.keyword)) {
+            const QString folder = pageaddress::freeName(entry.keyword, taken);
+            taken.insert(folder);
+            m_folders.insert(entry.keyword, folder);
+        }
+    }
+}
+
 void Refresh::apply(const BatchSummary &batch)
 {
     const QDateTime now = m_setup.now();
@@ -197,15 +223,9 @@ void Refresh::apply(const BatchSummary &batch)
         (result.outcome == RunOutcome::Cancelled ? m_summary.cancelled : m_summary.failed).append(result);
     }
 
-    // Every keyword keeps its address; a new one gets a name no other page has.
-    QSet<QString> taken;
-    const QStringList inWww = QDir(m_paths.www).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
-    taken.unite(QSet<QString>(inWww.begin(), inWww.end()));
     QSet<QString> listed;
     for (const keywordfile::Entry &entry : std::as_const(m_entries))
         listed.insert(entry.keyword);
-    for (const siteconfig::PageRecord &record : std::as_const(m_site.pages))
-        taken.insert(record.folder);
 
     bool allWritten = true;
     QList<siteconfig::PageRecord> pages;
@@ -221,10 +241,7 @@ void Refresh::apply(const BatchSummary &batch)
             continue;
         }
         siteconfig::PageRecord record = old ? *old : siteconfig::PageRecord{entry.keyword, {}, {}, 0, {}};
-        if (!old) {
-            record.folder = pageaddress::freeName(entry.keyword, taken);
-            taken.insert(record.folder);
-        }
+        record.folder = m_folders.value(entry.keyword);
         const pagesync::Outcome synced =
             pagesync::syncFolder(result->folder, joinPath(m_paths.www, record.folder));
         allWritten = allWritten && synced.ok;
@@ -237,6 +254,7 @@ void Refresh::apply(const BatchSummary &batch)
         }
         record.itemCount = result->itemCount;
         record.picture = result->firstPicture;
+        record.price = result->firstPrice;
         pages.append(record);
     }
     // A line of the list that was skipped (a mistyped count, say) still names its keyword: its page
@@ -262,17 +280,20 @@ void Refresh::apply(const BatchSummary &batch)
     QList<siteindex::Page> listedPages;
     QDateTime newest;
     for (const siteconfig::PageRecord &record : std::as_const(pages)) {
-        listedPages.append({record.keyword, record.folder, record.itemCount, record.picture, record.changed});
+        listedPages.append(
+            {record.keyword, record.folder, record.itemCount, record.picture, record.changed, record.price});
         if (!newest.isValid() || record.changed > newest)
             newest = record.changed;
     }
     if (!newest.isValid())
         newest = now;
     bool written1 = false;
-    allWritten =
-        pagesync::writeIfChanged(joinPath(m_paths.www, filenames::pageFile.toString()),
-                                 siteindex::indexPage(m_site.name, listedPages, newest), &written1) &&
-        allWritten;
+    allWritten = pagesync::writeIfChanged(
+                     joinPath(m_paths.www, filenames::pageFile.toString()),
+                     siteindex::indexPage(m_site.name, listedPages, newest, m_site.encoding,
+                                          readIndexTemplate(m_setup.templateRoots, m_site.templateName)),
+                     &written1) &&
+                 allWritten;
     m_summary.filesWritten += written1 ? 1 : 0;
     const QString sitemapFile = joinPath(m_paths.www, filenames::sitemapFile.toString());
     if (!m_site.baseUrl.isEmpty()) {

@@ -101,6 +101,7 @@ signals:
 private:
     void fail(const QString &error);
     void apply(const BatchSummary &batch);
+    void assignFolders();
 
     AppSetup m_setup;
     Paths m_paths;
@@ -108,6 +109,7 @@ private:
     siteconfig::Site m_site;
     QList<keywordfile::Entry> m_entries;
     QSet<QString> m_skipped; // keywords of lines the list gave but the refresh could not use
+    QHash<QString, QString> m_folders; // each keyword's page folder below www/, old or new
     std::unique_ptr<BatchRun> m_batch;
     RefreshSummary m_summary;
     bool m_finished = false;

@@ -22,6 +22,7 @@ const QString shortLinksKey = u"短网址"_qs;
 const QString tokensKey = u"淘口令"_qs;
 const QString baseUrlKey = u"网址"_qs;
 const QString targetKey = u"发布地址"_qs;
+const QString encodingKey = u"编码"_qs;
 const QString refreshedKey = u"更新时间"_qs;
 const QString pageCountKey = u"页数"_qs;
 const QString keywordKey = u"关键词"_qs;
@@ -29,6 +30,7 @@ const QString folderKey = u"地址"_qs;
 const QString changedKey = u"更新"_qs;
 const QString itemCountKey = u"件数"_qs;
 const QString pictureKey = u"图片"_qs;
+const QString priceKey = u"价格"_qs;
 
 // A site's file is small; anything larger is no site's.
 constexpr qint64 maxFileSize = 4 * 1024 * 1024;
@@ -70,6 +72,7 @@ QByteArray toBytes(const Site &site)
     put(siteSection, tokensKey, site.tokens ? u"1"_qs : u"0"_qs);
     put(siteSection, baseUrlKey, site.baseUrl);
     put(siteSection, targetKey, site.target);
+    put(siteSection, encodingKey, charsets::name(site.encoding));
     put(siteSection, refreshedKey, timeText(site.refreshed));
     put(siteSection, pageCountKey, QString::number(site.pages.size()));
     for (qsizetype i = 0; i < site.pages.size(); ++i) {
@@ -79,6 +82,7 @@ QByteArray toBytes(const Site &site)
         put(section, changedKey, timeText(site.pages[i].changed));
         put(section, itemCountKey, QString::number(site.pages[i].itemCount));
         put(section, pictureKey, site.pages[i].picture);
+        put(section, priceKey, site.pages[i].price);
     }
     return file;
 }
@@ -104,13 +108,14 @@ std::optional<Site> read(const QString &path)
     site.tokens = value(siteSection, tokensKey) == u"1";
     site.baseUrl = value(siteSection, baseUrlKey);
     site.target = value(siteSection, targetKey);
+    site.encoding = charsets::fromName(value(siteSection, encodingKey));
     site.refreshed = timeOf(value(siteSection, refreshedKey));
     const int pages = value(siteSection, pageCountKey).toInt();
     for (int i = 1; i <= pages; ++i) {
         const QString section = pageSection + QString::number(i);
-        PageRecord record{value(section, keywordKey), value(section, folderKey),
+        PageRecord record{value(section, keywordKey),         value(section, folderKey),
                           timeOf(value(section, changedKey)), value(section, itemCountKey).toInt(),
-                          value(section, pictureKey)};
+                          value(section, pictureKey),         value(section, priceKey)};
         // The file may have been edited: a folder that is no page address could name a place
         // outside the site, so the record is dropped and the next refresh gives the keyword a
         // new one.

@@ -7,6 +7,8 @@
 #include <QList>
 #include <QString>
 
+#include "charsets.h"
+
 // "站点.ini": what a site is made with, and the lasting address of each of its pages. The same INI
 // format (GBK) as 设置.ini; written whole, so a crash leaves the old file or the new one.
 namespace siteconfig {
@@ -18,7 +20,8 @@ struct PageRecord
     QString folder; // a page address (see pageaddress.h); nothing else is read back
     QDateTime changed;
     int itemCount = 0;
-    QString picture; // the first item's, for the site's index
+    QString picture;    // the first item's, for the site's index
+    QString price = {}; // the first item's final price, for the site's index
 };
 
 struct Site
@@ -32,6 +35,8 @@ struct Site
     bool tokens = false; // one 淘口令 per item (open platform)
     QString baseUrl;     // the site's address on the web; empty: no sitemap
     QString target;      // where it is published (publishtarget.h); never with the password
+    // What www/ is written in: UTF-8 unless the host needs GBK ("编码=GBK").
+    charsets::PageEncoding encoding = charsets::PageEncoding::Utf8;
     QDateTime refreshed; // the end of the last refresh; invalid before the first
     QList<PageRecord> pages;
 

@@ -29,6 +29,19 @@ QString replaceKeyword(const QString &text, const QString &keyword)
     return textops::replaceAll(text, keywordMarker.toString(), keywordInPage(keyword));
 }
 
+bool splitLoop(QStringView text, QString &headerPart, QString &itemBlock, QString &footerPart)
+{
+    const qsizetype start = text.indexOf(startMarker);
+    const qsizetype end = text.indexOf(endMarker);
+    if (start < 0 || end < start + startMarker.size())
+        return false;
+    headerPart = textops::trimSpaces(text.first(start));
+    itemBlock =
+        textops::trimSpaces(text.sliced(start + startMarker.size(), end - start - startMarker.size()));
+    footerPart = text.sliced(end + endMarker.size()).toString();
+    return true;
+}
+
 QString split(const QString &text, const QString &keyword, QString &headerPart, QString &itemBlock,
               QString &footerPart)
 {

@@ -11,6 +11,8 @@ namespace templateformat {
 
 inline constexpr QStringView templateFileName = u"模板文件.htm";
 inline constexpr QStringView previewFileName = u"效果预览.htm";
+// Optional: the site index in the template's style, one block per page.
+inline constexpr QStringView indexFileName = u"首页模板.htm";
 
 inline constexpr QStringView keywordMarker = placeholders::keyword;
 inline constexpr QStringView startMarker = placeholders::loopStart;
@@ -27,6 +29,10 @@ QString keywordInPage(const QString &keyword);
 // Every "[#关键词#]" replaced by the keyword as it stands in a page, left to right, before the
 // text is split.
 QString replaceKeyword(const QString &text, const QString &keyword);
+
+// The three parts around the loop as they stand, without the keyword put in: false when the text
+// has no start marker followed by an end marker.
+bool splitLoop(QStringView text, QString &headerPart, QString &itemBlock, QString &footerPart);
 
 // Splits the text at its first start marker and its first end marker: the header before the
 // start marker and the item block between the markers, both with U+0020 trimmed at the edges, and

@@ -3,11 +3,13 @@
 #include <algorithm>
 
 #include <QDir>
+#include <QFile>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
 #endif
 
+#include "charsets.h"
 #include "generationtexts.h"
 #include "templateformat.h"
 
@@ -91,6 +93,12 @@ QString presentFileIn(const QString &folder, QStringView fileName)
 QString findTemplateFile(const QStringList &roots, const QString &name)
 {
     return presentFileIn(findTemplateFolder(roots, name), templateformat::templateFileName);
+}
+
+QString readIndexTemplate(const QStringList &roots, const QString &name)
+{
+    QFile file(presentFileIn(findTemplateFolder(roots, name), templateformat::indexFileName));
+    return file.open(QIODevice::ReadOnly) ? charsets::decodeResource(file.readAll()) : QString();
 }
 
 QString previewAddress(const QStringList &roots, const QString &name)

@@ -31,6 +31,10 @@ QString findTemplateFolder(const QStringList &roots, const QString &name);
 // name that is not plain.
 QString findTemplateFile(const QStringList &roots, const QString &name);
 
+// The text of the template's "首页模板.htm" (see templateformat.h), decoded; empty when the
+// template has none.
+QString readIndexTemplate(const QStringList &roots, const QString &name);
+
 // Where the pane goes when the user picks `name`: "about:无模板" for the placeholder entry, the
 // template's preview file when it is present, else the page saying the template has no preview.
 QString previewAddress(const QString &templateRoot, const QString &name);

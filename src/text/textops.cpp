@@ -172,3 +172,33 @@ QString withoutControls(QStringView text)
 }
 
 } // namespace textops
+
+namespace textops {
+
+QString shortened(const QString &text, qsizetype most)
+{
+    if (text.size() <= most)
+        return text;
+    const qsizetype cut = text[most - 2].isHighSurrogate() ? most - 2 : most - 1;
+    return text.first(cut) + u'…';
+}
+
+void appendFilled(QString &out, QStringView text, std::span<const std::pair<QStringView, QString>> values)
+{
+    qsizetype copied = 0;
+    for (qsizetype at = text.indexOf(u"[#"); at >= 0; at = text.indexOf(u"[#", at + 1)) {
+        const QStringView rest = text.sliced(at);
+        for (const auto &[placeholder, value] : values) {
+            if (rest.startsWith(placeholder)) {
+                out += text.sliced(copied, at - copied);
+                out += value;
+                copied = at + placeholder.size();
+                at = copied - 1;
+                break;
+            }
+        }
+    }
+    out += text.sliced(copied);
+}
+
+} // namespace textops

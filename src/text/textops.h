@@ -1,6 +1,10 @@
 #pragma once
 
+#include <span>
+#include <utility>
+
 #include <QString>
+#include <QStringView>
 
 // Small text rules that several parts of the program share, each kept in this one place.
 namespace textops {
@@ -20,6 +24,15 @@ QString trimSpaces(QStringView text);
 // Replaces every exact (case-sensitive) occurrence from left to right without rescanning the
 // inserted text. An empty `before` leaves the text as it is.
 QString replaceAll(QString text, const QString &before, const QString &after);
+
+// `text` when it has at most `most` UTF-16 units; else cut at a whole character and ended with
+// "…", `most` units in all.
+QString shortened(const QString &text, qsizetype most);
+
+// Appends `text` to `out` with every placeholder ("[#...#]") of `values` replaced by its value,
+// in one pass left to right: a value is never scanned again, so a value holding placeholder text
+// stays text, and a value holding many of them cannot multiply the output.
+void appendFilled(QString &out, QStringView text, std::span<const std::pair<QStringView, QString>> values);
 
 // Text from outside made safe to show or to name things with: control characters (C0, DEL, C1)
 // and the bidirectional controls that make text read differently from how it is stored (U+202E

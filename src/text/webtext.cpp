@@ -73,4 +73,60 @@ bool isPlainWebAddress(QStringView address)
     return isHttpUrl(QUrl(address.toString(), QUrl::StrictMode));
 }
 
+QString jsonInScript(QStringView json)
+{
+    QString out;
+    out.reserve(json.size());
+    for (const QChar c : json) {
+        const char16_t u = c.unicode();
+        if (u == u'<' || u == u'>' || u == u'&' || u >= 0x7F)
+            out += u"\\u"_qs + QString::number(u, 16).rightJustified(4, u'0');
+        else
+            out += c;
+    }
+    return out;
+}
+
+QString plainText(QStringView html)
+{
+    static const std::pair<QStringView, QStringView> named[] = {
+        {u"amp", u"&"}, {u"lt", u"<"}, {u"gt", u">"}, {u"quot", u"\""}, {u"apos", u"'"}, {u"nbsp", u" "}};
+    QString out;
+    for (qsizetype i = 0; i < html.size(); ++i) {
+        if (html[i] == u'<') {
+            const qsizetype close = html.indexOf(u'>', i);
+            if (close < 0)
+                break;
+            i = close;
+            continue;
+        }
+        const qsizetype semicolon = html[i] == u'&' ? html.indexOf(u';', i) : -1;
+        if (semicolon > i && semicolon - i <= 10) {
+            const QStringView name = html.sliced(i + 1, semicolon - i - 1);
+            QString decoded;
+            if (name.startsWith(u'#')) {
+                bool ok = false;
+                const uint code = name.size() > 1 && (name[1] == u'x' || name[1] == u'X')
+                                      ? name.sliced(2).toUInt(&ok, 16)
+                                      : name.sliced(1).toUInt(&ok, 10);
+                if (ok && code > 0 && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF)) {
+                    const char32_t one = code;
+                    decoded = QString::fromUcs4(&one, 1);
+                }
+            } else {
+                for (const auto &[entity, character] : named)
+                    if (name == entity)
+                        decoded = character.toString();
+            }
+            if (!decoded.isEmpty()) {
+                out += decoded;
+                i = semicolon;
+                continue;
+            }
+        }
+        out += html[i];
+    }
+    return out;
+}
+
 } // namespace webtext

@@ -83,7 +83,8 @@ private slots:
         QVERIFY(!page.contains(u"[#"_qs));
         const QString origin = u"http://127.0.0.1:"_qs + QString::number(m_server->port());
         QCOMPARE(page.count(origin + u"/newrank/"_qs), 5);
-        QCOMPARE(page.count(origin + u"/t/"_qs), check1 ? 10 : 0);
+        // Each item's link and its shop's, and the item's again in the structured data.
+        QCOMPARE(page.count(origin + u"/t/"_qs), check1 ? 15 : 0);
         QCOMPARE(page.count(u"pid=mm_30571968_0_0"_qs) > 0, !check1);
 
         // What the services received: the query, then a promotion and a shop link per item.

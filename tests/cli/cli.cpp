@@ -384,7 +384,7 @@ private slots:
         const QString index = gbk::decode(programfolder::readBytes(site + u"/index.htm"_qs));
         QCOMPARE(index.count(u"<a href="_qs), 2);
         QVERIFY(!index.contains(failing));
-        QVERIFY(index.contains(u"5件商品"_qs));
+        QVERIFY(index.contains(u"5件好货"_qs));
 
         // What and where: the refused line with its number, the repeat, the keyword that failed.
         QVERIFY2(result.err.contains(u"夏季.txt:5: [2J鞋: 数量不能小于2"_qs), qPrintable(result.err));
@@ -412,7 +412,7 @@ private slots:
         const QString site = outputRoot() + u'/' + sites.first();
         QCOMPARE(programfolder::subfolders(site).size(), 2);
         QVERIFY(gbk::decode(programfolder::readBytes(site + u"/index.htm"_qs))
-                    .contains(u"<title>站点</title>"_qs));
+                    .contains(u"<title>站点 - 精选馆</title>"_qs));
         QVERIFY(!QFile::exists(site + u"/sitemap.xml"_qs));
     }
 

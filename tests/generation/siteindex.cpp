@@ -1,9 +1,13 @@
+#include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QXmlStreamReader>
 
 #include "gbk.h"
 #include "siteindex.h"
+#include "testpaths.h"
 
 namespace {
 
@@ -107,6 +111,16 @@ private slots:
         QVERIFY2(page.contains(mustContain), qPrintable(page));
         const QString body = page.sliced(page.indexOf(u"<ul>"_qs));
         QVERIFY2(!body.contains(mustNotContain), qPrintable(body));
+
+        // A template's own index escapes the same, and shows no marker.
+        const QString themed = gbk::decode(siteindex::indexPage(
+            u"站"_qs, {{keyword, u"f"_qs, 3, picture, {}, u"9.9"_qs}}, runTime(), charsets::PageEncoding::Gbk,
+            u"<meta charset=\"utf-8\"><title>[#站点名称#]</title>[#商品循环开始#]<a href=\"[#页面地址#]\">"
+            u"<img src=\"[#商品图片地址#]\">[#关键词#] [#商品价格#] [#商品数量#]</a>[#商品循环结束#]"_qs));
+        QVERIFY2(themed.startsWith(u"<meta charset=\"gbk\"><title>站</title><a href=\"f/index.htm\">"_qs),
+                 qPrintable(themed));
+        QVERIFY2(themed.endsWith(u" 9.9 3</a>"_qs) && !themed.contains(u"[#"_qs), qPrintable(themed));
+        QVERIFY2(!themed.contains(mustNotContain), qPrintable(themed));
     }
 
     // Each slip named for what it is; a password would be published in sitemap.xml.
@@ -180,6 +194,22 @@ private slots:
         for (const QString &loc : map.locs)
             QVERIFY2(QUrl(loc, QUrl::StrictMode).isValid(), qPrintable(loc));
         QCOMPARE(map.lastmods, QStringList(3, u"2026-12-07T14:05:09+08:00"_qs));
+
+        // The sitemap protocol's own schema agrees, where xmllint is installed.
+        const QString xmllint = QStandardPaths::findExecutable(u"xmllint"_qs);
+        if (xmllint.isEmpty())
+            QSKIP("xmllint is not installed (Debian: libxml2-utils)");
+        QTemporaryDir dir;
+        QFile file(dir.filePath(u"sitemap.xml"_qs));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(xml) == xml.size());
+        file.close();
+        QProcess lint;
+        lint.start(xmllint,
+                   {u"--noout"_qs, u"--schema"_qs,
+                    QStringLiteral(TAOYEFANG_TEST_DATA_DIR "/sitemap/sitemap.xsd"), file.fileName()});
+        QVERIFY(lint.waitForFinished(60000));
+        QVERIFY2(lint.exitStatus() == QProcess::NormalExit && lint.exitCode() == 0,
+                 lint.readAllStandardError().constData());
     }
 };
 

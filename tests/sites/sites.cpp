@@ -1,9 +1,11 @@
 #include <QDirIterator>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimeZone>
 
 #include "demofixture.h"
+#include "gbk.h"
 #include "pageaddress.h"
 #include "site.h"
 
@@ -107,6 +109,25 @@ private slots:
         QCOMPARE(made.pagesChanged, 3);
         const QMap<QString, QDateTime> first = filesWithTimes(paths.www);
 
+        // UTF-8 by default: each text file of www/ is UTF-8 and says so; a page names its address
+        // and the index has the template's own look.
+        for (const QString &name :
+             {u"index.htm"_qs, u"lian-yi-qun/index.htm"_qs, u"lian-yi-qun/style.css"_qs}) {
+            const QByteArray bytes = programfolder::readBytes(paths.www + u'/' + name);
+            QStringDecoder utf8(QStringDecoder::Utf8);
+            const QString text = utf8.decode(bytes);
+            QVERIFY2(!utf8.hasError(), qPrintable(name));
+            QVERIFY2(text.contains(u"charset=\"utf-8\""_qs) || text.contains(u"@charset \"utf-8\""_qs),
+                     qPrintable(name));
+        }
+        const QString page =
+            QString::fromUtf8(programfolder::readBytes(paths.www + u"/lian-yi-qun/index.htm"_qs));
+        QVERIFY(page.contains(
+            u"<link rel=\"canonical\" href=\"https://example.com/xia/lian-yi-qun/index.htm\">"_qs));
+        QVERIFY(page.contains(u"\"@type\":\"ItemList\""_qs) && !page.contains(u"[#"_qs));
+        QVERIFY(QString::fromUtf8(programfolder::readBytes(paths.www + u"/index.htm"_qs))
+                    .contains(u"<title>夏季 - 精选馆</title>"_qs));
+
         // Nothing changed: nothing written.
         const sites::RefreshSummary again = refresh(folder);
         QCOMPARE(again.pagesUnchanged, 3);
@@ -151,6 +172,14 @@ private slots:
                                  kept->page(u"手机"_qs)->changed.toString(Qt::ISODate).toLatin1();
         QVERIFY(sitemap.contains(dated));
         QVERIFY(!QFileInfo::exists(paths.staging));
+
+        // A host that needs GBK ("编码=GBK") gets its pages in GBK, saying so.
+        std::optional<siteconfig::Site> inGbk = siteconfig::read(paths.config);
+        inGbk->encoding = charsets::PageEncoding::Gbk;
+        QVERIFY(siteconfig::write(paths.config, *inGbk));
+        QVERIFY(refresh(folder).error.isEmpty());
+        const QByteArray gbkPage = programfolder::readBytes(paths.www + u"/qun-zi/index.htm"_qs);
+        QVERIFY(gbkPage.contains("<meta charset=\"gbk\">") && gbk::decode(gbkPage).contains(u"裙子"_qs));
     }
 };
 
