@@ -46,6 +46,7 @@ const QString applicationTitle = u"淘页坊"_qs;
 const QString makerCredit = u" [Norvane https://www.norvane.com 出品]"_qs;
 
 const QString settingsNotSaved = u"设置未能保存(文件只读、不可写或格式无法识别):\n"_qs;
+const QString secretInFile = u"没有运行中的系统密钥环，AppSecret 保存在设置.ini 中（只有本用户可读）。"_qs;
 
 // Heights of the two strips, in twips.
 constexpr float topStripHeight = 530;
@@ -443,8 +444,13 @@ void Form1::editServiceSettings()
             chosen.helpBaseUrl.endsWith(u'/') ? chosen.helpBaseUrl : chosen.helpBaseUrl + u'/';
     applyDemoService();
     Check1->setCheckState(checkStateOf(chosen.checkState));
-    if (!settingsstore::writeServiceSettings(m_setup.settingsPath, chosen))
+    bool inFile = false;
+    if (!settingsstore::writeServiceSettings(m_setup.settingsPath, chosen, &inFile)) {
         showMessage(u"设置未能保存到设置.ini（文件不可写），本次运行仍按新设置工作。"_qs);
+    } else if (inFile && !m_secretInFileSaid) {
+        m_secretInFileSaid = true;
+        showMessage(secretInFile);
+    }
 }
 
 void Form1::shengcheng_Click()

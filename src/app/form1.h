@@ -103,7 +103,8 @@ private:
     void applyDemoService();
 
     AppSetup m_setup;
-    QString m_demoHost; // set by useDemoService
+    QString m_demoHost;              // set by useDemoService
+    bool m_secretInFileSaid = false; // the user hears once that no keyring took the AppSecret
     // The run in progress, so that closing the window stops its waits and no one else's.
     net::Cancellation *m_activeRun = nullptr;
     // The runs whose success pages the pane can still show, by the tag of their page.

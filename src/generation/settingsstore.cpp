@@ -9,6 +9,7 @@
 #include <QTemporaryFile>
 
 #include "inifile.h"
+#include "secretstore.h"
 #include "textops.h"
 
 namespace settingsstore {
@@ -34,6 +35,7 @@ public:
     }
 
     const QString &path() const { return m_path; }
+    bool stores() const { return !m_bytes; }
 
     QString read(const QString &section, const QString &key, const QString &defaultValue,
                  inifile::ValueLength length) const
@@ -76,6 +78,12 @@ void protectSecret(const QString &settingsPath)
 {
     if (QFileInfo::exists(settingsPath) && QFile::permissions(settingsPath) != ownerOnly)
         QFile::setPermissions(settingsPath, ownerOnly);
+}
+
+// The AppSecret's keyring entry: the settings file tells two program folders apart.
+QString secretKey(const QString &settingsPath)
+{
+    return u"AppSecret:"_qs + QFileInfo(settingsPath).absoluteFilePath();
 }
 
 } // namespace
@@ -122,11 +130,17 @@ SourceSettings readSourceSettings(const Entries &entries)
     itemsource::OpenPlatformSetup &account = settings.openPlatform;
     account.gateway = entries.service(gatewayKey, defaults.gateway);
     account.appKey = entries.service(appKeyKey, QString());
-    account.appSecret = entries.service(appSecretKey, QString());
+    const QString secretInFile = entries.service(appSecretKey, QString());
+    account.appSecret = secretInFile;
     account.signMethod = itemsource::signMethodFromText(
         entries.service(signMethodKey, itemsource::signMethodText(defaults.signMethod).toString()).toLower());
     account.makeTpwd = entries.service(tpwdKey, u"0"_qs) == u"1";
-    if (!account.appSecret.isEmpty())
+    // Saving to the keyring empties the file's entry, so one found there is the newest.
+    const QString key = secretKey(entries.path());
+    if (secretInFile.isEmpty())
+        account.appSecret = secretstore::fromKeyring(key).value_or(QString());
+    else if (!entries.stores() || !secretstore::toKeyring(key, secretInFile) ||
+             !WriteIni(serviceSection, appSecretKey, QString(), entries.path()))
         protectSecret(entries.path());
     return settings;
 }
@@ -209,8 +223,19 @@ SourceSettings readSourceSettings(const Snapshot &settings)
     return readSourceSettings(Entries(settings));
 }
 
-bool writeServiceSettings(const QString &settingsPath, const ServiceSettings &settings)
+bool writeServiceSettings(const QString &settingsPath, const ServiceSettings &settings, bool *secretInFile)
 {
+    // The keyring first: the file keeps the secret only where no keyring took it. A secret
+    // cleared in the dialog is cleared from the keyring too.
+    const QString key = secretKey(settingsPath);
+    QString fileSecret = settings.sources.openPlatform.appSecret;
+    if (fileSecret.isEmpty())
+        secretstore::removeFromKeyring(key);
+    else if (secretstore::toKeyring(key, fileSecret))
+        fileSecret.clear();
+    if (secretInFile)
+        *secretInFile = !fileSecret.isEmpty();
+
     // The entries are gathered on a private copy beside the file, which then replaces the file
     // in one step: a failure half-way leaves the old settings whole.
     QTemporaryFile staging(settingsPath + u".XXXXXX"_qs);
@@ -234,8 +259,7 @@ bool writeServiceSettings(const QString &settingsPath, const ServiceSettings &se
         write(serviceSection, u"帮助网址"_qs, settings.helpBaseUrl) &&
         write(serviceSection, sourceKey, itemsource::sourceText(settings.sources.source).toString()) &&
         write(serviceSection, gatewayKey, account.gateway) &&
-        write(serviceSection, appKeyKey, account.appKey) &&
-        write(serviceSection, appSecretKey, account.appSecret) &&
+        write(serviceSection, appKeyKey, account.appKey) && write(serviceSection, appSecretKey, fileSecret) &&
         write(serviceSection, signMethodKey, itemsource::signMethodText(account.signMethod).toString()) &&
         write(serviceSection, tpwdKey, account.makeTpwd ? u"1"_qs : u"0"_qs) &&
         write(basicSection, u"Check1"_qs, QString::number(settings.checkState));
@@ -250,7 +274,7 @@ bool writeServiceSettings(const QString &settingsPath, const ServiceSettings &se
         return false;
     // Before the content is written, so the secret is never readable by others, not even
     // for a moment.
-    if (!account.appSecret.isEmpty())
+    if (!fileSecret.isEmpty())
         file.setPermissions(ownerOnly);
     file.write(stagedFile.readAll());
     return file.commit();

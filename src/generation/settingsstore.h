@@ -53,7 +53,9 @@ ServiceHosts readHosts(const QString &settingsPath);
 ServiceHosts readHosts(const Snapshot &settings);
 
 // Where items come from and the open platform's account, from "服务设置"; missing entries store
-// their defaults. A file that holds an AppSecret is made readable by its owner only.
+// their defaults. The AppSecret is the file's where it holds one (made readable by its owner
+// only), else the keyring's. Read from the file itself (the window), an AppSecret found there
+// moves to the keyring where one runs; a snapshot (the command line) changes nothing.
 struct SourceSettings
 {
     itemsource::Source source = itemsource::Source::TestTool;
@@ -72,10 +74,12 @@ struct ServiceSettings
     int checkState = 0; // Check1
 };
 
-// Writes every entry of `settings` at once: the file is replaced whole, or not at all. Once it
-// holds an AppSecret it is readable by its owner only, where the system allows. False when
-// nothing could be stored.
-bool writeServiceSettings(const QString &settingsPath, const ServiceSettings &settings);
+// Writes every entry of `settings` at once: the file is replaced whole, or not at all. The
+// AppSecret goes to the keyring, kept under the file's path; where no keyring runs it stays in the
+// file, which is then readable by its owner only where the system allows, and `secretInFile` says
+// so. False when nothing could be stored.
+bool writeServiceSettings(const QString &settingsPath, const ServiceSettings &settings,
+                          bool *secretInFile = nullptr);
 
 // The help site's address, ending with "/".
 QString readHelpBaseUrl(const QString &settingsPath, const QString &defaultUrl);

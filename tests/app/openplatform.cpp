@@ -30,6 +30,9 @@ using namespace windowtest;
 namespace {
 
 const QString fixtureDir = QStringLiteral(TAOYEFANG_TEST_DATA_DIR "/openplatform");
+// What the window says, once, when no keyring takes the AppSecret (none runs under the tests).
+const QString secretInFileSaid =
+    u"没有运行中的系统密钥环，AppSecret 保存在设置.ini 中（只有本用户可读）。|"_qs;
 
 // Closes the message box that is about to open, once it is up.
 void closeModalSoon(QObject *context)
@@ -82,7 +85,7 @@ private slots:
         auto *command = form->findChild<QAction *>(u"shengcheng"_qs);
         command->trigger();
         WAIT_VERIFY(command->isEnabled(), 20000);
-        QCOMPARE(m_messages, QStringList());
+        QCOMPARE(m_messages, QStringList{secretInFileSaid});
         QCOMPARE(form->setup().openPlatform.gateway, u"http://127.0.0.1:1/"_qs);
 
         const QStringList folders = outputFolders(m_dir->path());
@@ -224,6 +227,8 @@ private slots:
         QCOMPARE(form->setup().openPlatform.appSecret, u"new-secret"_qs);
         QCOMPARE(form->setup().openPlatform.signMethod, itemsource::SignMethod::Hmac);
         QCOMPARE(form->setup().hosts.imageHost, u"img.example:81"_qs);
+        runDialog(*form, [](ServiceSettingsDialog &dialog) { dialog.accept(); });
+        QCOMPARE(m_messages, QStringList{secretInFileSaid});
     }
 
     void connectionTestExplainsWhatCameBack()

@@ -23,6 +23,9 @@ bool writeText(const QString &path, const QString &text)
     return file.open(QIODevice::WriteOnly) && file.write(gbk::encode(text)) >= 0;
 }
 
+// Set where the test runs in a keyring session of its own.
+constexpr char inKeyringSession[] = "TAOYEFANG_TEST_IN_KEYRING";
+
 constexpr QFileDevice::Permissions groupOrOthers =
     QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther | QFileDevice::WriteOther;
 
@@ -153,6 +156,27 @@ private slots:
         settingsstore::readSourceSettings(path());
         QVERIFY(settingsstore::writeServiceSettings(path(), settingsstore::ServiceSettings()));
         QVERIFY(QFile::permissions(path()) & QFileDevice::ReadOther);
+    }
+
+    // Saved, the AppSecret goes to the keyring and leaves the file, or stays there (private, as
+    // above) where no keyring runs; servicesettings_keyring runs this in a keyring session.
+    void appSecretGoesToTheKeyring()
+    {
+        const bool keyring = qEnvironmentVariableIsSet(inKeyringSession);
+        settingsstore::ServiceSettings settings;
+        settings.sources.openPlatform.appSecret = u"kept-secret"_qs;
+        bool inFile = keyring;
+        QVERIFY(settingsstore::writeServiceSettings(path(), settings, &inFile));
+        QCOMPARE(inFile, !keyring);
+        QCOMPARE(readText(path()).contains(u"kept-secret"_qs), !keyring);
+        const auto secretRead = [this] {
+            return settingsstore::readSourceSettings(settingsstore::readSnapshot(path()))
+                .openPlatform.appSecret;
+        };
+        QCOMPARE(secretRead(), u"kept-secret"_qs);
+        // Cleared, it is gone from the keyring too.
+        QVERIFY(settingsstore::writeServiceSettings(path(), settingsstore::ServiceSettings()));
+        QCOMPARE(secretRead(), QString());
     }
 
     void anUnwritablePlaceChangesNothing()

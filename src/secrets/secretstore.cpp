@@ -36,27 +36,6 @@ bool runJob(QKeychain::Job &job)
     return done && job.error() == QKeychain::NoError;
 }
 
-bool keyringWrite(const QString &key, const QString &secret)
-{
-    if (!sessionBus())
-        return false;
-    QKeychain::WritePasswordJob job(service);
-    job.setKey(key);
-    job.setTextData(secret);
-    return runJob(job);
-}
-
-std::optional<QString> keyringRead(const QString &key)
-{
-    if (!sessionBus())
-        return std::nullopt;
-    QKeychain::ReadPasswordJob job(service);
-    job.setKey(key);
-    if (!runJob(job))
-        return std::nullopt;
-    return job.textData();
-}
-
 bool fileWrite(const QString &path, const QString &secret)
 {
     QFile::remove(path);
@@ -76,9 +55,39 @@ bool fileWrite(const QString &path, const QString &secret)
 
 } // namespace
 
+bool toKeyring(const QString &key, const QString &secret)
+{
+    if (!sessionBus())
+        return false;
+    QKeychain::WritePasswordJob job(service);
+    job.setKey(key);
+    job.setTextData(secret);
+    return runJob(job);
+}
+
+std::optional<QString> fromKeyring(const QString &key)
+{
+    if (!sessionBus())
+        return std::nullopt;
+    QKeychain::ReadPasswordJob job(service);
+    job.setKey(key);
+    if (!runJob(job))
+        return std::nullopt;
+    return job.textData();
+}
+
+bool removeFromKeyring(const QString &key)
+{
+    if (!sessionBus())
+        return false;
+    QKeychain::DeletePasswordJob job(service);
+    job.setKey(key);
+    return runJob(job);
+}
+
 Place store(const QString &key, const QString &secret, const QString &fallbackFile)
 {
-    if (keyringWrite(key, secret)) {
+    if (toKeyring(key, secret)) {
         QFile::remove(fallbackFile);
         return Place::Keyring;
     }
@@ -91,21 +100,17 @@ std::optional<QString> read(const QString &key, const QString &fallbackFile)
     // an older one in the keyring says.
     QFile file(fallbackFile);
     if (!file.open(QIODevice::ReadOnly))
-        return keyringRead(key);
+        return fromKeyring(key);
     const QString secret = QString::fromUtf8(file.readAll());
     file.close();
-    if (keyringWrite(key, secret))
+    if (toKeyring(key, secret))
         QFile::remove(fallbackFile);
     return secret;
 }
 
 void remove(const QString &key, const QString &fallbackFile)
 {
-    if (sessionBus()) {
-        QKeychain::DeletePasswordJob job(service);
-        job.setKey(key);
-        runJob(job);
-    }
+    removeFromKeyring(key);
     QFile::remove(fallbackFile);
 }
 

@@ -21,4 +21,10 @@ std::optional<QString> read(const QString &key, const QString &fallbackFile);
 // Removes it from both places.
 void remove(const QString &key, const QString &fallbackFile);
 
+// The keyring alone, for a secret whose fallback its owner keeps itself (an entry of a settings
+// file). Each is false or empty where no keyring answers.
+bool toKeyring(const QString &key, const QString &secret);
+std::optional<QString> fromKeyring(const QString &key);
+bool removeFromKeyring(const QString &key);
+
 } // namespace secretstore
