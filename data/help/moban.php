@@ -93,7 +93,7 @@
     <li>只有<strong>第一个</strong>开始标记和<strong>第一个</strong>结束标记有效；后面再出现的标记会作为普通文字留在页面中，所以每个模板只写一对。</li>
     <li>页头和商品区两端的半角空格会被去掉，换行和制表符保留；页尾原样保留。</li>
     <li>商品区按商品顺序一份接一份地直接相连，中间不加任何内容。所以商品区应是一个完整的元素，例如一个 <code>&lt;li&gt;…&lt;/li&gt;</code> 或 <code>&lt;div&gt;…&lt;/div&gt;</code>，外层的 <code>&lt;ul&gt;</code> 放在页头和页尾中。</li>
-    <li>关键词会原样写入页面，不做转义。</li>
+    <li>关键词按文字写入页面：<code>&amp; &lt; &gt; " '</code> 会转义，可以放在正文或属性值中；关键词里的 <code>[</code> 写成 <code>&amp;#91;</code>，所以关键词永远不会被当成占位符或循环标记。</li>
   </ul>
 </section>
 
@@ -114,7 +114,7 @@
     <tr><td class="nowrap"><code>[#信用等级#]</code></td><td>卖家信用等级<strong>图片的地址</strong>，见下节。</td><td class="nowrap">http://img.taobaocdn.com/newrank/s_blue_2.gif</td></tr>
   </table>
   </div>
-  <div class="note warn"><strong>数据原样插入：</strong>所有值都不做 HTML 转义。标题中可能含有 <code>&lt;span class=H&gt;</code> 这样的标签，所以 <code>[#商品标题#]</code> 只适合写在正文中，不要写进 <code>alt="…"</code>、<code>title="…"</code> 等属性里，否则会弄乱页面。</div>
+  <div class="note warn"><strong>两种数据来源不同：</strong>开放平台的值都是纯文字，填入时已做 HTML 转义，链接和图片只取 http(s) 地址，可以写在正文或属性值中。接口测试工具的标题本身就是 HTML，可能含有 <code>&lt;span class=H&gt;</code> 这样的高亮标签，所以 <code>[#商品标题#]</code> 只适合写在正文中，不要写进 <code>alt="…"</code>、<code>title="…"</code> 等属性里，否则会弄乱页面。</div>
   <p>同一个占位符可以在商品区中出现多次，每一处都会替换。<code>[#店铺网址#]</code> 还有一个作用：只有模板中出现了它，开启短网址时程序才会为店铺链接也生成短网址；不需要店铺链接时省掉它，生成会更快。</p>
 </section>
 
