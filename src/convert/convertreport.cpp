@@ -4,16 +4,11 @@
 #include <QJsonObject>
 
 #include "converttexts.h"
+#include "textops.h"
 
 namespace convert {
 
 namespace {
-
-bool isBidiControl(char16_t c)
-{
-    return c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) ||
-           (c >= 0x2066 && c <= 0x2069);
-}
 
 QJsonValue orNull(const QString &value)
 {
@@ -41,10 +36,8 @@ QByteArray jsonLineOf(const QString &input, const Conversion &conversion, const 
 
 QString forTerminal(QString text)
 {
-    text.removeIf([](QChar c) {
-        const char16_t u = c.unicode();
-        return (u < 0x20 && u != u'\t' && u != u'\n') || (u >= 0x7F && u <= 0x9F) || isBidiControl(u);
-    });
+    // Tabs and line breaks stay: the converted text keeps its lines.
+    text.removeIf([](QChar c) { return c != u'\t' && c != u'\n' && textops::isControlOrBidi(c); });
     return text;
 }
 

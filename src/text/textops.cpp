@@ -159,21 +159,20 @@ QString withoutControls(QStringView text)
     QString out;
     out.reserve(text.size());
     for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        const bool control = u < 0x20 || (u >= 0x7F && u <= 0x9F);
-        const bool bidi = u == 0x061C || u == 0x200E || u == 0x200F || (u >= 0x202A && u <= 0x202E) ||
-                          (u >= 0x2066 && u <= 0x2069);
-        if (u >= u'\t' && u <= u'\r')
+        if (c >= u'\t' && c <= u'\r')
             out += u' ';
-        else if (!control && !bidi)
+        else if (!isControlOrBidi(c))
             out += c;
     }
     return out;
 }
 
-} // namespace textops
-
-namespace textops {
+bool isControlOrBidi(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u < 0x20 || (u >= 0x7F && u <= 0x9F) || u == 0x061C || u == 0x200E || u == 0x200F ||
+           (u >= 0x202A && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069);
+}
 
 QString shortened(const QString &text, qsizetype most)
 {

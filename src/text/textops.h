@@ -40,4 +40,7 @@ void appendFilled(QString &out, QStringView text, std::span<const std::pair<QStr
 // words stay apart.
 QString withoutControls(QStringView text);
 
+// A control character (C0, DEL, C1) or a bidirectional control: what withoutControls() drops.
+bool isControlOrBidi(QChar c);
+
 } // namespace textops
