@@ -4,7 +4,6 @@
 #include <array>
 #include <utility>
 
-#include <QStringEncoder>
 #include <QUrl>
 
 #include "filenames.h"
@@ -46,27 +45,6 @@ li .n{display:block;padding:0 10px 10px;font-size:12px;color:#595959}
 )";
 
 } // namespace
-
-QByteArray htmlInGbk(QStringView html)
-{
-    QStringEncoder encoder("GBK");
-    QByteArray bytes = encoder.encode(html);
-    if (!encoder.hasError() && gbk::decode(bytes) == html)
-        return bytes;
-    // Character by character: what GBK cannot hold becomes "&#x...;".
-    bytes.clear();
-    for (qsizetype i = 0; i < html.size();) {
-        const qsizetype length = html[i].isHighSurrogate() && i + 1 < html.size() ? 2 : 1;
-        const QStringView one = html.sliced(i, length);
-        const QByteArray encoded = gbk::encode(one);
-        if (!encoded.isEmpty() && gbk::decode(encoded) == one)
-            bytes += encoded;
-        else
-            bytes += "&#x" + QByteArray::number(one.toUcs4().value(0), 16).toUpper() + ';';
-        i += length;
-    }
-    return bytes;
-}
 
 QString pageAddress(const QString &folderName)
 {
@@ -141,7 +119,7 @@ QByteArray indexPage(const QString &title, const QList<Page> &pages, const QDate
                 u"</span><span class=\"n\">"_qs + countText(page.itemCount) + u"</span></a></li>\n"_qs;
     }
     html += u"</ul>\n</main>\n</body>\n</html>\n"_qs;
-    return gbkPage ? htmlInGbk(html) : html.toUtf8();
+    return gbkPage ? gbk::encodeHtml(html) : html.toUtf8();
 }
 
 QString baseAddress(const QString &text, QString *error)

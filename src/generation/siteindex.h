@@ -46,8 +46,4 @@ QByteArray sitemap(const QString &base, const QList<Page> &pages, const QDateTim
 // Where a page lies relative to the site folder, percent-encoded: "<folder>/index.htm".
 QString pageAddress(const QString &folderName);
 
-// HTML text (or attribute value) in GBK: markup characters escaped, characters outside GBK as
-// numeric character references.
-QByteArray htmlInGbk(QStringView html);
-
 } // namespace siteindex
