@@ -1,0 +1,423 @@
+#include "commandparts.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextStream>
+
+#ifdef Q_OS_UNIX
+#include <termios.h>
+#include <unistd.h>
+#endif
+
+#include "appsetup.h"
+#include "batchrun.h"
+#include "datalocations.h"
+#include "keywordfile.h"
+#include "progressline.h"
+#include "publishtexts.h"
+#include "sitepublish.h"
+#include "sitetimer.h"
+#include "site.h"
+#include "siteindex.h"
+#include "outputfolder.h"
+#include "templatelibrary.h"
+
+namespace cli {
+
+namespace {
+
+const QString siteHelp =
+    u"用法 / Usage:\n"
+    "  taoyefang-cli site create 名称 关键词文件 -t 模板 [-n 数量] [-s 排序] [--pid PID] [--short-links]\n"
+    "                            [--tokens] [--base-url 网址] [--jobs N]\n"
+    "  taoyefang-cli site refresh 名称 [--jobs N] [--publish]\n"
+    "  taoyefang-cli site list\n"
+    "  taoyefang-cli site target 名称 地址 [--password-stdin]\n"
+    "  taoyefang-cli site publish 名称 [--dry-run]\n"
+    "  taoyefang-cli site schedule 名称 (--every 小时 | --off)\n"
+    "\n"
+    "站点保存在已生成旁边的站点/<名称>/:站点.ini(设置和每页的地址)、关键词.txt(可以编辑)和www/"
+    "(要发布的网站)。\n"
+    "A site lives in 站点/<name>/ beside 已生成: 站点.ini (its settings and page addresses), 关键词.txt\n"
+    "(edit it freely) and www/ (the site as published).\n"
+    "  create   新建站点并生成每一页,在标准输出打印站点文件夹 / make the site and every page; prints its "
+    "folder\n"
+    "  refresh  按关键词.txt重新生成,只改写变化的页面 / regenerate in place, rewriting only what changed\n"
+    "  list     列出站点、页数、最后更新时间、发布地址和定时 / list the sites, their pages, last refresh,\n"
+    "           target and timer\n"
+    "  target   设置发布地址,密码从--password-stdin或提示输入 / set where the site is published:\n"
+    "           sftp://用户@主机[:端口]/路径, ftp://…, ftps://…, webdav+https://…, webdav+http://…,\n"
+    "           s3://密钥ID@桶/前缀?endpoint=…&region=…\n"
+    "  publish  使发布地址与www/一致(需要rclone),--dry-run只显示将做的事 / make the target equal www/\n"
+    "  schedule 每隔若干小时(1-168)自动更新并发布(systemd用户定时器) / refresh and publish on a timer\n"_qs;
+
+// Refreshes the site in `folder` with progress on stderr; prints what changed and returns the exit
+// code.
+int refreshSite(const AppSetup &setup, const QString &folder, int jobs, const Environment &env,
+                const Console &console, int *filesWritten = nullptr)
+{
+    sites::Refresh refresh(setup, folder, jobs);
+    refresh.start();
+    ProgressLine progress(console.err, env.errIsTerminal, refresh.total());
+    int interrupts = 0;
+    followRun(refresh, progress, env, interrupts, false);
+    const sites::RefreshSummary &summary = refresh.exec();
+    progress.done();
+    for (const QString &notice : summary.notices)
+        console.error(notice + u" (跳过 / skipped)"_qs);
+    if (!summary.error.isEmpty() && summary.total == 0) {
+        console.error(QDir::toNativeSeparators(folder) + u": "_qs + summary.error);
+        return BadUsage;
+    }
+    for (const PageResult &failed : summary.failed)
+        console.error(u"未能生成,保留原页面 / failed, old page kept: "_qs + failed.entry.keyword + u": "_qs +
+                      failed.reason);
+    if (!summary.error.isEmpty())
+        console.error(summary.error);
+    console.err << u"已更新 / changed: "_qs << summary.pagesChanged << u", 未变 / unchanged: "_qs
+                << summary.pagesUnchanged << u", 已删除 / removed: "_qs << summary.pagesRemoved
+                << u", 未完成 / not done: "_qs << summary.cancelled.size()
+                << u", 写入文件 / files written: "_qs << summary.filesWritten << Qt::endl;
+    if (filesWritten)
+        *filesWritten = summary.filesWritten;
+    return summary.allDone() ? AllDone : SomeFailed;
+}
+
+// The folder of the site `name` below the output root's 站点/, or empty having said there is none.
+QString siteFolder(const QString &outputRoot, const QString &name, const Console &console)
+{
+    const QString folder = joinPath(sites::sitesRoot(outputRoot), outputfolder::safeName(name));
+    if (QFileInfo::exists(sites::Paths(folder).config))
+        return folder;
+    console.error(name + u": 没有这个站点 / no such site"_qs);
+    return QString();
+}
+
+// Publishes the site in `folder`, each file on stdout as rclone reports it ("+" sent, "-" deleted);
+// Ctrl+C stops it. Returns the exit code.
+int publishSite(const QString &folder, bool dryRun, const Environment &env, const Console &console)
+{
+    QString error;
+    const std::unique_ptr<publish::Run> run = sitepublish::runFor(folder, dryRun, &error);
+    if (!run) {
+        console.error(error);
+        return SomeFailed;
+    }
+    QObject::connect(run.get(), &publish::Run::fileDone, run.get(),
+                     [&console](const QString &file, bool deleted) {
+                         console.out << (deleted ? u"- "_qs : u"+ "_qs) << file << Qt::endl;
+                     });
+    if (env.interrupter)
+        QObject::connect(env.interrupter, &Interrupter::interrupted, run.get(), &publish::Run::cancel);
+    run->start();
+    const publish::Summary &summary = run->exec();
+    if (!summary.ok()) {
+        console.error(summary.error);
+        return SomeFailed;
+    }
+    console.err << (dryRun ? u"试运行,未改变远端 / dry run, nothing changed: "_qs : QString())
+                << u"上传 / sent: "_qs << summary.copied.size() << u", 删除 / deleted: "_qs
+                << summary.deleted.size() << Qt::endl;
+    return AllDone;
+}
+
+// Parses a site command whose arguments are the site's name (and, with `address`, the target) and
+// `options`: the exit code when it ends here (its help shown, or bad usage), else nothing, with
+// `folder` the site's.
+std::optional<int> siteCommand(QCommandLineParser &parser, const QStringList &arguments,
+                               const QList<QCommandLineOption> &options, bool address, const Environment &env,
+                               const Console &console, QString &folder)
+{
+    const QCommandLineOption help({u"h"_qs, u"help"_qs}, u"显示本帮助 / show this help"_qs);
+    parser.addOptions(options);
+    parser.addOption(help);
+    parser.addPositionalArgument(u"名称"_qs, u"站点名称 / site name"_qs);
+    if (address)
+        parser.addPositionalArgument(u"地址"_qs, u"发布地址 / where to publish"_qs);
+    if (!parseCommand(parser, arguments, console))
+        return BadUsage;
+    if (parser.isSet(help)) {
+        console.out << siteHelp << u'\n' << optionsText(parser) << Qt::flush;
+        return AllDone;
+    }
+    const QStringList positional = parser.positionalArguments();
+    const qsizetype wanted = address ? 2 : 1;
+    if (positional.size() != wanted) {
+        console.error(positional.size() > wanted
+                          ? u"多余的参数 / unexpected argument: "_qs + positional.at(wanted)
+                      : address ? u"需要站点名称和发布地址 / a site name and a target"_qs
+                                : u"缺少站点名称 / no site name given"_qs);
+        return BadUsage;
+    }
+    folder = siteFolder(locate(env.programFolder).outputRoot, positional.first(), console);
+    return folder.isEmpty() ? std::optional<int>(BadUsage) : std::nullopt;
+}
+
+// A password from stdin: asked for with echo off on a terminal, else the first line of what is
+// piped in. Nothing when none comes.
+std::optional<QString> readPassword(const Environment &env, const Console &console, bool fromStdin)
+{
+    if (!env.in)
+        return std::nullopt;
+    const bool prompt = !fromStdin && env.inIsTerminal;
+#ifdef Q_OS_UNIX
+    termios saved{};
+    const bool echoOff = prompt && ::tcgetattr(STDIN_FILENO, &saved) == 0;
+    if (echoOff) {
+        termios quiet = saved;
+        quiet.c_lflag &= ~tcflag_t(ECHO);
+        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+    }
+#endif
+    if (prompt)
+        console.err << u"密码 / password: "_qs << Qt::flush;
+    QByteArray line = env.in->readLine();
+#ifdef Q_OS_UNIX
+    if (echoOff) {
+        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+        console.err << Qt::endl;
+    }
+#endif
+    while (line.endsWith('\n') || line.endsWith('\r'))
+        line.chop(1);
+    if (line.isEmpty())
+        return std::nullopt;
+    return QString::fromUtf8(line);
+}
+
+int siteTarget(const QStringList &arguments, const Environment &env, const Console &console)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption passwordStdin(u"password-stdin"_qs,
+                                           u"从标准输入读取密码 / read the password from stdin"_qs);
+    QString folder;
+    if (const std::optional<int> done =
+            siteCommand(parser, arguments, {passwordStdin}, true, env, console, folder))
+        return *done;
+    const QStringList positional = parser.positionalArguments();
+    QString error;
+    if (!publishtarget::parse(positional.at(1), &error)) {
+        console.error(positional.at(1) + u": "_qs + error);
+        return BadUsage;
+    }
+    const std::optional<QString> password = readPassword(env, console, parser.isSet(passwordStdin));
+    if (!password) {
+        console.error(publishtexts::noPassword);
+        return BadUsage;
+    }
+    secretstore::Place place = secretstore::Place::Nowhere;
+    if (!sitepublish::setTarget(folder, positional.at(1), *password, &place, &error)) {
+        console.error(error);
+        return SomeFailed;
+    }
+    if (place == secretstore::Place::File)
+        console.error(publishtexts::fileFallback + QDir::toNativeSeparators(sitepublish::secretFile(folder)));
+    return AllDone;
+}
+
+int sitePublish(const QStringList &arguments, const Environment &env, const Console &console)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption dryRun(u"dry-run"_qs, u"只显示将做的事 / only say what would be done"_qs);
+    QString folder;
+    if (const std::optional<int> done = siteCommand(parser, arguments, {dryRun}, false, env, console, folder))
+        return *done;
+    return publishSite(folder, parser.isSet(dryRun), env, console);
+}
+
+int siteSchedule(const QStringList &arguments, const Environment &env, const Console &console)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption every(u"every"_qs, u"每隔几小时(1-168) / every so many hours (1-168)"_qs,
+                                   u"小时"_qs);
+    const QCommandLineOption off(u"off"_qs, u"取消定时 / remove the timer"_qs);
+    QString folder;
+    if (const std::optional<int> done =
+            siteCommand(parser, arguments, {every, off}, false, env, console, folder))
+        return *done;
+    bool ok = false;
+    const int hours = parser.value(every).toInt(&ok);
+    if (parser.isSet(every) == parser.isSet(off) ||
+        (parser.isSet(every) && (!ok || hours < sitetimer::minHours || hours > sitetimer::maxHours))) {
+        console.error(u"需要 --every 小时(1-168) 或 --off / give --every hours (1-168) or --off"_qs);
+        return BadUsage;
+    }
+    const std::optional<siteconfig::Site> site = siteconfig::read(sites::Paths(folder).config);
+    if (!site) {
+        console.error(QDir::toNativeSeparators(sites::Paths(folder).config) + u": 无法读取 / unreadable"_qs);
+        return SomeFailed;
+    }
+    const QString &name = site->name;
+    const sitetimer::Outcome outcome =
+        parser.isSet(off) ? sitetimer::remove(name)
+                          : sitetimer::install(name, hours, joinPath(env.programFolder, programName));
+    if (!outcome.error.isEmpty()) {
+        console.error(u"无法写入定时器 / cannot write the timer: "_qs + outcome.error);
+        return SomeFailed;
+    }
+    if (!outcome.enableCommand.isEmpty())
+        console.err << u"没有运行中的systemd用户管理器,启用定时器请运行 / no user manager runs; to enable "
+                       "the timer run:\n  "_qs
+                    << outcome.enableCommand << Qt::endl;
+    return AllDone;
+}
+
+int siteCreate(const QStringList &arguments, const Environment &env, const Console &console)
+{
+    QCommandLineParser parser;
+    const CommonOptions options;
+    const QCommandLineOption baseUrl(u"base-url"_qs,
+                                     u"网站的网址,给出时写sitemap.xml / the site's address"_qs, u"网址"_qs);
+    const QCommandLineOption jobs = jobsOption();
+    options.addTo(parser);
+    parser.addOptions({baseUrl, jobs});
+    parser.addPositionalArgument(u"名称"_qs, u"站点名称 / site name"_qs);
+    parser.addPositionalArgument(u"关键词文件"_qs, u"关键词文件 / keyword file"_qs);
+    if (!parseCommand(parser, arguments, console))
+        return BadUsage;
+    if (parser.isSet(options.help)) {
+        console.out << siteHelp << u'\n' << keywordFileHelp << u'\n' << optionsText(parser) << Qt::flush;
+        return AllDone;
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 2) {
+        console.error(positional.size() < 2 ? u"需要站点名称和关键词文件 / a site name and a keyword file"_qs
+                                            : u"多余的参数 / unexpected argument: "_qs + positional.at(2));
+        return BadUsage;
+    }
+    int jobCountValue = 1;
+    Settings settings;
+    ResolvedInputs resolved;
+    if (!jobCount(parser, jobs, console, jobCountValue) ||
+        !loadSettings(parser, options, env, console, settings) ||
+        !resolveInputs(parser, options, settings, console, resolved))
+        return BadUsage;
+
+    const QString listName = QDir::toNativeSeparators(positional.at(1));
+    QFile file(positional.at(1));
+    if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly)) {
+        console.error(listName + u": 无法读取关键词文件 / cannot read the keyword file"_qs);
+        return BadUsage;
+    }
+    const QByteArray keywordList = file.readAll();
+    if (keywordfile::read(keywordList).entries.isEmpty()) {
+        console.error(listName + u": 没有可生成的关键词 / no keyword to generate"_qs);
+        return BadUsage;
+    }
+
+    const AppSetup setup = setupFor(env, settings);
+    BatchSettings batchSettings = batchSettingsFor(resolved);
+    batchSettings.baseUrl = parser.value(baseUrl);
+    if (const QString refusal = BatchRun::settingsRefusal(setup, batchSettings); !refusal.isEmpty()) {
+        const QString place = batchSettings.baseUrl.isEmpty() || !refusal.startsWith(u"网站地址"_qs)
+                                  ? refusalPlace(refusal, resolved, QString())
+                                  : u"--base-url "_qs + batchSettings.baseUrl;
+        console.error(place + u": "_qs + refusal);
+        return BadUsage;
+    }
+
+    siteconfig::Site site;
+    site.name = positional.at(0);
+    site.templateName = batchSettings.templateName;
+    site.count = batchSettings.count;
+    site.sortText = batchSettings.sortText;
+    site.pid = batchSettings.pid;
+    site.shortLinks = resolved.inputs.shortLinkState == 1;
+    site.tokens = settings.tokens || settings.sources.openPlatform.makeTpwd;
+    site.baseUrl =
+        batchSettings.baseUrl.isEmpty() ? QString() : siteindex::baseAddress(batchSettings.baseUrl);
+    QString error;
+    const QString folder = sites::create(sites::sitesRoot(setup.outputRoot), site, keywordList, &error);
+    if (folder.isEmpty()) {
+        console.error(site.name + u": "_qs + error);
+        return BadUsage;
+    }
+    const int code = refreshSite(setup, folder, jobCountValue, env, console);
+    console.out << QDir::toNativeSeparators(folder) << Qt::endl;
+    if (console.out.status() != QTextStream::Ok)
+        return SomeFailed;
+    return code == BadUsage ? SomeFailed : code;
+}
+
+int siteRefresh(const QStringList &arguments, const Environment &env, const Console &console)
+{
+    QCommandLineParser parser;
+    const CommonOptions options;
+    const QCommandLineOption jobs = jobsOption();
+    const QCommandLineOption publish(u"publish"_qs,
+                                     u"更新写了文件时随后发布 / publish when anything was written"_qs);
+    parser.addOptions({options.settings, options.help, jobs, publish});
+    parser.addPositionalArgument(u"名称"_qs, u"站点名称 / site name"_qs);
+    if (!parseCommand(parser, arguments, console))
+        return BadUsage;
+    if (parser.isSet(options.help)) {
+        console.out << siteHelp << u'\n' << optionsText(parser) << Qt::flush;
+        return AllDone;
+    }
+    if (!oneArgument(parser, console, u"缺少站点名称 / no site name given"_qs))
+        return BadUsage;
+    const QStringList positional = parser.positionalArguments();
+    int jobCountValue = 1;
+    Settings settings;
+    if (!jobCount(parser, jobs, console, jobCountValue) ||
+        !loadSettings(parser, options, env, console, settings))
+        return BadUsage;
+    const AppSetup setup = setupFor(env, settings);
+    const QString folder = siteFolder(setup.outputRoot, positional.first(), console);
+    if (folder.isEmpty())
+        return BadUsage;
+    int filesWritten = 0;
+    const int code = refreshSite(setup, folder, jobCountValue, env, console, &filesWritten);
+    if (!parser.isSet(publish) || code == BadUsage || filesWritten == 0)
+        return code;
+    const int published = publishSite(folder, false, env, console);
+    return code == AllDone ? published : code;
+}
+
+int siteList(const QStringList &arguments, const Environment &env, const Console &console)
+{
+    if (const std::optional<int> done = takesNothing(arguments, console, siteHelp))
+        return *done;
+    const QString root = sites::sitesRoot(locate(env.programFolder).outputRoot);
+    QString text;
+    for (const sites::Listed &listed : sites::list(root)) {
+        const QString refreshed =
+            listed.site.refreshed.isValid() ? listed.site.refreshed.toString(u"yyyy-MM-dd HH:mm") : u"-"_qs;
+        const int hours = sitetimer::installedHours(listed.site.name);
+        text += listed.site.name + u'\t' + QString::number(listed.site.pages.size()) + u"页\t"_qs +
+                refreshed + u'\t' + (listed.site.target.isEmpty() ? u"-"_qs : listed.site.target) + u'\t' +
+                (hours > 0 ? u"每"_qs + QString::number(hours) + u"小时"_qs : u"-"_qs) + u'\n';
+    }
+    if (text.isEmpty())
+        console.error(QDir::toNativeSeparators(root) + u": 还没有站点 / no sites yet"_qs);
+    console.out << text;
+    console.out.flush();
+    return console.out.status() == QTextStream::Ok ? AllDone : SomeFailed;
+}
+
+} // namespace
+
+int site(const QStringList &arguments, const Environment &env, const Console &console)
+{
+    const QString command = arguments.value(1);
+    if (const Command run = commandNamed({{u"create", siteCreate},
+                                          {u"refresh", siteRefresh},
+                                          {u"list", siteList},
+                                          {u"target", siteTarget},
+                                          {u"publish", sitePublish},
+                                          {u"schedule", siteSchedule}},
+                                         command))
+        return run(arguments.mid(1), env, console);
+    if (command == u"-h" || command == u"--help") {
+        console.out << siteHelp << Qt::flush;
+        return AllDone;
+    }
+    console.error(command.isEmpty() ? u"缺少site的子命令 / no site command given"_qs
+                                    : u"未知的site子命令 / unknown site command: "_qs + command);
+    console.err << siteHelp << Qt::flush;
+    return BadUsage;
+}
+
+} // namespace cli
