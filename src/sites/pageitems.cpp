@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -30,8 +31,12 @@ QDate dayOf(const QJsonValue &value)
 
 Record read(const QString &siteFolder)
 {
-    QFile file(pathIn(siteFolder));
-    if (!file.open(QIODevice::ReadOnly) || file.isSequential() || file.size() > maxFileSize)
+    // Only a regular file: a pipe or a device put in its place would hang or flood the reader.
+    const QFileInfo info(pathIn(siteFolder));
+    if (!info.isFile() || info.isSymLink() || info.size() > maxFileSize)
+        return {};
+    QFile file(info.filePath());
+    if (!file.open(QIODevice::ReadOnly))
         return {};
     const QJsonDocument document = QJsonDocument::fromJson(file.read(maxFileSize));
     if (!document.isObject() || document[u"version"].toInt() != formatVersion)
