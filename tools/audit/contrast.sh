@@ -66,9 +66,13 @@ if not m:
 rows = [json.loads(l) for l in html.unescape(m.group(1)).splitlines() if l.strip()]
 low = min((r["ratio"] for r in rows), default=None)
 print(f"{page} at {size}: {len(rows)} pairs, lowest {low}")
-bad = sorted({(r["ratio"], r["state"], r["element"], r["text"], r["background"]) for r in rows if r["ratio"] < 4.5})
-for ratio, state, element, text, background in bad:
-    print(f"    {ratio:5.2f}  {text} on {background}  {element} ({state})")
+bad = {}
+for r in rows:
+    if r["ratio"] < 4.5:
+        bad.setdefault((r["ratio"], r["element"], r["text"], r["background"]), set()).add(r["state"])
+for (ratio, element, text, background), states in sorted(bad.items()):
+    states = "/".join(sorted(states))
+    print(f"    {ratio:5.2f}  {text} on {background}  {element} ({states})")
 sys.exit(1 if bad else 0)
 ' "${page#"$work"/}" "$size" || failed=1
     done
