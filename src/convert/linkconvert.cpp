@@ -1,5 +1,8 @@
 #include "linkconvert.h"
 
+#include <cmath>
+#include <optional>
+
 #include <QJsonObject>
 #include <QRegularExpression>
 
@@ -45,19 +48,28 @@ QString tpwdValue(const QJsonObject &links, QStringView shortName, QStringView f
     return QString();
 }
 
+// An amount the gateway wrote as a number: finite and not negative, or nothing ("inf" and "nan"
+// read as numbers too, and must never reach a message).
+std::optional<double> amountOf(const QString &text)
+{
+    bool ok = false;
+    const double amount = text.toDouble(&ok);
+    if (!ok || !std::isfinite(amount) || amount < 0)
+        return std::nullopt;
+    return amount;
+}
+
 // Hundredths of a percent, as the affiliate APIs write rates, in percent.
 QString percentText(const QString &hundredths)
 {
-    bool ok = false;
-    const double rate = hundredths.toDouble(&ok);
-    return ok && rate >= 0 ? QString::number(rate / 100, 'f', 2) : QString();
+    const std::optional<double> rate = amountOf(hundredths);
+    return rate ? QString::number(*rate / 100, 'f', 2) : QString();
 }
 
 QString yuanText(const QString &fen)
 {
-    bool ok = false;
-    const double amount = fen.toDouble(&ok);
-    return ok && amount >= 0 ? QString::number(amount / 100, 'f', 2) : QString();
+    const std::optional<double> amount = amountOf(fen);
+    return amount ? QString::number(*amount / 100, 'f', 2) : QString();
 }
 
 Conversion conversion(const QJsonObject &entry, QStringView inputName)
@@ -80,6 +92,8 @@ Conversion conversion(const QJsonObject &entry, QStringView inputName)
         out.link = couponLink;
         out.tpwd = tpwdValue(links, u"coupon_short_tpwd", u"coupon_full_tpwd");
         out.couponAmount = value(coupon, u"coupon_amount");
+        if (!amountOf(out.couponAmount))
+            out.couponAmount.clear();
         out.couponDesc = value(coupon, u"coupon_desc");
         out.couponStart = value(coupon, u"coupon_start_time");
         out.couponEnd = value(coupon, u"coupon_end_time");

@@ -30,7 +30,7 @@ struct Conversion
     QString link; // the coupon link where there is a coupon, else the plain promotion link
     QString tpwd; // the 淘口令 of that link
     bool hasCoupon = false;
-    QString couponAmount; // in yuan, as the gateway wrote it
+    QString couponAmount; // in yuan, as the gateway wrote it when that is a number
     QString couponDesc;
     QString couponStart;
     QString couponEnd;

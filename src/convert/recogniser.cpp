@@ -60,21 +60,22 @@ bool isAllDigits(QStringView text)
 }
 
 // Punctuation that ends a sentence rather than the link, and closing brackets the link did not open.
+// The brackets are counted once and the counts kept as the end moves back, so a link followed by
+// any number of ")" takes linear time.
 qsizetype linkLength(QStringView link)
 {
+    // Only closing brackets and punctuation are ever cut, so the opening counts stay as they are.
+    const qsizetype opens[2] = {link.count(u'('), link.count(u'[')};
+    qsizetype closes[2] = {link.count(u')'), link.count(u']')};
     qsizetype end = link.size();
     while (end > 0) {
         const QChar last = link[end - 1];
-        if (QStringView(u".,;:!?").contains(last)) {
-            --end;
-            continue;
-        }
-        const QChar open = last == u')' ? u'(' : last == u']' ? u'[' : QChar();
-        if (!open.isNull() && link.first(end).count(open) < link.first(end).count(last)) {
-            --end;
-            continue;
-        }
-        break;
+        const int bracket = last == u')' ? 0 : last == u']' ? 1 : -1;
+        if (bracket >= 0 && opens[bracket] < closes[bracket])
+            --closes[bracket];
+        else if (!QStringView(u".,;:!?").contains(last))
+            break;
+        --end;
     }
     return end;
 }

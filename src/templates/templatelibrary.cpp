@@ -97,8 +97,11 @@ QString findTemplateFile(const QStringList &roots, const QString &name)
 
 QString readIndexTemplate(const QStringList &roots, const QString &name)
 {
-    QFile file(presentFileIn(findTemplateFolder(roots, name), templateformat::indexFileName));
-    return file.open(QIODevice::ReadOnly) ? charsets::decodeResource(file.readAll()) : QString();
+    // Most templates have none; opening an empty name would put a warning on the user's terminal.
+    const QString path = presentFileIn(findTemplateFolder(roots, name), templateformat::indexFileName);
+    QFile file(path);
+    return !path.isEmpty() && file.open(QIODevice::ReadOnly) ? charsets::decodeResource(file.readAll())
+                                                             : QString();
 }
 
 QString previewAddress(const QStringList &roots, const QString &name)

@@ -105,6 +105,34 @@ private slots:
         QCOMPARE(convert::parseLinkConvert("<html>").kind, openplatform::ReplyKind::Unparseable);
     }
 
+    // Whatever the gateway writes, a rate or price is shown as a finite number or not at all.
+    void amountsAreFiniteOrLeftOut_data()
+    {
+        QTest::addColumn<QByteArray>("amount");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("plain number") << QByteArray(R"("1250")") << u"12.50"_qs;
+        QTest::newRow("infinity") << QByteArray(R"("inf")") << QString();
+        QTest::newRow("infinity, spelled out") << QByteArray(R"(" Infinity ")") << QString();
+        QTest::newRow("not a number") << QByteArray(R"("nan")") << QString();
+        QTest::newRow("too large for a double") << QByteArray(R"("1e999")") << QString();
+        QTest::newRow("negative") << QByteArray("-5") << QString();
+    }
+    void amountsAreFiniteOrLeftOut()
+    {
+        QFETCH(QByteArray, amount);
+        QFETCH(QString, shown);
+        const convert::LinkConvertReply reply = convert::parseLinkConvert(
+            R"({"data":{"item_url_list":[{"input_item_id":"15836207491","link_info_dto":)"
+            R"({"coupon_short_url":"https://s.click.taobao.com/c1"},"coupon_info_dto":{"coupon_amount":)" +
+            amount + R"(},"promotion_info_dto":{"commission_rate":)" + amount + R"(,"promotion_price":)" +
+            amount + "}}]}}");
+        QCOMPARE(reply.items.size(), 1);
+        const convert::Conversion &c = reply.items.first();
+        QCOMPARE(c.commissionRate, shown);
+        QCOMPARE(c.finalPrice, shown);
+        QCOMPARE(c.couponAmount.isEmpty(), shown.isEmpty());
+    }
+
     // 45 ids and 21 淘口令: five signed calls of at most twenty, every input converted once.
     void callsInBatchesOfTwenty()
     {

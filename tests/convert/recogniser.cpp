@@ -49,6 +49,12 @@ private slots:
         QTest::newRow("uland link and one in parentheses")
             << u"(HTTPS://uland.taobao.com/coupon/edetail?e=Ab12)"_qs
             << u"([P:https://uland.taobao.com/coupon/edetail?e=Ab12])"_qs;
+        QTest::newRow("the link's own brackets stay, the sentence's go")
+            << u"(https://uland.taobao.com/c?e=f(1)[2])."_qs
+            << u"([P:https://uland.taobao.com/c?e=f(1)[2]])."_qs;
+        const QString closers(65536, u')');
+        QTest::newRow("link followed by 64k closing brackets")
+            << u"https://m.tb.cn/h.1"_qs + closers << u"[P:https://m.tb.cn/h.1]"_qs + closers;
         QTest::newRow("淘口令 in every bracket style")
             << u"¥AbCdEfGh12¥ ￥AbCdEfGh13¥ €mhFxZiBfxdK€ (FzHx2sdkEdS) （Qa7Zp3Lm9Kc）"_qs
             << u"[T:¥AbCdEfGh12¥] [T:￥AbCdEfGh13¥] [T:€mhFxZiBfxdK€] [T:(FzHx2sdkEdS)] [T:（Qa7Zp3Lm9Kc）]"_qs;

@@ -1,5 +1,6 @@
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -170,6 +171,10 @@ private slots:
         const QString preview = dir.filePath(found + u"/效果预览.htm"_qs);
         QCOMPARE(::previewAddress(roots, u"网格"_qs),
                  QFileInfo(preview).isFile() ? preview : u"about:模板<网格>暂无预览"_qs);
+
+        // None of them has an index template: none is read, and nothing is said about it.
+        QTest::failOnWarning(QRegularExpression(u"."_qs));
+        QCOMPARE(readIndexTemplate(roots, u"网格"_qs), QString());
     }
 };
 
