@@ -53,6 +53,9 @@ QList<Listed> list(const QString &root);
 QString create(const QString &root, const siteconfig::Site &site, const QByteArray &keywordList,
                QString *error);
 
+// What the files of RefreshSummary::kept are said to be.
+inline constexpr QStringView keptFilesText = u"页面文件夹中不属于新页面的文件已保留";
+
 // What one refresh did.
 struct RefreshSummary
 {
