@@ -4,10 +4,15 @@
 #include <QTest>
 #include <QTimeZone>
 
+#include <sys/stat.h>
+
 #include "demofixture.h"
+#include "fulldisk.h"
 #include "gbk.h"
 #include "pageaddress.h"
+#include "pagesync.h"
 #include "site.h"
+#include "wholefile.h"
 
 namespace {
 
@@ -29,6 +34,24 @@ bool writeList(const QString &path, const QString &text)
     return file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) >= 0;
 }
 
+// Each page folder's index.htm, by folder: what a reader of the site gets.
+QMap<QString, QByteArray> pagesOf(const QString &www)
+{
+    QMap<QString, QByteArray> pages;
+    for (const QString &folder : QDir(www).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        pages.insert(folder, programfolder::readBytes(www + u'/' + folder + u"/index.htm"_qs));
+    return pages;
+}
+
+// "keyword=folder" for each record of the site.
+QStringList recordsOf(const QString &config)
+{
+    QStringList records;
+    for (const siteconfig::PageRecord &page : siteconfig::read(config).value_or(siteconfig::Site()).pages)
+        records << page.keyword + u'=' + page.folder;
+    return records;
+}
+
 } // namespace
 
 class TestSites final : public QObject
@@ -40,10 +63,29 @@ class TestSites final : public QObject
     AppSetup m_setup;
     int m_minutes = 0;
 
-    sites::RefreshSummary refresh(const QString &folder)
+    sites::RefreshSummary refresh(const QString &folder, bool allowRemoval = false)
     {
         sites::Refresh run(m_setup, folder, 2);
+        run.allowRemoval(allowRemoval);
         return run.exec();
+    }
+
+    // A site of `keywords`, refreshed once.
+    QString madeSite(const QString &keywords)
+    {
+        siteconfig::Site site;
+        site.name = u"秋季"_qs;
+        site.templateName = u"经典网格"_qs;
+        site.count = u"3"_qs;
+        site.pid = u"30571968"_qs;
+        QString error;
+        const QString folder =
+            sites::create(sites::sitesRoot(m_setup.outputRoot), site, keywords.toUtf8(), &error);
+        const sites::RefreshSummary made = folder.isEmpty() ? sites::RefreshSummary() : refresh(folder);
+        if (!made.allDone() || made.pagesChanged == 0) {
+            return QString();
+        }
+        return folder;
     }
 
 private slots:
@@ -180,6 +222,150 @@ private slots:
         QVERIFY(refresh(folder).error.isEmpty());
         const QByteArray gbkPage = programfolder::readBytes(paths.www + u"/qun-zi/index.htm"_qs);
         QVERIFY(gbkPage.contains("<meta charset=\"gbk\">") && gbk::decode(gbkPage).contains(u"裙子"_qs));
+    }
+
+    // Every value of 站点.ini reads back as written, and a file that claims more than it holds
+    // or gives two pages one folder is read for what it is.
+    void siteFile_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QStringList>("records");
+        QTest::newRow("a count of two thousand million")
+            << QByteArray("[站点]\r\n名称=x\r\n页数=2000000000\r\n[页面1]\r\n关键词=a\r\n地址=a\r\n")
+            << QStringList{u"a=a"_qs};
+        QTest::newRow("two records, one folder")
+            << QByteArray("[站点]\n名称=x\n页数=2\n[页面1]\n关键词=a\n地址=a\n[页面2]\n关键词=b\n地址=a\n")
+            << QStringList{u"a=a"_qs};
+        QTest::newRow("an address outside the site")
+            << QByteArray("[站点]\n名称=x\n页数=1\n[页面1]\n关键词=a\n地址=../a\n") << QStringList();
+    }
+    void siteFile()
+    {
+        QFETCH(QByteArray, file);
+        const QString path = m_dir->filePath(u"站点.ini"_qs);
+        QVERIFY(writeWholeFile(path, gbk::encode(QString::fromUtf8(file))));
+        QTEST(recordsOf(path), "records");
+    }
+    void exactValues_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::newRow("in quotes") << u"\"iphone 15\""_qs;
+        QTest::newRow("in single quotes") << u"'A'"_qs;
+        QTest::newRow("blanks at either end") << u"  连衣裙\t"_qs;
+        QTest::newRow("a lone quote") << u"\""_qs;
+        QTest::newRow("outside GBK and a reference") << u"😀 &#x41; é"_qs;
+    }
+    void exactValues()
+    {
+        QFETCH(QString, value);
+        siteconfig::Site site;
+        site.name = value;
+        site.target = value;
+        site.pages.append({value, u"a"_qs, {}, 3, value, value});
+        const std::optional<siteconfig::Site> back = siteconfig::fromBytes(siteconfig::toBytes(site));
+        QVERIFY(back);
+        QCOMPARE(back->name, value);
+        QCOMPARE(back->target, value);
+        QCOMPARE(back->pages.value(0).keyword, value);
+        QCOMPARE(back->pages.value(0).price, value);
+        QCOMPARE(siteconfig::toBytes(*back), siteconfig::toBytes(site));
+    }
+
+    // A keyword in quotes keeps its record, and its page when it fails.
+    void quotedKeyword()
+    {
+        const QString folder = madeSite(u"手机\n连衣裙\n"_qs);
+        QVERIFY(!folder.isEmpty());
+        const sites::Paths paths(folder);
+        std::optional<siteconfig::Site> site = siteconfig::read(paths.config);
+        site->pages[0].keyword = u"\"手机\""_qs;
+        QVERIFY(siteconfig::write(paths.config, *site));
+        QVERIFY(writeList(paths.keywords, u"\"手机\"\n连衣裙\n"_qs));
+        const QMap<QString, QByteArray> before = pagesOf(paths.www);
+        m_demo->failingKeywords = {u"\"手机\""_qs};
+        const sites::RefreshSummary failed = refresh(folder);
+        QCOMPARE(failed.failed.size(), 1);
+        QCOMPARE(failed.pagesRemoved, 0);
+        QCOMPARE(pagesOf(paths.www), before);
+        QCOMPARE(recordsOf(paths.config), (QStringList{u"\"手机\"=shou-ji"_qs, u"连衣裙=lian-yi-qun"_qs}));
+    }
+
+    // One writer per site: a second refresh (or publish) while one runs is refused and names the
+    // holder; every page is whole afterwards and the lock is free again.
+    void oneWriter()
+    {
+        const QString folder = madeSite(u"连衣裙\n手机\n鞋\n"_qs);
+        QVERIFY(!folder.isEmpty());
+        const sites::Paths paths(folder);
+        QVERIFY(writeList(paths.keywords, u"连衣裙\t5\n手机\t5\n鞋\t5\n"_qs));
+        sites::Refresh first(m_setup, folder, 1);
+        QVERIFY(first.start());
+        sites::Refresh second(m_setup, folder, 1);
+        QVERIFY(!second.start());
+        QVERIFY2(second.summary().error.contains(QString::number(QCoreApplication::applicationPid())),
+                 qPrintable(second.summary().error));
+        QVERIFY(!sites::SiteLock(folder).isLocked());
+        QVERIFY(first.exec().allDone());
+        QCOMPARE(first.summary().pagesChanged, 3);
+        for (const QByteArray &page : pagesOf(paths.www))
+            QCOMPARE(page.count("class=\"goods\""), 5);
+        QVERIFY(sites::SiteLock(folder).isLocked());
+        // A staging folder left by a run that was killed is cleared by the next.
+        QVERIFY(QDir().mkpath(paths.staging + u"-killed/x"_qs));
+        QVERIFY(refresh(folder).allDone());
+        QVERIFY(QDir(folder).entryList({u".暂存*"_qs}, QDir::AllEntries | QDir::Hidden).isEmpty());
+    }
+
+    // Links where a page, the staging folder or the index should be are removed as links: nothing
+    // is written or deleted where they point. The keyword list is read only when it is a file.
+    void hostileFolder_data()
+    {
+        QTest::addColumn<QString>("link"); // relative to the site folder
+        QTest::addColumn<bool>("refreshes");
+        QTest::newRow("a page folder") << u"www/shou-ji"_qs << true;
+        QTest::newRow("the old staging folder") << u".暂存"_qs << true;
+        QTest::newRow("a staging folder of another run") << u".暂存-abc123"_qs << true;
+        QTest::newRow("the index") << u"www/index.htm"_qs << true;
+        QTest::newRow("the site's settings") << u"站点.ini"_qs << true;
+        QTest::newRow("a keyword list that never ends") << u"关键词.txt"_qs << false;
+        QTest::newRow("a keyword list that is a FIFO") << u"fifo"_qs << false;
+    }
+    void hostileFolder()
+    {
+        QFETCH(QString, link);
+        QFETCH(bool, refreshes);
+        const QString folder = madeSite(u"连衣裙\n手机\n"_qs);
+        QVERIFY(!folder.isEmpty());
+        const sites::Paths paths(folder);
+        QVERIFY(writeList(paths.keywords, u"连衣裙\t4\n手机\t4\n"_qs));
+        const QString outside = m_dir->filePath(u"outside"_qs);
+        QVERIFY(QDir().mkpath(outside + u"/sub"_qs));
+        QVERIFY(writeWholeFile(outside + u"/sub/keep.txt"_qs, "precious"));
+        const QString outsideFile = outside + u"/file"_qs;
+        const QString at = folder + u'/' + link;
+        QByteArray precious = "precious";
+        if (link == u"站点.ini")
+            precious = programfolder::readBytes(at);
+        QVERIFY(writeWholeFile(outsideFile, precious));
+        QVERIFY(pagesync::removeTree(at == folder + u"/fifo"_qs ? paths.keywords : at));
+        if (link == u"fifo")
+            QCOMPARE(::mkfifo(QFile::encodeName(paths.keywords).constData(), 0600), 0);
+        else
+            QVERIFY(QFile::link(link == u"关键词.txt" ? u"/dev/zero"_qs
+                                : QFileInfo(link).suffix().isEmpty() || link.startsWith(u".暂存")
+                                    ? outside
+                                    : outsideFile,
+                                at));
+
+        const sites::RefreshSummary done = refresh(folder);
+        QVERIFY2(done.error.isEmpty() == refreshes, qPrintable(done.error));
+        QCOMPARE(programfolder::readBytes(outside + u"/sub/keep.txt"_qs), QByteArray("precious"));
+        QCOMPARE(programfolder::readBytes(outsideFile), precious);
+        if (refreshes) {
+            QVERIFY(!QFileInfo(at).isSymLink());
+            for (const QByteArray &page : pagesOf(paths.www))
+                QCOMPARE(page.count("class=\"goods\""), 4);
+        }
     }
 };
 
