@@ -159,6 +159,7 @@ List read(const QByteArray &bytes)
     const QString text = decode(bytes, &encoding, &damaged);
     List list = parse(text);
     list.encoding = encoding;
+    list.damaged = damaged;
     // A keyword with bytes replaced is not the keyword that was meant: its line is not used.
     for (const int line : std::as_const(damaged)) {
         Notice notice = damagedLine(line);

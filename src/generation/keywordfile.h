@@ -30,6 +30,7 @@ struct List
     QList<Notice> refused;  // lines the window would refuse; skipped
     QList<Notice> repeated; // a keyword already listed above; done once
     QString encoding;       // "UTF-8", "UTF-16" or "GBK"
+    QList<int> damaged;     // lines with bytes that could not be read (see decode())
 };
 
 // The text of a keyword file: UTF-8 with or without a byte order mark, UTF-16 with one, and

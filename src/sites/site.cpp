@@ -141,6 +141,8 @@ bool Refresh::start()
         m_summary.notices.append(keywordfile::describe(notice));
         m_skipped.insert(notice.keyword);
     }
+    // A damaged line may have been any keyword's: no page goes this time.
+    m_keepUnlisted = !keywords.damaged.isEmpty();
     // An empty list would take every page off the site: more likely a slip than a wish.
     if (keywords.entries.isEmpty()) {
         fail(noKeywords);
@@ -151,7 +153,8 @@ bool Refresh::start()
         listed.insert(entry.keyword);
     int removing = 0;
     for (const siteconfig::PageRecord &record : std::as_const(m_site.pages))
-        removing += listed.contains(record.keyword) || m_skipped.contains(record.keyword) ? 0 : 1;
+        removing +=
+            listed.contains(record.keyword) || m_skipped.contains(record.keyword) || m_keepUnlisted ? 0 : 1;
     if (!m_allowRemoval && removing * 2 > m_site.pages.size()) {
         m_summary.wouldRemove = removing;
         fail(removalRefused(removing, m_site.pages.size()));
@@ -326,7 +329,7 @@ void Refresh::apply(const BatchSummary &batch)
     for (const siteconfig::PageRecord &record : std::as_const(m_site.pages)) {
         if (listed.contains(record.keyword))
             continue;
-        if (m_skipped.contains(record.keyword)) {
+        if (m_skipped.contains(record.keyword) || m_keepUnlisted) {
             pages.append(record);
             continue;
         }

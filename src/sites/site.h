@@ -128,6 +128,7 @@ private:
     RefreshSummary m_summary;
     bool m_finished = false;
     bool m_allowRemoval = false;
+    bool m_keepUnlisted = false; // the list is damaged: no page is taken off
 };
 
 } // namespace sites

@@ -43,6 +43,12 @@ QMap<QString, QByteArray> pagesOf(const QString &www)
     return pages;
 }
 
+QStringList sorted(QStringList list)
+{
+    list.sort();
+    return list;
+}
+
 // "keyword=folder" for each record of the site.
 QStringList recordsOf(const QString &config)
 {
@@ -366,6 +372,112 @@ private slots:
             for (const QByteArray &page : pagesOf(paths.www))
                 QCOMPARE(page.count("class=\"goods\""), 4);
         }
+    }
+
+    // A damaged or cut list does not take the site down: a stray byte is a damaged line, and a
+    // list that would take most pages off is refused unless allowed.
+    void listChanges_data()
+    {
+        QTest::addColumn<QByteArray>("list");
+        QTest::addColumn<bool>("allow");
+        QTest::addColumn<int>("removed");
+        QTest::addColumn<int>("notices");
+        QTest::newRow("a stray byte in a comment")
+            << QByteArray("连衣裙\n手机\n鞋\n裙子\n# note \xe2\x80\n") << false << 0 << 1;
+        QTest::newRow("a stray byte in a keyword")
+            << QByteArray("连衣裙\n手机\n鞋\xff\n裙子\n") << false << 0 << 1;
+        QTest::newRow("half the pages") << QByteArray("连衣裙\n手机\n") << false << 2 << 0;
+        QTest::newRow("most pages") << QByteArray("连衣裙\n") << false << -1 << 0;
+        QTest::newRow("most pages, allowed") << QByteArray("连衣裙\n") << true << 3 << 0;
+    }
+    void listChanges()
+    {
+        QFETCH(QByteArray, list);
+        QFETCH(bool, allow);
+        QFETCH(int, removed);
+        const QString folder = madeSite(u"连衣裙\n手机\n鞋\n裙子\n"_qs);
+        QVERIFY(!folder.isEmpty());
+        const sites::Paths paths(folder);
+        const QMap<QString, QByteArray> before = pagesOf(paths.www);
+        const QByteArray config = programfolder::readBytes(paths.config);
+        QVERIFY(writeWholeFile(paths.keywords, list));
+        const sites::RefreshSummary done = refresh(folder, allow);
+        QTEST(int(done.notices.size()), "notices");
+        if (removed < 0) {
+            QCOMPARE(done.wouldRemove, 3);
+            QVERIFY(!done.error.isEmpty());
+            QCOMPARE(pagesOf(paths.www), before);
+            QCOMPARE(programfolder::readBytes(paths.config), config);
+        } else {
+            QVERIFY2(done.error.isEmpty(), qPrintable(done.error));
+            QCOMPARE(done.pagesRemoved, removed);
+            QCOMPARE(pagesOf(paths.www).size(), before.size() - removed);
+        }
+    }
+
+    // The user's files in a page folder stay, are named, and do not make the page changed.
+    void userFiles()
+    {
+        const QString folder = madeSite(u"连衣裙\n手机\n"_qs);
+        QVERIFY(!folder.isEmpty());
+        const sites::Paths paths(folder);
+        QVERIFY(QDir().mkpath(paths.www + u"/shou-ji/mine"_qs));
+        QVERIFY(writeWholeFile(paths.www + u"/shou-ji/mine/extra.html"_qs, "mine"));
+        QVERIFY(QFile::link(m_dir->path(), paths.www + u"/shou-ji/elsewhere"_qs));
+        const QStringList mine{u"shou-ji/elsewhere"_qs, u"shou-ji/mine/extra.html"_qs};
+        const sites::RefreshSummary same = refresh(folder);
+        QCOMPARE(same.pagesUnchanged, 2);
+        QCOMPARE(same.filesWritten, 0);
+        QCOMPARE(sorted(same.kept), mine);
+        QVERIFY(writeList(paths.keywords, u"连衣裙\n手机\t5\n"_qs));
+        const sites::RefreshSummary changed = refresh(folder);
+        QCOMPARE(changed.pagesChanged, 1);
+        QCOMPARE(sorted(changed.kept), mine);
+        QCOMPARE(programfolder::readBytes(paths.www + u"/shou-ji/mine/extra.html"_qs), QByteArray("mine"));
+        QCOMPARE(QFileInfo(paths.www + u"/shou-ji/elsewhere"_qs).symLinkTarget(), m_dir->path());
+        QCOMPARE(programfolder::readBytes(paths.www + u"/shou-ji/index.htm"_qs).count("class=\"goods\""), 5);
+    }
+
+    // A disk that fills up leaves every page and its record as they were.
+    void fullDisk()
+    {
+        const QString folder = madeSite(u"连衣裙\n手机\n"_qs);
+        QVERIFY(!folder.isEmpty());
+        const sites::Paths paths(folder);
+        const QMap<QString, QByteArray> before = pagesOf(paths.www);
+        const QByteArray config = programfolder::readBytes(paths.config);
+        QVERIFY(writeList(paths.keywords, u"连衣裙\t6\n手机\t6\n"_qs));
+        sites::RefreshSummary done;
+        {
+            const FileSizeLimit limit(qint64(config.size()) - 1);
+            if (!limit.active())
+                QSKIP("no file size limit here");
+            done = refresh(folder);
+        }
+        QVERIFY(!done.allDone());
+        QCOMPARE(pagesOf(paths.www), before);
+        QCOMPARE(programfolder::readBytes(paths.config), config);
+    }
+
+    // Pages whose record was not written (站点.ini could not be) are taken back by the next refresh
+    // rather than left beside a second page of the same keyword.
+    void orphanTakenBack()
+    {
+        const QString folder = madeSite(u"连衣裙\n"_qs);
+        QVERIFY(!folder.isEmpty());
+        const sites::Paths paths(folder);
+        const QByteArray config = programfolder::readBytes(paths.config);
+        QVERIFY(writeList(paths.keywords, u"连衣裙\n手机\n"_qs));
+        sites::Refresh blocked(m_setup, folder, 1);
+        QVERIFY(blocked.start());
+        QVERIFY(QFile::remove(paths.config) && QDir().mkdir(paths.config));
+        QCOMPARE(blocked.exec().error.isEmpty(), false);
+        QVERIFY(QFileInfo::exists(paths.www + u"/shou-ji/index.htm"_qs));
+        QVERIFY(QDir(paths.config).removeRecursively() && writeWholeFile(paths.config, config));
+        QVERIFY(refresh(folder).allDone());
+        QCOMPARE(recordsOf(paths.config), (QStringList{u"连衣裙=lian-yi-qun"_qs, u"手机=shou-ji"_qs}));
+        QCOMPARE(QDir(paths.www).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
+                 (QStringList{u"lian-yi-qun"_qs, u"shou-ji"_qs}));
     }
 };
 
