@@ -242,10 +242,14 @@ void SiteDialog::refreshFinished()
             QMetaObject::invokeMethod(
                 this,
                 [this, folder = m_refreshing,
-                 question = summary.error + u"\n\n仍要更新并删除这些页面吗?"_qs] {
-                    if (QMessageBox::question(this, windowTitle(), question,
-                                              QMessageBox::Yes | QMessageBox::No,
-                                              QMessageBox::No) == QMessageBox::Yes)
+                 question = QString(summary.error + u"\n\n仍要更新并删除这些页面吗?"_qs)] {
+                    QMessageBox box(QMessageBox::Question, windowTitle(), question, QMessageBox::NoButton,
+                                    this);
+                    const QPushButton *go = box.addButton(u"更新并删除"_qs, QMessageBox::AcceptRole);
+                    box.setDefaultButton(
+                        box.addButton(tooldialogs::cancel.toString(), QMessageBox::RejectRole));
+                    box.exec();
+                    if (box.clickedButton() == go)
                         refreshSite(folder, true);
                 },
                 Qt::QueuedConnection);
