@@ -75,6 +75,9 @@ bool sameFile(const QString &a, const QString &b)
 bool carry(const QString &from, const QString &to)
 {
     const QFileInfo info(from);
+    // The new page has something of its own there (a folder where a link was): it wins.
+    if (QFileInfo::exists(to) || QFileInfo(to).isSymLink())
+        return true;
     if (!QDir().mkpath(QFileInfo(to).path()))
         return false;
 #ifdef Q_OS_UNIX
@@ -162,6 +165,11 @@ Outcome syncFolder(const QString &source, const QString &target)
     const QSet<QString> generated(files.begin(), files.end());
     const QFileInfo targetInfo(target);
     const bool oldPage = isRealFolder(targetInfo);
+    // A file of the user's where the page goes is not taken away.
+    if (targetInfo.exists() && !oldPage && !targetInfo.isSymLink()) {
+        outcome.ok = false;
+        return outcome;
+    }
 
     for (const QString &relative : files) {
         const QString old = target + u'/' + relative;
