@@ -272,7 +272,6 @@ private slots:
         siteconfig::Site site;
         site.name = u"秋季"_qs;
         site.templateName = u"经典网格"_qs;
-        site.count = u"3"_qs;
         site.pid = u"30571968"_qs;
         QString error;
         const QString folder = sites::create(m_dir->filePath(u"站点"_qs), site, "连衣裙\n手机\n", &error);
@@ -290,8 +289,7 @@ private slots:
         dialog->findChild<QPushButton *>(u"refresh"_qs)->click();
         WAIT_VERIFY(!dialog->isRunning(), 30000);
         QFile list(sites::Paths(folder).keywords);
-        QVERIFY(list.open(QIODevice::WriteOnly) && list.write("鞋\n") == 4);
-        list.close();
+        QVERIFY(list.open(QIODevice::WriteOnly) && list.write("鞋\n") == 4 && list.flush());
         for (const auto answer : {QMessageBox::RejectRole, QMessageBox::AcceptRole}) {
             // The question runs its own loop: it is answered from inside it.
             QString asked;
