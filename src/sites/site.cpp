@@ -151,6 +151,15 @@ bool Refresh::start()
     QSet<QString> listed;
     for (const keywordfile::Entry &entry : std::as_const(keywords.entries))
         listed.insert(entry.keyword);
+    // Files written before values were quoted read a keyword in quotes back without them: such a
+    // record is the quoted keyword's, not a page to remove.
+    for (siteconfig::PageRecord &record : m_site.pages) {
+        for (const QChar quote : {u'"', u'\''}) {
+            const QString quoted = quote + record.keyword + quote;
+            if (!listed.contains(record.keyword) && listed.contains(quoted) && !m_site.page(quoted))
+                record.keyword = quoted;
+        }
+    }
     int removing = 0;
     for (const siteconfig::PageRecord &record : std::as_const(m_site.pages))
         removing +=

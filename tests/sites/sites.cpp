@@ -235,15 +235,27 @@ private slots:
         QCOMPARE(recordsOf(path), (QStringList{u"a=a"_qs, u"c=c"_qs}));
     }
 
-    // A keyword in quotes keeps its record, and its page when it fails.
+    // A keyword in quotes keeps its record, and its page when it fails; also in a file written
+    // before values were quoted, where it reads back without them.
+    void quotedKeyword_data()
+    {
+        QTest::addColumn<bool>("unquotedFile");
+        QTest::newRow("written now") << false;
+        QTest::newRow("written before values were quoted") << true;
+    }
     void quotedKeyword()
     {
+        QFETCH(bool, unquotedFile);
         const QString folder = madeSite(u"手机\n连衣裙\n"_qs);
         QVERIFY(!folder.isEmpty());
         const sites::Paths paths(folder);
         std::optional<siteconfig::Site> site = siteconfig::read(paths.config);
         site->pages[0].keyword = u"\"手机\""_qs;
         QVERIFY(siteconfig::write(paths.config, *site));
+        if (unquotedFile)
+            QVERIFY(writeWholeFile(
+                paths.config, programfolder::readBytes(paths.config)
+                                  .replace(gbk::encode(u"=\"\"手机\"\""_qs), gbk::encode(u"=\"手机\""_qs))));
         QVERIFY(writeList(paths.keywords, u"\"手机\"\n连衣裙\n"_qs));
         const QMap<QString, QByteArray> before = pagesOf(paths.www);
         m_demo->failingKeywords = {u"\"手机\""_qs};
