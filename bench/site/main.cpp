@@ -6,10 +6,14 @@
 // runs itself for 10 and for 100 keywords, each in a fresh process, so that the two peaks can be compared.
 //   bench_site                          both cases
 //   bench_site KEYWORDS [LATENCY_MS]    one case (latency 50 unless given)
+//   bench_site records                  reading and writing 站点.ini of 1,000 to 4,000 pages, and of a
+//                                       file that claims 2,000,000,000 (what every site command reads)
 #include <algorithm>
+#include <functional>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -126,12 +130,61 @@ int runOne(int keywords, int latencyMs)
     return 0;
 }
 
+// The median of five runs of `step`, in ms.
+double medianMs(const std::function<void()> &step)
+{
+    QList<double> times;
+    for (int run = 0; run < 5; ++run) {
+        QElapsedTimer clock;
+        clock.start();
+        step();
+        times.append(double(clock.nsecsElapsed()) / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[2];
+}
+
+int records()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"站点.ini"_qs);
+    QTextStream out(stdout);
+    for (const int pages : {1000, 2000, 4000}) {
+        siteconfig::Site site;
+        site.name = u"bench"_qs;
+        for (int n = 1; n <= pages; ++n)
+            site.pages.append({u"连衣裙 "_qs + keywordTag(n), u"page-"_qs + QString::number(n),
+                               QDateTime::currentDateTime(), 40, u"https://img.example.com/x.jpg"_qs,
+                               u"19.90"_qs});
+        const double write = medianMs([&] {
+            if (!siteconfig::write(path, site))
+                qFatal("cannot write");
+        });
+        qsizetype read = 0;
+        const double readMs =
+            medianMs([&] { read = siteconfig::read(path).value_or(siteconfig::Site()).pages.size(); });
+        out << pages << " pages (" << QFileInfo(path).size() / 1024 << " KiB): read "
+            << QString::number(readMs, 'f', 1) << " ms, write " << QString::number(write, 'f', 1) << " ms, "
+            << read << " pages read\n";
+    }
+    QFile claim(path);
+    if (!claim.open(QIODevice::WriteOnly) ||
+        claim.write(QStringView(u"[站点]\r\n名称=x\r\n页数=2000000000\r\n").toString().toUtf8()) < 0)
+        qFatal("cannot write");
+    claim.close();
+    out << "页数=2000000000: read " << QString::number(medianMs([&] { siteconfig::read(path); }), 'f', 2)
+        << " ms\n";
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
+    if (args.size() >= 2 && args[1] == u"records")
+        return records();
     if (args.size() >= 2)
         return runOne(std::clamp(args[1].toInt(), 10, maxKeywords), args.size() >= 3 ? args[2].toInt() : 50);
     for (const int keywords : {10, 100}) {

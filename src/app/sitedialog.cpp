@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -179,12 +180,13 @@ void SiteDialog::refreshSelected()
         refreshSite(folder);
 }
 
-void SiteDialog::refreshSite(const QString &folder)
+void SiteDialog::refreshSite(const QString &folder, bool allowRemoval)
 {
     if (m_running)
         return;
     m_log->clear();
     m_refresh = std::make_unique<sites::Refresh>(m_setup, folder);
+    m_refresh->allowRemoval(allowRemoval);
     m_refreshing = folder;
     connect(m_refresh.get(), &sites::Refresh::keywordStarted, this, [this](int, const QString &keyword) {
         m_status->setText(tooldialogs::generating.toString() + keyword);
@@ -230,12 +232,31 @@ void SiteDialog::refreshFinished()
     for (const QString &notice : summary.notices)
         log(notice + tooldialogs::skipped);
     if (!summary.error.isEmpty() && summary.total == 0) {
-        // Nothing was refreshed.
+        // Nothing was refreshed: another process holds the site, or the list would take most of
+        // its pages off, which the user may confirm.
         m_status->setText(summary.error);
         log(summary.error);
         reload(m_refreshing);
+        // Asked once the refresh has quite finished: the answer may start another.
+        if (summary.wouldRemove > 0)
+            QMetaObject::invokeMethod(
+                this,
+                [this, folder = m_refreshing,
+                 question = QString(summary.error + u"\n\n仍要更新并删除这些页面吗?"_qs)] {
+                    QMessageBox box(QMessageBox::Question, windowTitle(), question, QMessageBox::NoButton,
+                                    this);
+                    const QPushButton *go = box.addButton(u"更新并删除"_qs, QMessageBox::AcceptRole);
+                    box.setDefaultButton(
+                        box.addButton(tooldialogs::cancel.toString(), QMessageBox::RejectRole));
+                    box.exec();
+                    if (box.clickedButton() == go)
+                        refreshSite(folder, true);
+                },
+                Qt::QueuedConnection);
         return;
     }
+    if (!summary.kept.isEmpty())
+        log(sites::keptFilesText.toString() + u": "_qs + summary.kept.join(u", "_qs));
     for (const PageResult &failed : summary.failed)
         log(u"未能生成,保留原页面: "_qs + failed.entry.keyword + u": "_qs + failed.reason);
     QString text = u"已更新"_qs + QString::number(summary.pagesChanged) + u"页,未变"_qs +

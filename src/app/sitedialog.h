@@ -41,7 +41,8 @@ public:
     void reload(const QString &select = QString());
     void newSite();
     void refreshSelected();
-    void refreshSite(const QString &folder);
+    // `allowRemoval`: the user has confirmed a list that takes most pages off the site.
+    void refreshSite(const QString &folder, bool allowRemoval = false);
     // First no further keyword (those in progress finish and are kept); closing the dialog stops
     // those too.
     void cancelRefresh();

@@ -17,6 +17,7 @@
 #include "generationtexts.h"
 #include "inputrules.h"
 #include "keywordfile.h"
+#include "wholefile.h"
 #include "progressline.h"
 #include "runstate.h"
 #include "settingsstore.h"
@@ -172,13 +173,12 @@ int batch(const QStringList &arguments, const Environment &env, const Console &c
 
     const QString listPath = positional.first();
     const QString listName = QDir::toNativeSeparators(listPath);
-    QFile file(listPath);
-    if (!QFileInfo(listPath).isFile() || !file.open(QIODevice::ReadOnly)) {
+    const std::optional<QByteArray> listBytes = readRegularFile(listPath, keywordfile::maxFileBytes);
+    if (!listBytes) {
         console.error(listName + u": 无法读取关键词文件 / cannot read the keyword file"_qs);
         return BadUsage;
     }
-    keywordfile::List list = keywordfile::read(file.readAll());
-    file.close();
+    keywordfile::List list = keywordfile::read(*listBytes);
 
     const AppSetup setup = setupFor(env, settings);
     BatchSettings batchSettings = batchSettingsFor(resolved);

@@ -70,7 +70,11 @@ int convertCommand(const QStringList &arguments, const Environment &env, const C
                           u": 无法读取文本文件 / cannot read the text file"_qs);
             return BadUsage;
         }
-        text = keywordfile::decode(file.readAll());
+        QList<int> damaged;
+        text = keywordfile::decode(file.readAll(), nullptr, &damaged);
+        for (const int line : std::as_const(damaged))
+            console.error(QDir::toNativeSeparators(path) + u':' +
+                          keywordfile::describe(keywordfile::damagedLine(line)));
     }
 
     convert::ConvertSetup setup;

@@ -20,6 +20,8 @@
 #include "sitepublish.h"
 #include "sitetimer.h"
 #include "site.h"
+#include "sitelock.h"
+#include "wholefile.h"
 #include "siteindex.h"
 #include "outputfolder.h"
 #include "templatelibrary.h"
@@ -32,7 +34,7 @@ const QString siteHelp =
     u"用法 / Usage:\n"
     "  taoyefang-cli site create 名称 关键词文件 -t 模板 [-n 数量] [-s 排序] [--pid PID] [--short-links]\n"
     "                            [--tokens] [--base-url 网址] [--jobs N]\n"
-    "  taoyefang-cli site refresh 名称 [--jobs N] [--publish]\n"
+    "  taoyefang-cli site refresh 名称 [--jobs N] [--publish] [--allow-removal]\n"
     "  taoyefang-cli site list\n"
     "  taoyefang-cli site target 名称 地址 [--password-stdin]\n"
     "  taoyefang-cli site publish 名称 [--dry-run]\n"
@@ -44,7 +46,10 @@ const QString siteHelp =
     "(edit it freely) and www/ (the site as published).\n"
     "  create   新建站点并生成每一页,在标准输出打印站点文件夹 / make the site and every page; prints its "
     "folder\n"
-    "  refresh  按关键词.txt重新生成,只改写变化的页面 / regenerate in place, rewriting only what changed\n"
+    "  refresh  按关键词.txt重新生成,只改写变化的页面 / regenerate in place, rewriting only what changed;\n"
+    "           会删除一半以上页面时须加--allow-removal / --allow-removal to take off more than half the "
+    "pages\n"
+    "           站点正被另一进程更新或发布时退出码为2 / exit code 2 while another process holds the site\n"
     "  list     列出站点、页数、最后更新时间、发布地址和定时 / list the sites, their pages, last refresh,\n"
     "           target and timer\n"
     "  target   设置发布地址,密码从--password-stdin或提示输入 / set where the site is published:\n"
@@ -56,9 +61,10 @@ const QString siteHelp =
 // Refreshes the site in `folder` with progress on stderr; prints what changed and returns the exit
 // code.
 int refreshSite(const AppSetup &setup, const QString &folder, int jobs, const Environment &env,
-                const Console &console, int *filesWritten = nullptr)
+                const Console &console, int *filesWritten = nullptr, bool allowRemoval = false)
 {
     sites::Refresh refresh(setup, folder, jobs);
+    refresh.allowRemoval(allowRemoval);
     refresh.start();
     ProgressLine progress(console.err, env.errIsTerminal, refresh.total());
     int interrupts = 0;
@@ -68,9 +74,15 @@ int refreshSite(const AppSetup &setup, const QString &folder, int jobs, const En
     for (const QString &notice : summary.notices)
         console.error(notice + u" (跳过 / skipped)"_qs);
     if (!summary.error.isEmpty() && summary.total == 0) {
+        // Another process holding the site, or a list that would empty it: nothing was written.
         console.error(QDir::toNativeSeparators(folder) + u": "_qs + summary.error);
+        if (summary.wouldRemove > 0)
+            console.error(u"确认要删除这些页面请加 --allow-removal / add --allow-removal to remove them"_qs);
         return BadUsage;
     }
+    if (!summary.kept.isEmpty())
+        console.error(sites::keptFilesText.toString() + u" / kept, not part of the new pages: "_qs +
+                      summary.kept.join(u", "_qs));
     for (const PageResult &failed : summary.failed)
         console.error(u"未能生成,保留原页面 / failed, old page kept: "_qs + failed.entry.keyword + u": "_qs +
                       failed.reason);
@@ -99,6 +111,11 @@ QString siteFolder(const QString &outputRoot, const QString &name, const Console
 // Ctrl+C stops it. Returns the exit code.
 int publishSite(const QString &folder, bool dryRun, const Environment &env, const Console &console)
 {
+    // Refused at once (exit 2) while a refresh or publish of another process holds the site.
+    if (const sites::SiteLock probe(folder); !probe.isLocked()) {
+        console.error(QDir::toNativeSeparators(folder) + u": "_qs + probe.refusal());
+        return BadUsage;
+    }
     QString error;
     const std::unique_ptr<publish::Run> run = sitepublish::runFor(folder, dryRun, &error);
     if (!run) {
@@ -296,12 +313,12 @@ int siteCreate(const QStringList &arguments, const Environment &env, const Conso
         return BadUsage;
 
     const QString listName = QDir::toNativeSeparators(positional.at(1));
-    QFile file(positional.at(1));
-    if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly)) {
+    const std::optional<QByteArray> listBytes = readRegularFile(positional.at(1), keywordfile::maxFileBytes);
+    if (!listBytes) {
         console.error(listName + u": 无法读取关键词文件 / cannot read the keyword file"_qs);
         return BadUsage;
     }
-    const QByteArray keywordList = file.readAll();
+    const QByteArray keywordList = *listBytes;
     if (keywordfile::read(keywordList).entries.isEmpty()) {
         console.error(listName + u": 没有可生成的关键词 / no keyword to generate"_qs);
         return BadUsage;
@@ -348,7 +365,10 @@ int siteRefresh(const QStringList &arguments, const Environment &env, const Cons
     const QCommandLineOption jobs = jobsOption();
     const QCommandLineOption publish(u"publish"_qs,
                                      u"更新写了文件时随后发布 / publish when anything was written"_qs);
-    parser.addOptions({options.settings, options.help, jobs, publish});
+    const QCommandLineOption allowRemoval(
+        u"allow-removal"_qs,
+        u"关键词列表的变化删除一半以上页面时也更新 / go on when the list takes off more than half the pages"_qs);
+    parser.addOptions({options.settings, options.help, jobs, publish, allowRemoval});
     parser.addPositionalArgument(u"名称"_qs, u"站点名称 / site name"_qs);
     if (!parseCommand(parser, arguments, console))
         return BadUsage;
@@ -369,7 +389,8 @@ int siteRefresh(const QStringList &arguments, const Environment &env, const Cons
     if (folder.isEmpty())
         return BadUsage;
     int filesWritten = 0;
-    const int code = refreshSite(setup, folder, jobCountValue, env, console, &filesWritten);
+    const int code =
+        refreshSite(setup, folder, jobCountValue, env, console, &filesWritten, parser.isSet(allowRemoval));
     if (!parser.isSet(publish) || code == BadUsage || filesWritten == 0)
         return code;
     const int published = publishSite(folder, false, env, console);

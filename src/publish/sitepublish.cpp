@@ -8,6 +8,7 @@
 #include "publishtexts.h"
 #include "site.h"
 #include "siteconfig.h"
+#include "sitelock.h"
 
 namespace sitepublish {
 
@@ -66,7 +67,15 @@ std::unique_ptr<publish::Run> runFor(const QString &siteFolder, bool dryRun, QSt
         *error = publishtexts::noPassword;
         return nullptr;
     }
-    return std::make_unique<publish::Run>(paths.www, *target, *secret, dryRun);
+    // The site stays locked while the run lives: no refresh changes www/ under the upload.
+    auto lock = std::make_unique<sites::SiteLock>(siteFolder);
+    if (!lock->isLocked()) {
+        *error = lock->refusal();
+        return nullptr;
+    }
+    auto run = std::make_unique<publish::Run>(paths.www, *target, *secret, dryRun);
+    lock.release()->setParent(run.get());
+    return run;
 }
 
 } // namespace sitepublish

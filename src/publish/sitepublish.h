@@ -20,8 +20,8 @@ bool setTarget(const QString &siteFolder, const QString &address, const QString 
 // The private file the password falls back to.
 QString secretFile(const QString &siteFolder);
 
-// A run that publishes the site's www/ to its target; null with `error` set when the site has no
-// usable target.
+// A run that publishes the site's www/ to its target, holding the site's lock while it lives; null
+// with `error` set when the site has no usable target or another process holds the site.
 std::unique_ptr<publish::Run> runFor(const QString &siteFolder, bool dryRun, QString *error);
 
 } // namespace sitepublish

@@ -5,9 +5,14 @@
 #include <QTimer>
 #include <qt6keychain/keychain.h>
 
+#include "wholefile.h"
+
 namespace secretstore {
 
 namespace {
+
+// A password file holds one password.
+constexpr qint64 maxFileBytes = 64 * 1024;
 
 const QString service = u"淘页坊"_qs;
 
@@ -98,11 +103,11 @@ std::optional<QString> read(const QString &key, const QString &fallbackFile)
 {
     // Storing in the keyring removes the file, so a file there holds the newest secret, whatever
     // an older one in the keyring says.
-    QFile file(fallbackFile);
-    if (!file.open(QIODevice::ReadOnly))
+    // Only a small regular file: a FIFO or a device in its place would hang or flood the run.
+    const std::optional<QByteArray> bytes = readRegularFile(fallbackFile, maxFileBytes);
+    if (!bytes)
         return fromKeyring(key);
-    const QString secret = QString::fromUtf8(file.readAll());
-    file.close();
+    const QString secret = QString::fromUtf8(*bytes);
     if (toKeyring(key, secret))
         QFile::remove(fallbackFile);
     return secret;

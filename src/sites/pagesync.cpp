@@ -1,10 +1,18 @@
 #include "pagesync.h"
 
+#include <cstdio>
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QStringList>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 #include "filenames.h"
 #include "wholefile.h"
@@ -26,10 +34,96 @@ QStringList filesBelow(const QString &root)
     return files;
 }
 
+// Everything below `root` but folders: files and links (links are not followed), relative to it.
+QStringList entriesBelow(const QString &root)
+{
+    QStringList entries;
+    QDirIterator it(root, QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        if (it.fileInfo().isSymLink() || !it.fileInfo().isDir())
+            entries.append(QDir(root).relativeFilePath(it.filePath()));
+    }
+    return entries;
+}
+
 QByteArray contents(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool isRealFolder(const QFileInfo &info)
+{
+    return info.isDir() && !info.isSymLink();
+}
+
+bool isRealFile(const QFileInfo &info)
+{
+    return info.isFile() && !info.isSymLink();
+}
+
+bool sameFile(const QString &a, const QString &b)
+{
+    const QFileInfo old(b);
+    return isRealFile(old) && QFileInfo(a).size() == old.size() && contents(a) == contents(b);
+}
+
+// Puts the user's entry `from` at `to` as it is: a link as a link, a file as another name for the
+// same file (a copy where the file system cannot), its time kept.
+bool carry(const QString &from, const QString &to)
+{
+    const QFileInfo info(from);
+    // The new page has something of its own there (a folder where a link was): it wins.
+    if (QFileInfo::exists(to) || QFileInfo(to).isSymLink())
+        return true;
+    if (!QDir().mkpath(QFileInfo(to).path()))
+        return false;
+#ifdef Q_OS_UNIX
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+    if (info.isSymLink()) {
+        QByteArray link(4096, Qt::Uninitialized);
+        const ssize_t length = ::readlink(source.constData(), link.data(), size_t(link.size()));
+        return length > 0 && length < link.size() &&
+               ::symlink(link.first(length).constData(), target.constData()) == 0;
+    }
+    if (::link(source.constData(), target.constData()) == 0)
+        return true;
+#else
+    if (info.isSymLink())
+        return QFile::link(info.symLinkTarget(), to);
+#endif
+    if (!info.isFile() || !QFile::copy(from, to))
+        return false;
+    QFile copied(to);
+    return copied.open(QIODevice::ReadWrite) &&
+           copied.setFileTime(info.lastModified(), QFileDevice::FileModificationTime);
+}
+
+// `source` takes `target`'s place in one step; what was there is left at `source`.
+bool swapIn(const QString &source, const QString &target)
+{
+    const QByteArray from = QFile::encodeName(source);
+    const QByteArray to = QFile::encodeName(target);
+    if (!QFileInfo(target).exists() && !QFileInfo(target).isSymLink())
+        return std::rename(from.constData(), to.constData()) == 0;
+#if defined(Q_OS_LINUX) && defined(RENAME_EXCHANGE)
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_EXCHANGE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+#endif
+    // Without an exchange: the old page steps aside first, and comes back if the new one cannot go
+    // in. A folder is never renamed over, so only a moment passes without the page.
+    const QByteArray aside = from + ".old";
+    if (std::rename(to.constData(), aside.constData()) != 0)
+        return false;
+    if (std::rename(from.constData(), to.constData()) == 0)
+        return true; // the old page stays in the staging folder, which goes
+    std::rename(aside.constData(), to.constData());
+    return false;
 }
 
 } // namespace
@@ -39,8 +133,11 @@ bool writeIfChanged(const QString &path, const QByteArray &bytes, bool *written)
     if (written)
         *written = false;
     const QFileInfo info(path);
-    if (info.isFile() && !info.isSymLink() && info.size() == bytes.size() && contents(path) == bytes)
+    if (isRealFile(info) && info.size() == bytes.size() && contents(path) == bytes)
         return true;
+    // A link in the file's place would have the file written wherever it points.
+    if (info.isSymLink() && !QFile::remove(path))
+        return false;
     if (!QDir().mkpath(info.path()) || !writeWholeFile(path, bytes))
         return false;
     if (written)
@@ -48,40 +145,62 @@ bool writeIfChanged(const QString &path, const QByteArray &bytes, bool *written)
     return true;
 }
 
+bool removeTree(const QString &path)
+{
+    const QFileInfo info(path);
+    if (isRealFolder(info))
+        return QDir(path).removeRecursively(); // which removes the links inside as links
+    return !info.exists() && !info.isSymLink() ? true : QFile::remove(path);
+}
+
 Outcome syncFolder(const QString &source, const QString &target)
 {
     Outcome outcome;
-    QStringList files = filesBelow(source);
-    // The page itself last: until it is in place, the old page still shows.
     const QString page = filenames::pageFile.toString();
-    if (files.removeAll(page) > 0)
-        files.append(page);
-    for (const QString &relative : std::as_const(files)) {
-        QFile in(source + u'/' + relative);
-        bool written = false;
-        if (!in.open(QIODevice::ReadOnly) ||
-            !writeIfChanged(target + u'/' + relative, in.readAll(), &written))
-            outcome.ok = false;
-        else if (written)
+    if (!isRealFolder(QFileInfo(source)) || !isRealFile(QFileInfo(source + u'/' + page))) {
+        outcome.ok = false;
+        return outcome;
+    }
+    const QStringList files = filesBelow(source);
+    const QSet<QString> generated(files.begin(), files.end());
+    const QFileInfo targetInfo(target);
+    const bool oldPage = isRealFolder(targetInfo);
+    // A file of the user's where the page goes is not taken away.
+    if (targetInfo.exists() && !oldPage && !targetInfo.isSymLink()) {
+        outcome.ok = false;
+        return outcome;
+    }
+
+    for (const QString &relative : files) {
+        const QString old = target + u'/' + relative;
+        if (!oldPage || !sameFile(source + u'/' + relative, old)) {
             ++outcome.written;
-    }
-    const QSet<QString> wanted(files.begin(), files.end());
-    for (const QString &relative : filesBelow(target)) {
-        if (wanted.contains(relative))
             continue;
-        if (QFile::remove(target + u'/' + relative))
-            ++outcome.removed;
-        else
+        }
+        // The same bytes as before: the same time too.
+        QFile same(source + u'/' + relative);
+        if (!same.open(QIODevice::ReadWrite) ||
+            !same.setFileTime(QFileInfo(old).lastModified(), QFileDevice::FileModificationTime))
             outcome.ok = false;
     }
-    // Folders left empty by files that are gone.
-    QDirIterator dirs(target, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::NoSymLinks,
-                      QDirIterator::Subdirectories);
-    QStringList folders;
-    while (dirs.hasNext())
-        folders.prepend(dirs.next());
-    for (const QString &folder : std::as_const(folders))
-        QDir().rmdir(folder);
+    if (oldPage) {
+        for (const QString &relative : entriesBelow(target)) {
+            if (generated.contains(relative))
+                continue;
+            outcome.kept.append(relative);
+            if (outcome.written > 0 && !carry(target + u'/' + relative, source + u'/' + relative))
+                outcome.ok = false;
+        }
+    }
+    // A link in the page's place is no page: it is replaced even when its target looks the same.
+    if (outcome.written == 0 && oldPage && outcome.ok)
+        return outcome;
+    if (outcome.written == 0)
+        outcome.written = int(files.size());
+    if (!outcome.ok || !swapIn(source, target)) {
+        outcome.ok = false;
+        outcome.written = 0;
+    }
     return outcome;
 }
 

@@ -1,28 +1,39 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // Bringing a page folder of a lasting site up to date from a freshly generated one, touching only
-// what changed: a file whose bytes are the same is not written, so its time stays and an
-// incremental upload skips it.
+// what changed: a file whose bytes are the same keeps its time, so an incremental upload skips it.
 namespace pagesync {
 
 struct Outcome
 {
-    int written = 0; // files replaced or added
-    int removed = 0; // files no longer in the page
-    bool ok = true;  // false when a file could not be written or removed (it is left as it was)
+    int written = 0;  // files replaced or added
+    int removed = 0;  // files no longer in the page
+    bool ok = true;   // false when the page could not be brought up to date (it is left as it was)
+    QStringList kept; // files and links in the page folder that the new page does not have, kept
 
     bool changed() const { return written > 0 || removed > 0; }
 };
 
-// Makes `target` hold exactly the regular files of `source`. Each file is replaced whole (written
-// beside, then renamed over it), and the page's own index.htm last, so an interruption at any
-// point leaves the page as it was or as it is now, never half written.
+// Makes `target` the page generated in `source`, whole or not at all: `source` is completed into
+// the new page (files whose bytes are the same keep their old time, and whatever else `target`
+// holds, the user's files, is carried over untouched) and then takes `target`'s place in one
+// rename, so an interruption at any point leaves the old page or the new one. `target` being a
+// link, the link is replaced, and nothing is written or deleted through it. A `source` that is
+// missing or has no page (index.htm) changes nothing and is not ok. An unchanged page is left
+// alone. `source` is used up: it must lie on the same file system, in a staging folder that is
+// removed afterwards.
 Outcome syncFolder(const QString &source, const QString &target);
 
 // Writes `bytes` to `path` unless the file already holds exactly them. True when the file holds
-// them afterwards; `written` tells whether it was written.
+// them afterwards; `written` tells whether it was written. A link at `path` is replaced by the
+// file, never written through.
 bool writeIfChanged(const QString &path, const QByteArray &bytes, bool *written = nullptr);
+
+// Removes `path`: a folder with everything in it, a link or a file as itself. Links inside are
+// removed, never followed. False when something could not be removed.
+bool removeTree(const QString &path);
 
 } // namespace pagesync

@@ -16,6 +16,7 @@
 #include "siteindex.h"
 #include "templatelibrary.h"
 #include "wholefile.h"
+#include "sitelock.h"
 
 namespace sites {
 
@@ -27,8 +28,17 @@ const QString nameTaken = u"已有同名站点"_qs;
 const QString cannotCreate = u"无法创建站点文件夹"_qs;
 const QString noSite = u"不是站点文件夹(没有可读的站点.ini)"_qs;
 const QString noKeywords = u"关键词.txt中没有可生成的关键词,站点保持不变"_qs;
+const QString cannotReadKeywords = u"无法读取关键词.txt(须是不大于8MB的普通文件),站点保持不变"_qs;
+const QString cannotStage = u"无法在站点文件夹中建立暂存文件夹"_qs;
+const QString pageNotWritten = u"页面未能写入www文件夹"_qs;
 const QString cannotWriteConfig = u"无法写入站点.ini"_qs;
 const QString cannotWritePages = u"有文件未能写入www文件夹,已保留原来的文件"_qs;
+
+QString removalRefused(int removing, qsizetype pages)
+{
+    return u"关键词.txt的变化会删除站点"_qs + QString::number(pages) + u"页中的"_qs +
+           QString::number(removing) + u"页,站点保持不变"_qs;
+}
 
 } // namespace
 
@@ -96,6 +106,8 @@ Refresh::~Refresh()
 void Refresh::fail(const QString &error)
 {
     m_summary.error = error;
+    m_stagingFolder.reset();
+    m_lock.reset();
     m_finished = true;
     emit finished();
 }
@@ -104,6 +116,11 @@ bool Refresh::start()
 {
     if (m_batch || m_finished)
         return m_summary.error.isEmpty();
+    m_lock = std::make_unique<SiteLock>(m_paths.folder);
+    if (!m_lock->isLocked()) {
+        fail(m_lock->refusal());
+        return false;
+    }
     const std::optional<siteconfig::Site> site = siteconfig::read(m_paths.config);
     if (!site) {
         fail(noSite);
@@ -111,21 +128,45 @@ bool Refresh::start()
     }
     m_site = *site;
 
-    QFile listFile(m_paths.keywords);
-    if (!listFile.open(QIODevice::ReadOnly)) {
-        fail(noKeywords);
+    // Never a FIFO or a device: the refresh would wait, or read, for ever.
+    const std::optional<QByteArray> listBytes = readRegularFile(m_paths.keywords, keywordfile::maxFileBytes);
+    if (!listBytes) {
+        fail(cannotReadKeywords);
         return false;
     }
-    keywordfile::List keywords = keywordfile::read(listFile.readAll());
+    keywordfile::List keywords = keywordfile::read(*listBytes);
     QList<keywordfile::Notice> skipped = keywords.refused;
     skipped += BatchRun::dropUnknownTemplates(m_setup.templateRoots, keywords.entries);
     for (const keywordfile::Notice &notice : std::as_const(skipped)) {
         m_summary.notices.append(keywordfile::describe(notice));
         m_skipped.insert(notice.keyword);
     }
+    // A damaged line may have been any keyword's: no page goes this time.
+    m_keepUnlisted = !keywords.damaged.isEmpty();
     // An empty list would take every page off the site: more likely a slip than a wish.
     if (keywords.entries.isEmpty()) {
         fail(noKeywords);
+        return false;
+    }
+    QSet<QString> listed;
+    for (const keywordfile::Entry &entry : std::as_const(keywords.entries))
+        listed.insert(entry.keyword);
+    // Files written before values were quoted read a keyword in quotes back without them: such a
+    // record is the quoted keyword's, not a page to remove.
+    for (siteconfig::PageRecord &record : m_site.pages) {
+        for (const QChar quote : {u'"', u'\''}) {
+            const QString quoted = quote + record.keyword + quote;
+            if (!listed.contains(record.keyword) && listed.contains(quoted) && !m_site.page(quoted))
+                record.keyword = quoted;
+        }
+    }
+    int removing = 0;
+    for (const siteconfig::PageRecord &record : std::as_const(m_site.pages))
+        removing +=
+            listed.contains(record.keyword) || m_skipped.contains(record.keyword) || m_keepUnlisted ? 0 : 1;
+    if (!m_allowRemoval && removing * 2 > m_site.pages.size()) {
+        m_summary.wouldRemove = removing;
+        fail(removalRefused(removing, m_site.pages.size()));
         return false;
     }
     m_entries = keywords.entries;
@@ -156,9 +197,21 @@ bool Refresh::start()
         for (auto folder = m_folders.cbegin(); folder != m_folders.cend(); ++folder)
             settings.pageAddresses.insert(folder.key(), base + siteindex::pageAddress(folder.value()));
 
-    // A refresh killed half-way leaves its staging folder; it is no part of the site.
-    QDir(m_paths.staging).removeRecursively();
-    m_setup.outputRoot = m_paths.staging;
+    // A refresh killed half-way leaves its staging folder; it is no part of the site, and with the
+    // lock held no other run is using it. A link there is removed as a link.
+    const QFileInfo stagingInfo(m_paths.staging);
+    const QFileInfoList leftovers =
+        QDir(m_paths.folder)
+            .entryInfoList({stagingInfo.fileName() + u'*'},
+                           QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QFileInfo &leftover : leftovers)
+        pagesync::removeTree(leftover.filePath());
+    m_stagingFolder = std::make_unique<QTemporaryDir>(m_paths.staging + u"-XXXXXX"_qs);
+    if (!m_stagingFolder->isValid()) {
+        fail(cannotStage);
+        return false;
+    }
+    m_setup.outputRoot = m_stagingFolder->path();
     m_batch = std::make_unique<BatchRun>(m_setup, settings, m_entries);
     connect(m_batch.get(), &BatchRun::keywordStarted, this, &Refresh::keywordStarted);
     connect(m_batch.get(), &BatchRun::keywordFinished, this, &Refresh::keywordFinished);
@@ -200,9 +253,20 @@ void Refresh::assignFolders()
     taken.unite(QSet<QString>(inWww.begin(), inWww.end()));
     for (const siteconfig::PageRecord &record : std::as_const(m_site.pages))
         taken.insert(record.folder);
+    QSet<QString> claimed;
+    for (const siteconfig::PageRecord &record : std::as_const(m_site.pages))
+        claimed.insert(record.folder);
     for (const keywordfile::Entry &entry : std::as_const(m_entries)) {
+        const QString slug = pageaddress::slugOf(entry.keyword);
+        const QFileInfo unclaimed(joinPath(m_paths.www, slug));
         if (const siteconfig::PageRecord *old = m_site.page(entry.keyword)) {
             m_folders.insert(entry.keyword, old->folder);
+        } else if (!slug.isEmpty() && !claimed.contains(slug) && unclaimed.isDir() &&
+                   !unclaimed.isSymLink()) {
+            // A page whose record was lost (站点.ini edited, or not written after the pages were)
+            // is the keyword's own: it is taken back rather than left published beside a new one.
+            claimed.insert(slug);
+            m_folders.insert(entry.keyword, slug);
         } else if (!m_folders.contains(entry.keyword)) {
             const QString folder = pageaddress::freeName(entry.keyword, taken);
             taken.insert(folder);
@@ -244,7 +308,19 @@ void Refresh::apply(const BatchSummary &batch)
         record.folder = m_folders.value(entry.keyword);
         const pagesync::Outcome synced =
             pagesync::syncFolder(result->folder, joinPath(m_paths.www, record.folder));
-        allWritten = allWritten && synced.ok;
+        for (const QString &kept : synced.kept)
+            m_summary.kept.append(record.folder + u'/' + kept);
+        if (!synced.ok) {
+            // Left as it was, on disk and on record.
+            allWritten = false;
+            PageResult failed = *result;
+            failed.outcome = RunOutcome::Failed;
+            failed.reason = pageNotWritten;
+            m_summary.failed.append(failed);
+            if (old)
+                pages.append(*old);
+            continue;
+        }
         m_summary.filesWritten += synced.written + synced.removed;
         if (synced.changed() || !record.changed.isValid()) {
             record.changed = now;
@@ -262,7 +338,7 @@ void Refresh::apply(const BatchSummary &batch)
     for (const siteconfig::PageRecord &record : std::as_const(m_site.pages)) {
         if (listed.contains(record.keyword))
             continue;
-        if (m_skipped.contains(record.keyword)) {
+        if (m_skipped.contains(record.keyword) || m_keepUnlisted) {
             pages.append(record);
             continue;
         }
@@ -271,8 +347,9 @@ void Refresh::apply(const BatchSummary &batch)
             QDirIterator files(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
             for (; files.hasNext(); files.next())
                 ++m_summary.filesWritten;
-            QDir(folder).removeRecursively();
         }
+        if (!pagesync::removeTree(folder))
+            allWritten = false;
         ++m_summary.pagesRemoved;
     }
 
@@ -308,13 +385,18 @@ void Refresh::apply(const BatchSummary &batch)
         ++m_summary.filesWritten;
     }
 
-    m_site.pages = pages;
-    m_site.refreshed = now;
+    // The file as it is now, with this refresh's pages: a target or setting changed while the
+    // pages were made stays.
+    siteconfig::Site stored = siteconfig::read(m_paths.config).value_or(m_site);
+    stored.pages = pages;
+    stored.refreshed = now;
+    m_site = stored;
     if (!siteconfig::write(m_paths.config, m_site))
         m_summary.error = cannotWriteConfig;
     else if (!allWritten)
         m_summary.error = cannotWritePages;
-    QDir(m_paths.staging).removeRecursively();
+    m_stagingFolder.reset();
+    m_lock.reset();
     m_finished = true;
     emit finished();
 }

@@ -6,8 +6,10 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include "appsetup.h"
+#include "sitelock.h"
 #include "batchrun.h"
 #include "siteconfig.h"
 
@@ -31,7 +33,7 @@ struct Paths
     QString config;   // 站点.ini
     QString keywords; // 关键词.txt
     QString www;      // what gets published
-    QString staging;  // where a refresh generates its pages, outside www/
+    QString staging;  // what the staging folders of refreshes are named after, outside www/
 
     explicit Paths(const QString &siteFolder);
 };
@@ -51,6 +53,9 @@ QList<Listed> list(const QString &root);
 QString create(const QString &root, const siteconfig::Site &site, const QByteArray &keywordList,
                QString *error);
 
+// What the files of RefreshSummary::kept are said to be.
+inline constexpr QStringView keptFilesText = u"页面文件夹中不属于新页面的文件已保留";
+
 // What one refresh did.
 struct RefreshSummary
 {
@@ -62,6 +67,8 @@ struct RefreshSummary
     QList<PageResult> failed;    // they keep the page they had
     QList<PageResult> cancelled; // stopped, or never started; they keep the page they had
     QStringList notices;         // lines of the keyword list that were skipped
+    QStringList kept;            // files in page folders the new pages do not have, kept (below www/)
+    int wouldRemove = 0;         // refused for taking this many pages off the site (see allowRemoval)
     QString error;               // nothing was refreshed: why
 
     bool allDone() const
@@ -70,11 +77,13 @@ struct RefreshSummary
     }
 };
 
-// Reads the site's keyword list again and generates every page into a staging folder (as a batch
-// does, up to `jobs` keywords at a time), then brings www/ up to date: a page whose bytes are the
-// same is not written, a changed one is replaced file by file, a new keyword gets a new page, a
-// keyword gone from the list loses its page, and the index and sitemap are written only when
-// their bytes change. A keyword that fails keeps the page it had.
+// Reads the site's keyword list again and generates every page into a staging folder of its own
+// (as a batch does, up to `jobs` keywords at a time), then brings www/ up to date: a page whose
+// bytes are the same is not written, a changed one is replaced whole (pagesync.h), a new keyword
+// gets a new page, a keyword gone from the list loses its page, and the index and sitemap are
+// written only when their bytes change. A keyword that fails keeps the page it had. The site is
+// locked from start() to finished() (sitelock.h); a site another process holds is not refreshed.
+// 站点.ini is read again before it is written, so that settings changed meanwhile stay.
 class Refresh final : public QObject
 {
     Q_OBJECT
@@ -86,6 +95,9 @@ public:
     // Reads the site and starts the keywords; false, with summary().error, when the site cannot be
     // refreshed at all. finished() follows in every case.
     bool start();
+    // A list that takes more than half of the site's pages off it is refused, as more likely a
+    // damaged or mistaken file than a wish, unless allowed here before start().
+    void allowRemoval(bool allow) { m_allowRemoval = allow; }
     void cancel(); // no further keyword; those in progress finish and are kept
     void abort();  // those in progress are stopped too
     const RefreshSummary &exec();
@@ -108,11 +120,15 @@ private:
     int m_jobs;
     siteconfig::Site m_site;
     QList<keywordfile::Entry> m_entries;
-    QSet<QString> m_skipped; // keywords of lines the list gave but the refresh could not use
+    QSet<QString> m_skipped;           // keywords of lines the list gave but the refresh could not use
     QHash<QString, QString> m_folders; // each keyword's page folder below www/, old or new
     std::unique_ptr<BatchRun> m_batch;
+    std::unique_ptr<SiteLock> m_lock;
+    std::unique_ptr<QTemporaryDir> m_stagingFolder;
     RefreshSummary m_summary;
     bool m_finished = false;
+    bool m_allowRemoval = false;
+    bool m_keepUnlisted = false; // the list is damaged: no page is taken off
 };
 
 } // namespace sites

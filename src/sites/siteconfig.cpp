@@ -1,6 +1,8 @@
 #include "siteconfig.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QSet>
 
 #include "inifile.h"
 #include "pageaddress.h"
@@ -58,43 +60,46 @@ const PageRecord *Site::page(const QString &keyword) const
 
 QByteArray toBytes(const Site &site)
 {
+    // Written whole in one go: storing entry by entry would read the growing file again each time.
     QByteArray file;
-    const auto put = [&file](const QString &section, const QString &key, const QString &value) {
-        if (std::optional<QByteArray> stored = inifile::store(file, section, key, value))
-            file = *stored;
+    const auto section = [&file](const QString &name) {
+        file += inifile::sectionLine(name) + "\r\n";
     };
-    put(siteSection, nameKey, site.name);
-    put(siteSection, templateKey, site.templateName);
-    put(siteSection, countKey, site.count);
-    put(siteSection, sortKey, site.sortText);
-    put(siteSection, pidKey, site.pid);
-    put(siteSection, shortLinksKey, site.shortLinks ? u"1"_qs : u"0"_qs);
-    put(siteSection, tokensKey, site.tokens ? u"1"_qs : u"0"_qs);
-    put(siteSection, baseUrlKey, site.baseUrl);
-    put(siteSection, targetKey, site.target);
-    put(siteSection, encodingKey, charsets::name(site.encoding));
-    put(siteSection, refreshedKey, timeText(site.refreshed));
-    put(siteSection, pageCountKey, QString::number(site.pages.size()));
+    const auto put = [&file](const QString &key, const QString &value) {
+        file += inifile::exactEntry(key, value) + "\r\n";
+    };
+    section(siteSection);
+    put(nameKey, site.name);
+    put(templateKey, site.templateName);
+    put(countKey, site.count);
+    put(sortKey, site.sortText);
+    put(pidKey, site.pid);
+    put(shortLinksKey, site.shortLinks ? u"1"_qs : u"0"_qs);
+    put(tokensKey, site.tokens ? u"1"_qs : u"0"_qs);
+    put(baseUrlKey, site.baseUrl);
+    put(targetKey, site.target);
+    put(encodingKey, charsets::name(site.encoding));
+    put(refreshedKey, timeText(site.refreshed));
+    put(pageCountKey, QString::number(site.pages.size()));
     for (qsizetype i = 0; i < site.pages.size(); ++i) {
-        const QString section = pageSection + QString::number(i + 1);
-        put(section, keywordKey, site.pages[i].keyword);
-        put(section, folderKey, site.pages[i].folder);
-        put(section, changedKey, timeText(site.pages[i].changed));
-        put(section, itemCountKey, QString::number(site.pages[i].itemCount));
-        put(section, pictureKey, site.pages[i].picture);
-        put(section, priceKey, site.pages[i].price);
+        section(pageSection + QString::number(i + 1));
+        put(keywordKey, site.pages[i].keyword);
+        put(folderKey, site.pages[i].folder);
+        put(changedKey, timeText(site.pages[i].changed));
+        put(itemCountKey, QString::number(site.pages[i].itemCount));
+        put(pictureKey, site.pages[i].picture);
+        put(priceKey, site.pages[i].price);
     }
     return file;
 }
 
-std::optional<Site> read(const QString &path)
+std::optional<Site> fromBytes(QByteArrayView bytes)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > maxFileSize)
-        return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    const auto value = [&bytes](const QString &section, const QString &key) {
-        return inifile::lookUp(bytes, section, key, inifile::ValueLength::Whole);
+    // One pass over the file; every value is then a look-up.
+    const QHash<QString, inifile::Entries> sections = inifile::readAll(bytes);
+    const auto value = [&sections](const QString &section, const QString &key) {
+        const auto found = sections.constFind(section.toCaseFolded());
+        return found == sections.cend() ? QString() : found->value(key.toCaseFolded());
     };
     Site site;
     site.name = value(siteSection, nameKey);
@@ -110,23 +115,40 @@ std::optional<Site> read(const QString &path)
     site.target = value(siteSection, targetKey);
     site.encoding = charsets::fromName(value(siteSection, encodingKey));
     site.refreshed = timeOf(value(siteSection, refreshedKey));
-    const int pages = value(siteSection, pageCountKey).toInt();
-    for (int i = 1; i <= pages; ++i) {
+    // The count is only a claim: no more pages are looked for than the file has sections.
+    const qsizetype pages =
+        std::min<qsizetype>(value(siteSection, pageCountKey).toLongLong(), sections.size());
+    QSet<QString> folders;
+    for (qsizetype i = 1; i <= pages; ++i) {
         const QString section = pageSection + QString::number(i);
         PageRecord record{value(section, keywordKey),         value(section, folderKey),
                           timeOf(value(section, changedKey)), value(section, itemCountKey).toInt(),
                           value(section, pictureKey),         value(section, priceKey)};
         // The file may have been edited: a folder that is no page address could name a place
-        // outside the site, so the record is dropped and the next refresh gives the keyword a
-        // new one.
-        if (!record.keyword.isEmpty() && pageaddress::isPageAddress(record.folder))
+        // outside the site, and one that an earlier record has already would make two pages
+        // share a folder. The record is dropped and the next refresh gives the keyword a new one.
+        if (!record.keyword.isEmpty() && pageaddress::isPageAddress(record.folder) &&
+            !folders.contains(record.folder)) {
+            folders.insert(record.folder);
             site.pages.append(record);
+        }
     }
     return site;
 }
 
+std::optional<Site> read(const QString &path)
+{
+    const std::optional<QByteArray> bytes = readRegularFile(path, maxFileSize);
+    if (!bytes)
+        return std::nullopt;
+    return fromBytes(*bytes);
+}
+
 bool write(const QString &path, const Site &site)
 {
+    // A link in the file's place is replaced, never written through.
+    if (QFileInfo(path).isSymLink() && !QFile::remove(path))
+        return false;
     return writeWholeFile(path, toBytes(site));
 }
 

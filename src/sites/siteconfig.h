@@ -47,10 +47,13 @@ struct Site
 // The file's content for `site`.
 QByteArray toBytes(const Site &site);
 
-// The site a 站点.ini holds; empty when the file cannot be read or names no site.
+// The site a 站点.ini holds; empty when the file cannot be read, is no regular file, or names no
+// site. Page records whose address is no page address, or one an earlier record has, are left out.
 std::optional<Site> read(const QString &path);
+std::optional<Site> fromBytes(QByteArrayView bytes);
 
-// Replaces the file whole; false when it could not be written.
+// Replaces the file whole (a link in its place is replaced, not followed); false when it could not
+// be written. Every value reads back exactly as it is in `site`.
 bool write(const QString &path, const Site &site);
 
 } // namespace siteconfig

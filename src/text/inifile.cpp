@@ -485,6 +485,53 @@ std::optional<QByteArray> store(QByteArrayView file, const QString &section, con
     return result;
 }
 
+QHash<QString, Entries> readAll(QByteArrayView file)
+{
+    QHash<QString, Entries> sections;
+    const std::optional<QByteArray> content = toGbk(file);
+    if (!content)
+        return sections;
+    Entries *current = nullptr;
+    for (const Line &line : splitLines(*content)) {
+        if (const auto name = sectionName(line.text)) {
+            const QString folded = decodeText(*name).toCaseFolded();
+            // A section named again further down is not read: lookUp() stops at the first.
+            current = sections.contains(folded) ? nullptr : &sections[folded];
+            continue;
+        }
+        const qsizetype eq = line.text.indexOf('=');
+        if (!current || eq < 0 || line.text.trimmed().isEmpty())
+            continue;
+        const QString key = decodeText(line.text.first(eq).trimmed()).toCaseFolded();
+        if (current->contains(key))
+            continue;
+        QByteArray value = valueOf(line.text);
+        if (const qsizetype nul = value.indexOf('\0'); nul >= 0)
+            value.truncate(nul);
+        current->insert(key, decodeText(value));
+    }
+    return sections;
+}
+
+QByteArray exactEntry(const QString &key, const QString &value)
+{
+    QString flatValue = value;
+    flatValue.replace(u'\r', u' ').replace(u'\n', u' ').replace(QChar(u'\0'), u' ');
+    QByteArray stored = encodeText(flatValue);
+    // The reader drops blanks at either end and one pair of enclosing quotes.
+    const auto loose = [](char c) {
+        return c == '"' || c == '\'' || QByteArrayView(" \t\v\f").contains(c);
+    };
+    if (!stored.isEmpty() && (loose(stored.front()) || loose(stored.back())))
+        stored = '"' + stored + '"';
+    return encodeText(trimmedName(key)) + '=' + stored;
+}
+
+QByteArray sectionLine(const QString &section)
+{
+    return '[' + encodeText(trimmedName(section)) + ']';
+}
+
 } // namespace inifile
 
 QString ReadIni(const QString &section, const QString &key, const QString &defaultValue, const QString &path,

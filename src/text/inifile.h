@@ -3,6 +3,7 @@
 #include <optional>
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 
 // The settings file: an INI file in GBK, read and written the way the Windows profile functions
@@ -64,5 +65,19 @@ bool isSettingsText(QByteArrayView file);
 // makes the file GBK).
 std::optional<QByteArray> store(QByteArrayView file, const QString &section, const QString &key,
                                 const QString &value);
+
+// Every entry of the file in one pass, values whole, by section and key name folded to lower case
+// (QString::toCaseFolded): for each name the first section of that name and in it the first entry
+// of each key, as lookUp() finds them. Empty when the file's encoding is not recognised.
+using Entries = QHash<QString, QString>;
+QHash<QString, Entries> readAll(QByteArrayView file);
+
+// The bytes of a "key=value" line for a file written whole, in GBK. The value is put in double
+// quotes when it begins or ends with a blank or a quote, so that it reads back exactly as given
+// (line breaks and NULs, which no value can hold, as blanks). store() keeps the plain rule of the
+// settings file, whose values other programs read too.
+QByteArray exactEntry(const QString &key, const QString &value);
+// The bytes of a "[section]" line.
+QByteArray sectionLine(const QString &section);
 
 } // namespace inifile

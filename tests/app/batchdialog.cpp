@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -12,6 +13,7 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include "batchdialog.h"
@@ -23,6 +25,7 @@
 #include "gbk.h"
 #include "newsitedialog.h"
 #include "rcloneserver.h"
+#include "site.h"
 #include "sitedialog.h"
 #include "sitepublish.h"
 
@@ -260,6 +263,55 @@ private slots:
         const QString log = dialog->findChild<QPlainTextEdit *>(u"log"_qs)->toPlainText();
         QVERIFY(log.contains(u"已上传: index.htm"_qs) && log.contains(u"已上传: shou-ji/"_qs));
         QVERIFY(QFile::exists(remote.filePath(u"site/lian-yi-qun/index.htm"_qs)));
+    }
+
+    // A site another process holds is not refreshed, and the status says so; a list that takes
+    // most pages off is refreshed only once the user says yes.
+    void siteHeldOrEmptiedAsks()
+    {
+        siteconfig::Site site;
+        site.name = u"秋季"_qs;
+        site.templateName = u"经典网格"_qs;
+        site.pid = u"30571968"_qs;
+        QString error;
+        const QString folder = sites::create(m_dir->filePath(u"站点"_qs), site, "连衣裙\n手机\n", &error);
+        QVERIFY2(!folder.isEmpty(), qPrintable(error));
+        m_form->findChild<QAction *>(u"zhandianguanli"_qs)->trigger();
+        auto *dialog = m_form->findChild<SiteDialog *>();
+        auto *status = dialog->findChild<QLabel *>(u"status"_qs);
+        {
+            const sites::SiteLock held(folder);
+            dialog->findChild<QPushButton *>(u"refresh"_qs)->click();
+            QVERIFY(!dialog->isRunning());
+            QVERIFY2(status->text().contains(QString::number(QCoreApplication::applicationPid())),
+                     qPrintable(status->text()));
+        }
+        dialog->findChild<QPushButton *>(u"refresh"_qs)->click();
+        WAIT_VERIFY(!dialog->isRunning(), 30000);
+        QFile list(sites::Paths(folder).keywords);
+        QVERIFY(list.open(QIODevice::WriteOnly) && list.write("鞋\n") == 4 && list.flush());
+        for (const auto answer : {QMessageBox::RejectRole, QMessageBox::AcceptRole}) {
+            // The question runs its own loop: it is answered from inside it.
+            QString asked;
+            QTimer answering;
+            connect(&answering, &QTimer::timeout, this, [&] {
+                if (auto *question = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                    asked = question->text();
+                    for (QAbstractButton *button : question->buttons())
+                        if (question->buttonRole(button) == answer)
+                            button->click();
+                }
+            });
+            answering.start(20);
+            dialog->findChild<QPushButton *>(u"refresh"_qs)->click();
+            WAIT_VERIFY(!asked.isEmpty(), 10000);
+            WAIT_VERIFY(!dialog->isRunning(), 30000);
+            QVERIFY2(asked.contains(u"2页中的2页"_qs), qPrintable(asked));
+            const QStringList expected = answer == QMessageBox::RejectRole
+                                             ? QStringList{u"lian-yi-qun"_qs, u"shou-ji"_qs}
+                                             : QStringList{u"xie"_qs};
+            QCOMPARE(programfolder::subfolders(sites::Paths(folder).www), expected);
+        }
     }
 };
 

@@ -240,6 +240,32 @@ private slots:
                  qPrintable(again.err));
         QCOMPARE(run({u"site"_qs, u"create"_qs, u"夏季"_qs, u"kw.txt"_qs, u"-t"_qs, u"经典网格"_qs}).code, 2);
         QVERIFY(run({u"site"_qs, u"list"_qs}).out.startsWith(u"夏季\t2页\t"_qs));
+
+        // While one refresh runs, a second refresh and a publish are refused with exit 2, naming
+        // the process that holds the site.
+        m_demo->service().setReplyDelay(400);
+        Result second;
+        Result publish;
+        qint64 holder = 0;
+        const Result first = run({u"site"_qs, u"refresh"_qs, u"夏季"_qs}, [&](QProcess &process) {
+            QEventLoop queried;
+            m_demo->onQuery = [&queried](const QString &) {
+                queried.quit();
+            };
+            QTimer::singleShot(20000, &queried, &QEventLoop::quit);
+            queried.exec();
+            m_demo->onQuery = {};
+            holder = process.processId();
+            second = run({u"site"_qs, u"refresh"_qs, u"夏季"_qs});
+            publish = run({u"site"_qs, u"publish"_qs, u"夏季"_qs});
+        });
+        m_demo->service().setReplyDelay(0);
+        QCOMPARE(first.code, 0);
+        QCOMPARE(second.code, 2);
+        QCOMPARE(publish.code, 2);
+        for (const QString &err : {second.err, publish.err})
+            QVERIFY2(err.contains(u"进程 "_qs + QString::number(holder)) && err.contains(u"taoyefang-cli"_qs),
+                     qPrintable(err));
     }
 
     void helpInBothLanguages_data()

@@ -63,6 +63,26 @@ private slots:
         QCOMPARE(describeEntries(list), (QStringList{u"ipad||@2"_qs, u"零食大礼包||@3"_qs}));
     }
 
+    // UTF-8 with a few damaged lines stays UTF-8: the damaged lines are named and not used, every
+    // other keyword comes through.
+    void damagedLines_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        const QByteArray list = u"连衣裙\r\n手机壳\r\n鞋\r\n"_qs.toUtf8();
+        QTest::newRow("a cut sequence in a comment") << list + "# note \xe2\x80\n";
+        QTest::newRow("a GBK keyword among UTF-8 ones") << list + gbk::encode(u"零食\n"_qs);
+        QTest::newRow("a stray byte after a byte order mark") << "\xEF\xBB\xBF" + list + "\xff\n";
+    }
+    void damagedLines()
+    {
+        QFETCH(QByteArray, bytes);
+        const keywordfile::List list = keywordfile::read(bytes);
+        QCOMPARE(list.encoding, u"UTF-8"_qs);
+        QCOMPARE(describeEntries(list), (QStringList{u"连衣裙||@1"_qs, u"手机壳||@2"_qs, u"鞋||@3"_qs}));
+        QCOMPARE(list.damaged, QList<int>{4});
+        QCOMPARE(describeNotices(list.refused), QStringList{u"4:含有无法识别的字节(按UTF-8读取)"_qs});
+    }
+
     void lines_data()
     {
         QTest::addColumn<QString>("text");

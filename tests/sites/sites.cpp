@@ -4,10 +4,15 @@
 #include <QTest>
 #include <QTimeZone>
 
+#include <sys/stat.h>
+
 #include "demofixture.h"
+#include "fulldisk.h"
 #include "gbk.h"
 #include "pageaddress.h"
+#include "pagesync.h"
 #include "site.h"
+#include "wholefile.h"
 
 namespace {
 
@@ -29,6 +34,24 @@ bool writeList(const QString &path, const QString &text)
     return file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) >= 0;
 }
 
+// Each page folder's index.htm, by folder: what a reader of the site gets.
+QMap<QString, QByteArray> pagesOf(const QString &www)
+{
+    QMap<QString, QByteArray> pages;
+    for (const QString &folder : QDir(www).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        pages.insert(folder, programfolder::readBytes(www + u'/' + folder + u"/index.htm"_qs));
+    return pages;
+}
+
+// "keyword=folder" for each record of the site.
+QStringList recordsOf(const QString &config)
+{
+    QStringList records;
+    for (const siteconfig::PageRecord &page : siteconfig::read(config).value_or(siteconfig::Site()).pages)
+        records << page.keyword + u'=' + page.folder;
+    return records;
+}
+
 } // namespace
 
 class TestSites final : public QObject
@@ -40,10 +63,29 @@ class TestSites final : public QObject
     AppSetup m_setup;
     int m_minutes = 0;
 
-    sites::RefreshSummary refresh(const QString &folder)
+    sites::RefreshSummary refresh(const QString &folder, bool allowRemoval = false)
     {
         sites::Refresh run(m_setup, folder, 2);
+        run.allowRemoval(allowRemoval);
         return run.exec();
+    }
+
+    // A site of `keywords`, refreshed once.
+    QString madeSite(const QString &keywords)
+    {
+        siteconfig::Site site;
+        site.name = u"秋季"_qs;
+        site.templateName = u"经典网格"_qs;
+        site.pid = u"30571968"_qs;
+        site.count = u"3"_qs;
+        QString error;
+        const QString folder =
+            sites::create(sites::sitesRoot(m_setup.outputRoot), site, keywords.toUtf8(), &error);
+        const sites::RefreshSummary made = folder.isEmpty() ? sites::RefreshSummary() : refresh(folder);
+        if (!made.allDone() || made.pagesChanged == 0) {
+            return QString();
+        }
+        return folder;
     }
 
 private slots:
@@ -180,6 +222,217 @@ private slots:
         QVERIFY(refresh(folder).error.isEmpty());
         const QByteArray gbkPage = programfolder::readBytes(paths.www + u"/qun-zi/index.htm"_qs);
         QVERIFY(gbkPage.contains("<meta charset=\"gbk\">") && gbk::decode(gbkPage).contains(u"裙子"_qs));
+    }
+
+    // A file that claims more pages than it holds is read for what it holds, and of two records
+    // that share a folder the second is dropped.
+    void siteFile()
+    {
+        const QString path = m_dir->filePath(u"站点.ini"_qs);
+        QVERIFY(
+            writeWholeFile(path, gbk::encode(u"[站点]\n名称=x\n页数=2000000000\n[页面1]\n关键词=a\n地址=a\n"
+                                             u"[页面2]\n关键词=b\n地址=a\n[页面3]\n关键词=c\n地址=c\n"_qs)));
+        QCOMPARE(recordsOf(path), (QStringList{u"a=a"_qs, u"c=c"_qs}));
+    }
+
+    // A keyword in quotes keeps its record, and its page when it fails; also in a file written
+    // before values were quoted, where it reads back without them.
+    void quotedKeyword_data()
+    {
+        QTest::addColumn<bool>("unquotedFile");
+        QTest::newRow("written now") << false;
+        QTest::newRow("written before values were quoted") << true;
+    }
+    void quotedKeyword()
+    {
+        QFETCH(bool, unquotedFile);
+        const QString folder = madeSite(u"手机\n连衣裙\n"_qs);
+        QVERIFY(!folder.isEmpty());
+        const sites::Paths paths(folder);
+        std::optional<siteconfig::Site> site = siteconfig::read(paths.config);
+        site->pages[0].keyword = u"\"手机\""_qs;
+        QVERIFY(siteconfig::write(paths.config, *site));
+        if (unquotedFile)
+            QVERIFY(writeWholeFile(
+                paths.config, programfolder::readBytes(paths.config)
+                                  .replace(gbk::encode(u"=\"\"手机\"\""_qs), gbk::encode(u"=\"手机\""_qs))));
+        QVERIFY(writeList(paths.keywords, u"\"手机\"\n连衣裙\n"_qs));
+        const QMap<QString, QByteArray> before = pagesOf(paths.www);
+        m_demo->failingKeywords = {u"\"手机\""_qs};
+        const sites::RefreshSummary failed = refresh(folder);
+        QCOMPARE(failed.failed.size(), 1);
+        QCOMPARE(failed.pagesRemoved, 0);
+        QCOMPARE(pagesOf(paths.www), before);
+        QCOMPARE(recordsOf(paths.config), (QStringList{u"\"手机\"=shou-ji"_qs, u"连衣裙=lian-yi-qun"_qs}));
+    }
+
+    // One writer per site: a second refresh (or publish) while one runs is refused and names the
+    // holder; every page is whole afterwards and the lock is free again.
+    void oneWriter()
+    {
+        const QString folder = madeSite(u"连衣裙\n手机\n鞋\n"_qs);
+        QVERIFY(!folder.isEmpty());
+        const sites::Paths paths(folder);
+        QVERIFY(writeList(paths.keywords, u"连衣裙\t5\n手机\t5\n鞋\t5\n"_qs));
+        sites::Refresh first(m_setup, folder, 1);
+        QVERIFY(first.start());
+        sites::Refresh second(m_setup, folder, 1);
+        QVERIFY(!second.start());
+        QVERIFY2(second.summary().error.contains(QString::number(QCoreApplication::applicationPid())),
+                 qPrintable(second.summary().error));
+        QVERIFY(!sites::SiteLock(folder).isLocked());
+        QVERIFY(first.exec().allDone());
+        QCOMPARE(first.summary().pagesChanged, 3);
+        for (const QByteArray &page : pagesOf(paths.www))
+            QCOMPARE(page.count("class=\"goods\""), 5);
+        QVERIFY(sites::SiteLock(folder).isLocked());
+    }
+
+    // Links where a page, the staging folder, the index or 站点.ini should be are removed as links:
+    // nothing is written or deleted where they point. The keyword list is read only when it is a
+    // regular file (an empty target: a FIFO).
+    void hostileFolder_data()
+    {
+        QTest::addColumn<QString>("link"); // relative to the site folder
+        QTest::addColumn<QString>("target");
+        QTest::newRow("a page folder") << u"www/shou-ji"_qs << u"outside"_qs;
+        QTest::newRow("a staging folder of another run") << u".暂存-abc123"_qs << u"outside"_qs;
+        QTest::newRow("the index") << u"www/index.htm"_qs << u"outside/file"_qs;
+        QTest::newRow("the site's settings") << u"站点.ini"_qs << u"outside/file"_qs;
+        QTest::newRow("a keyword list that never ends") << u"关键词.txt"_qs << u"/dev/zero"_qs;
+        QTest::newRow("a keyword list that is a FIFO") << u"关键词.txt"_qs << QString();
+    }
+    void hostileFolder()
+    {
+        QFETCH(QString, link);
+        QFETCH(QString, target);
+        const QString folder = madeSite(u"连衣裙\n手机\n"_qs);
+        QVERIFY(!folder.isEmpty());
+        const sites::Paths paths(folder);
+        QVERIFY(writeList(paths.keywords, u"连衣裙\t4\n手机\t4\n"_qs));
+        const QString outside = m_dir->filePath(u"outside"_qs);
+        const QString at = folder + u'/' + link;
+        // What the file at the link held goes outside (站点.ini must still be readable there).
+        const QByteArray precious = link == u"站点.ini" ? programfolder::readBytes(at) : "precious";
+        QVERIFY(QDir().mkpath(outside + u"/sub"_qs) &&
+                writeWholeFile(outside + u"/sub/keep.txt"_qs, "kept") &&
+                writeWholeFile(outside + u"/file"_qs, precious) && pagesync::removeTree(at));
+        if (target.isEmpty())
+            QCOMPARE(::mkfifo(QFile::encodeName(at).constData(), 0600), 0);
+        else
+            QVERIFY(QFile::link(target.startsWith(u'/') ? target : m_dir->filePath(target), at));
+
+        const sites::RefreshSummary done = refresh(folder);
+        const bool refreshes = !target.isEmpty() && !target.startsWith(u'/');
+        QVERIFY2(done.error.isEmpty() == refreshes, qPrintable(done.error));
+        QCOMPARE(programfolder::readBytes(outside + u"/sub/keep.txt"_qs), QByteArray("kept"));
+        QCOMPARE(programfolder::readBytes(outside + u"/file"_qs), precious);
+        if (refreshes) {
+            QVERIFY(!QFileInfo(at).isSymLink());
+            for (const QByteArray &page : pagesOf(paths.www))
+                QCOMPARE(page.count("class=\"goods\""), 4);
+        }
+    }
+
+    // A damaged or cut list does not take the site down: a stray byte is a damaged line, and a
+    // list that would take most pages off is refused unless allowed.
+    void listChanges_data()
+    {
+        QTest::addColumn<QByteArray>("list");
+        QTest::addColumn<bool>("allow");
+        QTest::addColumn<int>("removed");
+        QTest::addColumn<int>("notices");
+        QTest::newRow("a stray byte in a comment")
+            << QByteArray("连衣裙\n手机\n鞋\n裙子\n# note \xe2\x80\n") << false << 0 << 1;
+        QTest::newRow("a stray byte in a keyword")
+            << QByteArray("连衣裙\n手机\n鞋\xff\n裙子\n") << false << 0 << 1;
+        QTest::newRow("most pages") << QByteArray("连衣裙\n") << false << -1 << 0;
+        QTest::newRow("most pages, allowed") << QByteArray("连衣裙\n") << true << 3 << 0;
+    }
+    void listChanges()
+    {
+        QFETCH(QByteArray, list);
+        QFETCH(bool, allow);
+        QFETCH(int, removed);
+        const QString folder = madeSite(u"连衣裙\n手机\n鞋\n裙子\n"_qs);
+        QVERIFY(!folder.isEmpty());
+        const sites::Paths paths(folder);
+        const QMap<QString, QByteArray> before = pagesOf(paths.www);
+        const QByteArray config = programfolder::readBytes(paths.config);
+        QVERIFY(writeWholeFile(paths.keywords, list));
+        const sites::RefreshSummary done = refresh(folder, allow);
+        QTEST(int(done.notices.size()), "notices");
+        if (removed < 0) {
+            QCOMPARE(done.wouldRemove, 3);
+            QVERIFY(!done.error.isEmpty());
+            QCOMPARE(pagesOf(paths.www), before);
+            QCOMPARE(programfolder::readBytes(paths.config), config);
+        } else {
+            QVERIFY2(done.error.isEmpty(), qPrintable(done.error));
+            QCOMPARE(done.pagesRemoved, removed);
+            QCOMPARE(pagesOf(paths.www).size(), before.size() - removed);
+        }
+    }
+
+    // The user's files in a page folder stay, are named, and do not make the page changed.
+    void userFiles()
+    {
+        const QString folder = madeSite(u"连衣裙\n手机\n"_qs);
+        QVERIFY(!folder.isEmpty());
+        const sites::Paths paths(folder);
+        QVERIFY(QDir().mkpath(paths.www + u"/shou-ji/mine"_qs));
+        QVERIFY(writeWholeFile(paths.www + u"/shou-ji/mine/extra.html"_qs, "mine"));
+        const sites::RefreshSummary same = refresh(folder);
+        QCOMPARE(same.pagesUnchanged, 2);
+        QCOMPARE(same.kept, QStringList{u"shou-ji/mine/extra.html"_qs});
+        QVERIFY(writeList(paths.keywords, u"连衣裙\n手机\t5\n"_qs));
+        const sites::RefreshSummary changed = refresh(folder);
+        QCOMPARE(changed.pagesChanged, 1);
+        QCOMPARE(changed.kept, same.kept);
+        QCOMPARE(programfolder::readBytes(paths.www + u"/shou-ji/mine/extra.html"_qs), QByteArray("mine"));
+        QCOMPARE(programfolder::readBytes(paths.www + u"/shou-ji/index.htm"_qs).count("class=\"goods\""), 5);
+    }
+
+    // A disk that fills up leaves every page and its record as they were.
+    void fullDisk()
+    {
+        const QString folder = madeSite(u"连衣裙\n手机\n"_qs);
+        QVERIFY(!folder.isEmpty());
+        const sites::Paths paths(folder);
+        const QMap<QString, QByteArray> before = pagesOf(paths.www);
+        const QByteArray config = programfolder::readBytes(paths.config);
+        QVERIFY(writeList(paths.keywords, u"连衣裙\t6\n手机\t6\n"_qs));
+        sites::RefreshSummary done;
+        {
+            const FileSizeLimit limit(qint64(config.size()) - 1);
+            if (!limit.active())
+                QSKIP("no file size limit here");
+            done = refresh(folder);
+        }
+        QVERIFY(!done.allDone());
+        QCOMPARE(pagesOf(paths.www), before);
+        QCOMPARE(programfolder::readBytes(paths.config), config);
+    }
+
+    // Pages whose record was not written (站点.ini could not be) are taken back by the next refresh
+    // rather than left beside a second page of the same keyword.
+    void orphanTakenBack()
+    {
+        const QString folder = madeSite(u"连衣裙\n"_qs);
+        QVERIFY(!folder.isEmpty());
+        const sites::Paths paths(folder);
+        const QByteArray config = programfolder::readBytes(paths.config);
+        QVERIFY(writeList(paths.keywords, u"连衣裙\n手机\n"_qs));
+        sites::Refresh blocked(m_setup, folder, 1);
+        QVERIFY(blocked.start());
+        QVERIFY(QFile::remove(paths.config) && QDir().mkdir(paths.config));
+        QCOMPARE(blocked.exec().error.isEmpty(), false);
+        QVERIFY(QFileInfo::exists(paths.www + u"/shou-ji/index.htm"_qs));
+        QVERIFY(QDir(paths.config).removeRecursively() && writeWholeFile(paths.config, config));
+        QVERIFY(refresh(folder).allDone());
+        QCOMPARE(recordsOf(paths.config), (QStringList{u"连衣裙=lian-yi-qun"_qs, u"手机=shou-ji"_qs}));
+        QCOMPARE(QDir(paths.www).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
+                 (QStringList{u"lian-yi-qun"_qs, u"shou-ji"_qs}));
     }
 };
 
