@@ -16,11 +16,14 @@
 //   关键词.txt   the keyword list, in the batch format; the user may edit it
 //   www/         the site exactly as it is published: index.htm, sitemap.xml (with a base
 //                address) and a folder per keyword
+//   链接记录.json, 页面商品.json   each item's links as last shown, each page's items (never published)
 namespace sites {
 
 inline constexpr QStringView configFileName = u"站点.ini";
 inline constexpr QStringView keywordFileName = u"关键词.txt";
 inline constexpr QStringView publishedFolderName = u"www";
+// Each item's links and 淘口令 as last shown, so a refresh shows them again (linkrecord.h).
+inline constexpr QStringView linkRecordFileName = u"链接记录.json";
 
 // Where the sites live: "站点" beside the output root "已生成".
 QString sitesRoot(const QString &outputRoot);
@@ -102,15 +105,18 @@ private:
     void fail(const QString &error);
     void apply(const BatchSummary &batch);
     void assignFolders();
+    void recordPageItems(const QList<siteconfig::PageRecord> &pages, const QHash<QString, QStringList> &shown,
+                         const QDate &today);
 
     AppSetup m_setup;
     Paths m_paths;
     int m_jobs;
     siteconfig::Site m_site;
     QList<keywordfile::Entry> m_entries;
-    QSet<QString> m_skipped; // keywords of lines the list gave but the refresh could not use
+    QSet<QString> m_skipped;           // keywords of lines the list gave but the refresh could not use
     QHash<QString, QString> m_folders; // each keyword's page folder below www/, old or new
     std::unique_ptr<BatchRun> m_batch;
+    std::shared_ptr<openplatform::LinkRecord> m_links;
     RefreshSummary m_summary;
     bool m_finished = false;
 };

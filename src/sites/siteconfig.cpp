@@ -3,7 +3,9 @@
 #include <QFile>
 
 #include "inifile.h"
+#include "itemfilters.h"
 #include "pageaddress.h"
+#include "site.h"
 #include "wholefile.h"
 
 namespace siteconfig {
@@ -31,6 +33,11 @@ const QString changedKey = u"更新"_qs;
 const QString itemCountKey = u"件数"_qs;
 const QString pictureKey = u"图片"_qs;
 const QString priceKey = u"价格"_qs;
+const QString couponOnlyKey = itemfilters::couponOnlyName.toString();
+const QString tmallOnlyKey = itemfilters::tmallOnlyName.toString();
+const QString priceBandKey = itemfilters::priceName.toString();
+const QString commissionKey = itemfilters::commissionName.toString();
+const QString linkDaysKey = linkDaysName.toString();
 
 // A site's file is small; anything larger is no site's.
 constexpr qint64 maxFileSize = 4 * 1024 * 1024;
@@ -43,6 +50,31 @@ QString timeText(const QDateTime &time)
 QDateTime timeOf(const QString &text)
 {
     return QDateTime::fromString(text, Qt::ISODate);
+}
+
+// The filters and the links' validity, with the checks of the command line: a hand edit that
+// fails them is named, never guessed at.
+template <typename Value> void readFilters(Site &site, const Value &value)
+{
+    site.filter.couponOnly = value(siteSection, couponOnlyKey) == u"1";
+    site.filter.tmallOnly = value(siteSection, tmallOnlyKey) == u"1";
+    for (const QString &refusal :
+         {itemfilters::setPrice(value(siteSection, priceBandKey), site.filter),
+          itemfilters::setCommission(value(siteSection, commissionKey), site.filter)}) {
+        if (!refusal.isEmpty())
+            site.refusals.append(sites::configFileName.toString() + u": "_qs + refusal);
+    }
+    const QString days = value(siteSection, linkDaysKey).trimmed();
+    bool ok = days.isEmpty();
+    if (!ok) {
+        site.linkValidDays = days.toInt(&ok);
+        ok = ok && site.linkValidDays >= 1 && site.linkValidDays <= Site::maxLinkValidDays;
+    }
+    if (!ok) {
+        site.linkValidDays = Site::defaultLinkValidDays;
+        site.refusals.append(sites::configFileName.toString() + u": "_qs + linkDaysKey + u"“"_qs + days +
+                             u"”无效:应为1到"_qs + QString::number(Site::maxLinkValidDays) + u"的整数"_qs);
+    }
 }
 
 } // namespace
@@ -73,6 +105,11 @@ QByteArray toBytes(const Site &site)
     put(siteSection, baseUrlKey, site.baseUrl);
     put(siteSection, targetKey, site.target);
     put(siteSection, encodingKey, charsets::name(site.encoding));
+    put(siteSection, couponOnlyKey, site.filter.couponOnly ? u"1"_qs : u"0"_qs);
+    put(siteSection, tmallOnlyKey, site.filter.tmallOnly ? u"1"_qs : u"0"_qs);
+    put(siteSection, priceBandKey, itemfilters::priceText(site.filter));
+    put(siteSection, commissionKey, itemfilters::commissionText(site.filter));
+    put(siteSection, linkDaysKey, QString::number(site.linkValidDays));
     put(siteSection, refreshedKey, timeText(site.refreshed));
     put(siteSection, pageCountKey, QString::number(site.pages.size()));
     for (qsizetype i = 0; i < site.pages.size(); ++i) {
@@ -110,6 +147,7 @@ std::optional<Site> read(const QString &path)
     site.target = value(siteSection, targetKey);
     site.encoding = charsets::fromName(value(siteSection, encodingKey));
     site.refreshed = timeOf(value(siteSection, refreshedKey));
+    readFilters(site, value);
     const int pages = value(siteSection, pageCountKey).toInt();
     for (int i = 1; i <= pages; ++i) {
         const QString section = pageSection + QString::number(i);
