@@ -40,6 +40,7 @@ public:
     // Reads the list of sites again; `select` (a site folder) is chosen when listed.
     void reload(const QString &select = QString());
     void newSite();
+    void editSelected(); // 站点设置…: the selected site's settings
     void refreshSelected();
     void refreshSite(const QString &folder);
     // First no further keyword (those in progress finish and are kept); closing the dialog stops
@@ -74,6 +75,7 @@ private:
     QPushButton *m_publishButton = nullptr;
     QPushButton *m_publishSettings = nullptr;
     QPushButton *m_schedule = nullptr;
+    QPushButton *m_siteSettings = nullptr;
     QProgressBar *m_progress = nullptr;
     QLabel *m_status = nullptr;
     QPlainTextEdit *m_log = nullptr;
