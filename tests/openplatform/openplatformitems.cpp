@@ -292,6 +292,12 @@ private slots:
         }
         QVERIFY(couponItems > 0 && couponItems < 9);
         QCOMPARE(secondCalls, 1 + (9 - kept) * 2);
+
+        // Shown on no page for 30 days, the items are forgotten.
+        m_setup.linkRecord->write(file, now.date().addDays(30));
+        QCOMPARE(openplatform::LinkRecord::read(file)->size(), 9);
+        m_setup.linkRecord->write(file, now.date().addDays(31));
+        QCOMPARE(openplatform::LinkRecord::read(file)->size(), 0);
     }
 
     // Each filter goes to the search as its own parameter, and the demo gateway honours it.
