@@ -11,16 +11,19 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 
-// "新建站点…": what a new site is made with. The PID is the window's; the other choices start as
-// the window's and may be changed here. 创建 checks them as the command line does and makes the
-// site's folder below 站点/; a refusal is said in the dialog and makes nothing. Whoever opened the
-// dialog makes the pages once it is accepted.
+// "新建站点…": what a new site is made with. The choices, the PID included, start as the window's
+// and may be changed here, with the filters of the site's items. 创建 checks them as the command
+// line does and makes the site's folder below 站点/; a refusal is said in the dialog and makes
+// nothing. Whoever opened the dialog makes the pages once it is accepted.
+// Given a site's folder, the same form is "站点设置…": it shows that site's settings and 保存
+// writes them to its 站点.ini, with the same checks; the next refresh follows them.
 class NewSiteDialog final : public QDialog
 {
     Q_OBJECT
 
 public:
-    NewSiteDialog(const AppSetup &setup, const FormPort &window, QWidget *parent = nullptr);
+    NewSiteDialog(const AppSetup &setup, const FormPort &window, QWidget *parent = nullptr,
+                  const QString &siteFolder = QString());
 
     // Puts the text of a keyword file into the box; false (and the reason shown) when the file
     // cannot be read.
@@ -38,7 +41,13 @@ private:
     const FormPort &m_window;
     QString m_folder;
 
+    bool m_editing = false;
     QLineEdit *m_name = nullptr;
+    QLineEdit *m_pid = nullptr;
+    QCheckBox *m_couponOnly = nullptr;
+    QCheckBox *m_tmallOnly = nullptr;
+    QLineEdit *m_price = nullptr;
+    QLineEdit *m_commission = nullptr;
     QPlainTextEdit *m_keywords = nullptr;
     QComboBox *m_template = nullptr;
     QLineEdit *m_count = nullptr;

@@ -62,6 +62,8 @@ SiteDialog::SiteDialog(const AppSetup &setup, const FormPort &window, QWidget *p
     m_publishButton = button(u"发布"_qs, u"publish"_qs);
     m_publishSettings = button(u"发布设置…"_qs, u"publishSettings"_qs);
     m_schedule = button(u"定时更新…"_qs, u"schedule"_qs);
+    m_siteSettings = button(u"站点设置…"_qs, u"siteSettings"_qs);
+    connect(m_siteSettings, &QPushButton::clicked, this, &SiteDialog::editSelected);
     connect(m_new, &QPushButton::clicked, this, &SiteDialog::newSite);
     connect(m_update, &QPushButton::clicked, this, &SiteDialog::refreshSelected);
     connect(m_open, &QPushButton::clicked, this, &SiteDialog::openFolder);
@@ -79,6 +81,7 @@ SiteDialog::SiteDialog(const AppSetup &setup, const FormPort &window, QWidget *p
     auto *actions = new QVBoxLayout;
     actions->addWidget(m_new);
     actions->addWidget(m_update);
+    actions->addWidget(m_siteSettings);
     actions->addWidget(m_open);
     actions->addWidget(m_publishButton);
     actions->addWidget(m_publishSettings);
@@ -87,6 +90,7 @@ SiteDialog::SiteDialog(const AppSetup &setup, const FormPort &window, QWidget *p
 
     const tooldialogs::ProgressView view = tooldialogs::progressView(this);
     m_progress = view.bar;
+    m_progress->hide(); // a bar at 0 % would say something runs
     m_status = view.status;
     m_status->setWordWrap(true);
     m_log = view.log;
@@ -174,6 +178,17 @@ void SiteDialog::newSite()
     dialog->open();
 }
 
+void SiteDialog::editSelected()
+{
+    const QString folder = selectedFolder();
+    if (m_running || folder.isEmpty())
+        return;
+    auto *dialog = new NewSiteDialog(m_setup, m_window, this, folder);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, [this, folder] { reload(folder); });
+    dialog->open();
+}
+
 void SiteDialog::refreshSelected()
 {
     if (const QString folder = selectedFolder(); !folder.isEmpty())
@@ -195,6 +210,7 @@ void SiteDialog::refreshSite(const QString &folder, bool allowRemoval)
     connect(m_refresh.get(), &sites::Refresh::finished, this, &SiteDialog::refreshFinished);
     m_progress->setRange(0, 1);
     m_progress->setValue(0);
+    m_progress->show();
     m_status->setText(u"开始更新..."_qs);
     m_running = true;
     m_cancelled = false;
@@ -298,6 +314,7 @@ void SiteDialog::publishSelected()
     });
     connect(m_publish.get(), &publish::Run::finished, this, &SiteDialog::publishFinished);
     m_progress->setRange(0, 0); // rclone does not say beforehand how many files it will send
+    m_progress->show();
     m_status->setText(u"开始发布..."_qs);
     m_running = true;
     m_cancelled = false;
@@ -345,6 +362,7 @@ void SiteDialog::updateButtons()
     m_open->setEnabled(chosen);
     m_publishButton->setEnabled(!m_running && chosen);
     m_publishSettings->setEnabled(!m_running && chosen);
+    m_siteSettings->setEnabled(!m_running && chosen);
     m_schedule->setEnabled(chosen);
     m_cancel->setEnabled(m_running && !m_cancelled);
 }

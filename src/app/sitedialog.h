@@ -40,6 +40,7 @@ public:
     // Reads the list of sites again; `select` (a site folder) is chosen when listed.
     void reload(const QString &select = QString());
     void newSite();
+    void editSelected(); // 站点设置…: the selected site's settings
     void refreshSelected();
     // `allowRemoval`: the user has confirmed a list that takes most pages off the site.
     void refreshSite(const QString &folder, bool allowRemoval = false);
@@ -75,6 +76,7 @@ private:
     QPushButton *m_publishButton = nullptr;
     QPushButton *m_publishSettings = nullptr;
     QPushButton *m_schedule = nullptr;
+    QPushButton *m_siteSettings = nullptr;
     QProgressBar *m_progress = nullptr;
     QLabel *m_status = nullptr;
     QPlainTextEdit *m_log = nullptr;

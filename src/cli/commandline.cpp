@@ -16,6 +16,7 @@
 #include "generationrun.h"
 #include "generationtexts.h"
 #include "inputrules.h"
+#include "itemfilters.h"
 #include "keywordfile.h"
 #include "wholefile.h"
 #include "progressline.h"
@@ -33,11 +34,11 @@ namespace {
 
 const QString generalHelp =
     u"用法 / Usage:\n"
-    "  taoyefang-cli generate -k 关键词 -t 模板 [-n 数量] [-s 排序] [--pid PID] [--short-links]\n"
+    "  taoyefang-cli generate -k 关键词 -t 模板 [-n 数量] [-s 排序] [--pid PID] [--short-links] [筛选]\n"
     "  taoyefang-cli batch 关键词文件 -t 模板 [-n 数量] [-s 排序] [--site 名称] [--base-url 网址] [--jobs "
-    "N]\n"
+    "N] [筛选]\n"
     "  taoyefang-cli templates\n"
-    "  taoyefang-cli site create|refresh|list|target|publish|schedule ...\n"
+    "  taoyefang-cli site create|set|show|refresh|list|target|publish|schedule ...\n"
     "  taoyefang-cli convert [--json] [--text 文件] [输入 ...]\n"
     "\n"
     "命令 / Commands:\n"
@@ -54,6 +55,7 @@ const QString generalHelp =
     "Values not given come from 设置.ini beside the program (or the file given with --settings):\n"
     "the PID, the count, the sort order, the short-link option and the service hosts.\n"
     "设置文件只读取,从不改动 / The settings file is only read, never changed.\n"
+    "筛选 / Filters: --coupon-only --tmall-only --price 最低-最高 --min-commission 百分比\n"
     "\n"
     "退出码 / Exit codes:\n"
     "  0  全部完成 / all done\n"
@@ -116,7 +118,8 @@ int generate(const QStringList &arguments, const Environment &env, const Console
     net::Cancellation cancel;
     if (env.interrupter)
         QObject::connect(env.interrupter, &Interrupter::interrupted, &cancel, &net::Cancellation::cancel);
-    const AppSetup setup = setupFor(env, settings);
+    AppSetup setup = setupFor(env, settings);
+    setup.filter = resolved.filter;
     switch (shengcheng_Click(form, setup, cancel)) {
     case RunOutcome::Written:
         console.out << QDir::toNativeSeparators(form.run()->outputFolder) << Qt::endl;
@@ -380,6 +383,8 @@ bool resolveInputs(const QCommandLineParser &parser, const CommonOptions &option
         in.sortText = index >= 0 ? sortorders::all[index].text.toString() : QString();
     }
     in.shortLinkState = parser.isSet(options.shortLinks) ? 1 : settings.inputs.checkState.value_or(0);
+    if (!readFilters(parser, options.filters, console, resolved.filter))
+        return false;
     // The window takes "1.5" as a number and "abc" as 0; typed here, they are slips.
     if (const QStringView refusal = inputrules::countTextRefusal(in.count); !refusal.isEmpty()) {
         console.error(resolved.countFrom + u' ' + in.count + u": "_qs + refusal.toString());
@@ -388,8 +393,31 @@ bool resolveInputs(const QCommandLineParser &parser, const CommonOptions &option
     return true;
 }
 
+bool readFilters(const QCommandLineParser &parser, const FilterOptions &options, const Console &console,
+                 ItemFilter &filter)
+{
+    if (parser.isSet(options.couponOnly))
+        filter.couponOnly = true;
+    if (parser.isSet(options.tmallOnly))
+        filter.tmallOnly = true;
+    ItemFilter changed = filter;
+    QString refusal;
+    if (parser.isSet(options.price))
+        refusal = itemfilters::setPrice(parser.value(options.price), changed);
+    if (refusal.isEmpty() && parser.isSet(options.minCommission))
+        refusal = itemfilters::setCommission(parser.value(options.minCommission), changed);
+    if (!refusal.isEmpty()) {
+        console.error(refusal);
+        return false;
+    }
+    filter = changed;
+    return true;
+}
+
 QString refusalPlace(const QString &message, const ResolvedInputs &resolved, const QString &keywordOption)
 {
+    if (message == itemfilters::testToolRefusal(resolved.filter))
+        return u"--coupon-only"_qs;
     if (message == generationtexts::badPid || message.startsWith(openplatform::pidMessage))
         return resolved.pidFrom + u' ' + resolved.inputs.pid;
     if (message == generationtexts::emptyKeyword || message == generationtexts::keywordTooLong)
@@ -423,6 +451,7 @@ BatchSettings batchSettingsFor(const ResolvedInputs &resolved)
     settings.sortText = resolved.inputs.sortText;
     settings.pid = resolved.inputs.pid;
     settings.shortLinkState = resolved.inputs.shortLinkState;
+    settings.filter = resolved.filter;
     return settings;
 }
 

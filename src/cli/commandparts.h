@@ -45,6 +45,22 @@ struct Console
     }
 };
 
+// Which items a page may show.
+struct FilterOptions
+{
+    QCommandLineOption couponOnly{u"coupon-only"_qs, u"只要有券的商品 / only items with a coupon"_qs};
+    QCommandLineOption tmallOnly{u"tmall-only"_qs, u"只要天猫的商品 / only Tmall items"_qs};
+    QCommandLineOption price{
+        u"price"_qs, u"价格区间(元),如 20-200、20- 或 -200 / final price band in yuan"_qs, u"最低-最高"_qs};
+    QCommandLineOption minCommission{
+        u"min-commission"_qs, u"最低佣金比率(%),如 5 / lowest commission rate in percent"_qs, u"百分比"_qs};
+
+    void addTo(QCommandLineParser &parser) const
+    {
+        parser.addOptions({couponOnly, tmallOnly, price, minCommission});
+    }
+};
+
 // The options every generating command shares.
 struct CommonOptions
 {
@@ -75,10 +91,12 @@ struct CommonOptions
     QCommandLineOption settings{u"settings"_qs, u"设置文件,默认为程序目录下的设置.ini / the settings file"_qs,
                                 u"文件"_qs};
     QCommandLineOption help{{u"h"_qs, u"help"_qs}, u"显示本帮助 / show this help"_qs};
+    FilterOptions filters;
 
     void addTo(QCommandLineParser &parser) const
     {
         parser.addOptions({templ, count, sort, pid, shortLinks, tokens, settings, help});
+        filters.addTo(parser);
     }
 };
 
@@ -103,7 +121,13 @@ struct ResolvedInputs
     CliForm::Inputs inputs;
     QString pidFrom;
     QString countFrom;
+    ItemFilter filter;
 };
+
+// Sets the filters the command line gives in `filter`, leaving the others; false, having named the
+// value that is refused.
+bool readFilters(const QCommandLineParser &parser, const FilterOptions &options, const Console &console,
+                 ItemFilter &filter);
 
 // The parser's list of options and arguments, under bilingual headings.
 QString optionsText(const QCommandLineParser &parser);

@@ -4,6 +4,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTextStream>
 
 #ifdef Q_OS_UNIX
@@ -14,6 +17,7 @@
 #include "appsetup.h"
 #include "batchrun.h"
 #include "datalocations.h"
+#include "inputrules.h"
 #include "keywordfile.h"
 #include "progressline.h"
 #include "publishtexts.h"
@@ -23,6 +27,9 @@
 #include "sitelock.h"
 #include "wholefile.h"
 #include "siteindex.h"
+#include "sitesettings.h"
+#include "itemfilters.h"
+#include "pageitems.h"
 #include "outputfolder.h"
 #include "templatelibrary.h"
 
@@ -33,7 +40,12 @@ namespace {
 const QString siteHelp =
     u"用法 / Usage:\n"
     "  taoyefang-cli site create 名称 关键词文件 -t 模板 [-n 数量] [-s 排序] [--pid PID] [--short-links]\n"
-    "                            [--tokens] [--base-url 网址] [--jobs N]\n"
+    "                            [--tokens] [--base-url 网址] [--jobs N] [--coupon-only] [--tmall-only]\n"
+    "                            [--price 最低-最高] [--min-commission 百分比]\n"
+    "  taoyefang-cli site set 名称 [-t 模板] [-n 数量] [-s 排序] [--pid PID] [--base-url 网址]\n"
+    "                         [--coupon-only|--no-coupon-only] [--tmall-only|--no-tmall-only]\n"
+    "                         [--price 最低-最高] [--min-commission 百分比] [--link-days 天数]\n"
+    "  taoyefang-cli site show 名称 [--json]\n"
     "  taoyefang-cli site refresh 名称 [--jobs N] [--publish] [--allow-removal]\n"
     "  taoyefang-cli site list\n"
     "  taoyefang-cli site target 名称 地址 [--password-stdin]\n"
@@ -46,12 +58,15 @@ const QString siteHelp =
     "(edit it freely) and www/ (the site as published).\n"
     "  create   新建站点并生成每一页,在标准输出打印站点文件夹 / make the site and every page; prints its "
     "folder\n"
+    "  set      修改站点.ini中的设置,下次更新生效;--price \"\"和--min-commission 0取消该项 / change the\n"
+    "           site's settings for its next refresh; an empty --price or --min-commission 0 removes it\n"
+    "  show     每页的地址、关键词、商品数和当前商品ID / each page's address, keyword, item count and ids\n"
     "  refresh  按关键词.txt重新生成,只改写变化的页面 / regenerate in place, rewriting only what changed;\n"
     "           会删除一半以上页面时须加--allow-removal / --allow-removal to take off more than half the "
     "pages\n"
     "           站点正被另一进程更新或发布时退出码为2 / exit code 2 while another process holds the site\n"
-    "  list     列出站点、页数、最后更新时间、发布地址和定时 / list the sites, their pages, last refresh,\n"
-    "           target and timer\n"
+    "  list     列出站点、页数、最后更新时间、发布地址、定时、推广位和筛选 / list the sites, their pages,\n"
+    "           last refresh, target, timer, ad zone (PID) and filters\n"
     "  target   设置发布地址,密码从--password-stdin或提示输入 / set where the site is published:\n"
     "           sftp://用户@主机[:端口]/路径, ftp://…, ftps://…, webdav+https://…, webdav+http://…,\n"
     "           s3://密钥ID@桶/前缀?endpoint=…&region=…\n"
@@ -337,14 +352,8 @@ int siteCreate(const QStringList &arguments, const Environment &env, const Conso
 
     siteconfig::Site site;
     site.name = positional.at(0);
-    site.templateName = batchSettings.templateName;
-    site.count = batchSettings.count;
-    site.sortText = batchSettings.sortText;
-    site.pid = batchSettings.pid;
-    site.shortLinks = resolved.inputs.shortLinkState == 1;
+    sites::takeSettings(site, batchSettings);
     site.tokens = settings.tokens || settings.sources.openPlatform.makeTpwd;
-    site.baseUrl =
-        batchSettings.baseUrl.isEmpty() ? QString() : siteindex::baseAddress(batchSettings.baseUrl);
     QString error;
     const QString folder = sites::create(sites::sitesRoot(setup.outputRoot), site, keywordList, &error);
     if (folder.isEmpty()) {
@@ -409,11 +418,166 @@ int siteList(const QStringList &arguments, const Environment &env, const Console
         const int hours = sitetimer::installedHours(listed.site.name);
         text += listed.site.name + u'\t' + QString::number(listed.site.pages.size()) + u"页\t"_qs +
                 refreshed + u'\t' + (listed.site.target.isEmpty() ? u"-"_qs : listed.site.target) + u'\t' +
-                (hours > 0 ? u"每"_qs + QString::number(hours) + u"小时"_qs : u"-"_qs) + u'\n';
+                (hours > 0 ? u"每"_qs + QString::number(hours) + u"小时"_qs : u"-"_qs) + u'\t' +
+                (listed.site.pid.isEmpty() ? u"-"_qs : listed.site.pid) + u'\t' +
+                itemfilters::summary(listed.site.filter) + u'\n';
     }
     if (text.isEmpty())
         console.error(QDir::toNativeSeparators(root) + u": 还没有站点 / no sites yet"_qs);
     console.out << text;
+    console.out.flush();
+    return console.out.status() == QTextStream::Ok ? AllDone : SomeFailed;
+}
+
+// Changes what the site is made with; the next refresh follows. Every value is checked as site
+// create checks it, and nothing is written unless all of them pass.
+int siteSet(const QStringList &arguments, const Environment &env, const Console &console)
+{
+    QCommandLineParser parser;
+    const CommonOptions options;
+    const QCommandLineOption baseUrl(u"base-url"_qs,
+                                     u"网站的网址,空值取消 / the site's address, empty: none"_qs, u"网址"_qs);
+    const QCommandLineOption anyCoupon(u"no-coupon-only"_qs,
+                                       u"不再只要有券 / items with or without coupon"_qs);
+    const QCommandLineOption anyShop(u"no-tmall-only"_qs, u"不再只要天猫 / items of any shop"_qs);
+    const QCommandLineOption linkDays(
+        u"link-days"_qs, u"链接和淘口令的有效天数(1-365),默认7 / days links and 淘口令 are reused"_qs,
+        u"天数"_qs);
+    QString folder;
+    if (const std::optional<int> done =
+            siteCommand(parser, arguments,
+                        {options.templ, options.count, options.sort, options.pid, options.settings, baseUrl,
+                         options.filters.couponOnly, anyCoupon, options.filters.tmallOnly, anyShop,
+                         options.filters.price, options.filters.minCommission, linkDays},
+                        false, env, console, folder))
+        return *done;
+    const QString config = sites::Paths(folder).config;
+    std::optional<siteconfig::Site> site = siteconfig::read(config);
+    if (!site) {
+        console.error(QDir::toNativeSeparators(config) + u": 无法读取 / unreadable"_qs);
+        return SomeFailed;
+    }
+    // A value the file holds that fails its checks must be given anew, or it would be lost unsaid.
+    const QList<std::pair<QStringView, QCommandLineOption>> replaces{
+        {itemfilters::priceName, options.filters.price},
+        {itemfilters::commissionName, options.filters.minCommission},
+        {siteconfig::linkDaysName, linkDays}};
+    site->refusals.removeIf([&](const QString &refusal) {
+        return std::any_of(replaces.begin(), replaces.end(), [&](const auto &replace) {
+            return refusal.contains(replace.first) && parser.isSet(replace.second);
+        });
+    });
+    if (!site->refusals.isEmpty()) {
+        for (const QString &refusal : std::as_const(site->refusals))
+            console.error(refusal);
+        return BadUsage;
+    }
+    if ((parser.isSet(options.filters.couponOnly) && parser.isSet(anyCoupon)) ||
+        (parser.isSet(options.filters.tmallOnly) && parser.isSet(anyShop))) {
+        console.error(u"同一项不能既要又不要 / an option and its --no- form together"_qs);
+        return BadUsage;
+    }
+
+    ResolvedInputs resolved;
+    BatchSettings settings = sites::batchSettings(*site);
+    const auto take = [&parser](const QCommandLineOption &option, QString &value) {
+        if (parser.isSet(option))
+            value = parser.value(option);
+    };
+    take(options.templ, settings.templateName);
+    take(options.count, settings.count);
+    take(options.sort, settings.sortText);
+    take(options.pid, settings.pid);
+    take(baseUrl, settings.baseUrl);
+    resolved.inputs.templateName = settings.templateName;
+    resolved.inputs.pid = settings.pid;
+    resolved.pidFrom = parser.isSet(options.pid) ? u"--pid"_qs : sites::configFileName + u" PID"_qs;
+    if (parser.isSet(anyCoupon))
+        settings.filter.couponOnly = false;
+    if (parser.isSet(anyShop))
+        settings.filter.tmallOnly = false;
+    if (!readFilters(parser, options.filters, console, settings.filter))
+        return BadUsage;
+    resolved.filter = settings.filter;
+    if (parser.isSet(options.sort) &&
+        std::none_of(sortorders::all.begin(), sortorders::all.end(),
+                     [&](const sortorders::SortOrder &order) { return order.text == settings.sortText; })) {
+        console.error(u"-s/--sort "_qs + settings.sortText + u": 未知的排序 / unknown sort order"_qs);
+        return BadUsage;
+    }
+    if (parser.isSet(options.count)) {
+        if (const QStringView refusal = inputrules::countTextRefusal(settings.count); !refusal.isEmpty()) {
+            console.error(u"-n/--count "_qs + settings.count + u": "_qs + refusal.toString());
+            return BadUsage;
+        }
+    }
+    int days = site->linkValidDays;
+    if (parser.isSet(linkDays)) {
+        bool ok = false;
+        days = parser.value(linkDays).toInt(&ok);
+        if (!ok || days < 1 || days > siteconfig::Site::maxLinkValidDays) {
+            console.error(u"--link-days "_qs + parser.value(linkDays) +
+                          u": 应为1到365 / must be 1 to 365"_qs);
+            return BadUsage;
+        }
+    }
+
+    Settings loaded;
+    if (!loadSettings(parser, options, env, console, loaded))
+        return BadUsage;
+    const AppSetup setup = setupFor(env, loaded);
+    if (const QString refusal = BatchRun::settingsRefusal(setup, settings); !refusal.isEmpty()) {
+        const QString place = settings.baseUrl.isEmpty() || !refusal.startsWith(u"网站地址"_qs)
+                                  ? refusalPlace(refusal, resolved, QString())
+                                  : u"--base-url "_qs + settings.baseUrl;
+        console.error(place + u": "_qs + refusal);
+        return BadUsage;
+    }
+    sites::takeSettings(*site, settings);
+    site->linkValidDays = days;
+    if (!siteconfig::write(config, *site)) {
+        console.error(QDir::toNativeSeparators(config) + u": 无法写入 / cannot write"_qs);
+        return SomeFailed;
+    }
+    return AllDone;
+}
+
+// Each page's address, keyword, item count and the ids of the items it shows now.
+int siteShow(const QStringList &arguments, const Environment &env, const Console &console)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption json(u"json"_qs, u"以JSON输出 / print JSON"_qs);
+    QString folder;
+    if (const std::optional<int> done = siteCommand(parser, arguments, {json}, false, env, console, folder))
+        return *done;
+    const std::optional<siteconfig::Site> site = siteconfig::read(sites::Paths(folder).config);
+    if (!site) {
+        console.error(QDir::toNativeSeparators(sites::Paths(folder).config) + u": 无法读取 / unreadable"_qs);
+        return SomeFailed;
+    }
+    const pageitems::Record items = pageitems::read(folder);
+    const QString base = siteindex::baseAddress(site->baseUrl);
+    QJsonArray pages;
+    QString text;
+    for (const siteconfig::PageRecord &page : site->pages) {
+        const QString address = base.isEmpty() ? QString(page.folder + u'/')
+                                               : QString(base + siteindex::pageAddress(page.folder));
+        const QStringList ids = items.value(page.folder).current;
+        pages.append(QJsonObject{{u"address"_qs, address},
+                                 {u"folder"_qs, page.folder},
+                                 {u"keyword"_qs, page.keyword},
+                                 {u"itemCount"_qs, page.itemCount},
+                                 {u"itemIds"_qs, QJsonArray::fromStringList(ids)}});
+        text += address + u'\t' + textops::withoutControls(page.keyword) + u'\t' +
+                QString::number(page.itemCount) + u"件\t"_qs + (ids.isEmpty() ? u"-"_qs : ids.join(u' ')) +
+                u'\n';
+    }
+    if (parser.isSet(json))
+        console.out << QString::fromUtf8(
+            QJsonDocument(QJsonObject{{u"name"_qs, site->name}, {u"pid"_qs, site->pid}, {u"pages"_qs, pages}})
+                .toJson(QJsonDocument::Indented));
+    else
+        console.out << text;
     console.out.flush();
     return console.out.status() == QTextStream::Ok ? AllDone : SomeFailed;
 }
@@ -425,6 +589,8 @@ int site(const QStringList &arguments, const Environment &env, const Console &co
     const QString command = arguments.value(1);
     if (const Command run = commandNamed({{u"create", siteCreate},
                                           {u"refresh", siteRefresh},
+                                          {u"set", siteSet},
+                                          {u"show", siteShow},
                                           {u"list", siteList},
                                           {u"target", siteTarget},
                                           {u"publish", sitePublish},

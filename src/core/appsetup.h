@@ -1,17 +1,23 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
 
 #include "filenames.h"
+#include "itemfilter.h"
 #include "itemsource.h"
 #include "services.h"
 
 // What the program sets up once and keeps for as long as its window (or a command-line run)
 // lives: where things are and which services it talks to.
+namespace openplatform {
+class LinkRecord;
+}
+
 struct AppSetup
 {
     QString programFolder; // the folder that holds the executable, no trailing separator
@@ -29,6 +35,11 @@ struct AppSetup
     // and stays GBK.
     QString pageAddress;
     bool utf8Pages = false;
+    // Which items the search may bring; none by default.
+    ItemFilter filter;
+    // A site's links and 淘口令 kept per item from its last refresh, shared by every keyword of
+    // the run; none outside a site.
+    std::shared_ptr<openplatform::LinkRecord> linkRecord;
     // The clock that names output folders and stamps signed calls; tests pin it.
     std::function<QDateTime()> now = [] {
         return QDateTime::currentDateTime();

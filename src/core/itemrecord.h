@@ -24,4 +24,5 @@ struct ItemRecord
     QString coupon_end;            // the coupon's last day, yyyy-MM-dd; empty when not known
     QString platform;              // 天猫, 淘宝 or 特价版
     QString tpwd;                  // the 淘口令 that opens the item in the Taobao app
+    QString item_id = {};          // the item's id as the source gave it; empty when not known
 };

@@ -132,6 +132,8 @@ QString BatchRun::settingsRefusal(const AppSetup &setup, const BatchSettings &se
         return refusal;
     if (const QString refusal = pidRefusal(setup, settings.pid); !refusal.isEmpty())
         return refusal;
+    if (const QString refusal = filterRefusal(setup, settings.filter); !refusal.isEmpty())
+        return refusal;
     if (const QStringView refusal = inputrules::countTextRefusal(settings.count); !refusal.isEmpty())
         return refusal.toString();
     QString error;
@@ -266,11 +268,16 @@ PageResult BatchRun::runKeyword(int index, const net::Cancellation &cancel, net:
     AppSetup setup = m_setup;
     setup.pageAddress = m_settings.pageAddresses.value(result.entry.keyword);
     setup.utf8Pages = m_settings.utf8;
+    setup.filter = m_settings.filter;
     result.outcome = shengcheng_Click(port, setup, cancel, &callGate);
     if (result.outcome == RunOutcome::Written && port.run()) {
         result.folder = port.run()->outputFolder;
         result.itemCount = port.run()->itemCount;
         result.firstPicture = port.run()->firstPicture;
+        for (const ItemRecord &item : port.run()->pageItems) {
+            if (!item.item_id.isEmpty())
+                result.itemIds.append(item.item_id);
+        }
         if (const QList<ItemRecord> &items = port.run()->pageItems; !items.isEmpty())
             result.firstPrice = items.first().final_promotion_price.isEmpty()
                                     ? items.first().price

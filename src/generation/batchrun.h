@@ -11,8 +11,10 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include "appsetup.h"
+#include "itemfilter.h"
 #include "generationrun.h"
 #include "keywordfile.h"
 
@@ -36,6 +38,7 @@ struct BatchSettings
     // A site's: each keyword's page address on the web, and its pages in UTF-8 (else GBK).
     QHash<QString, QString> pageAddresses;
     bool utf8 = false;
+    ItemFilter filter; // which items every page may show
 
     static constexpr int maxJobs = 8;
 };
@@ -49,8 +52,9 @@ struct PageResult
     QString folder; // the page's folder, when written
     int itemCount = 0;
     QString firstPicture;
-    QString reason;          // why nothing was written, as the window would have said it
-    QString firstPrice = {}; // the first item's final price, for a site index
+    QString reason;           // why nothing was written, as the window would have said it
+    QString firstPrice = {};  // the first item's final price, for a site index
+    QStringList itemIds = {}; // the ids of the items the page shows, in its order (where known)
 };
 
 struct BatchSummary

@@ -57,6 +57,8 @@ QString inputRefusal(FormPort &form, const AppSetup &setup, const QString &templ
         return refusal;
     if (const QString refusal = pidRefusal(setup, form.pidText()); !refusal.isEmpty())
         return refusal;
+    if (const QString refusal = filterRefusal(setup, setup.filter); !refusal.isEmpty())
+        return refusal;
     keyword = form.keywordText();
     if (const QString refusal = keywordRefusal(keyword); !refusal.isEmpty())
         return refusal;

@@ -4,6 +4,7 @@
 
 #include "appsetup.h"
 #include "generationtexts.h"
+#include "itemfilters.h"
 #include "openplatformitems.h"
 #include "toppid.h"
 
@@ -12,7 +13,12 @@ RetrievalOutcome retrieveItems(FormPort &form, const AppSetup &setup, RunState &
 {
     if (setup.source == itemsource::Source::OpenPlatform)
         return openplatform::openPlatformItems(form, setup, run, cancel, callGate);
-    return apiceshijiekou(form, setup.hosts, run, cancel);
+    return apiceshijiekou(form, setup.hosts, run, cancel, setup.filter);
+}
+
+QString filterRefusal(const AppSetup &setup, const ItemFilter &filter)
+{
+    return setup.source == itemsource::Source::TestTool ? itemfilters::testToolRefusal(filter) : QString();
 }
 
 QString sourceRefusal(const AppSetup &setup)

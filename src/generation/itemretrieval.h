@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "apiceshijiekou.h"
+#include "itemfilter.h"
 
 class FormPort;
 struct AppSetup;
@@ -19,6 +20,9 @@ RetrievalOutcome retrieveItems(FormPort &form, const AppSetup &setup, RunState &
 
 // The refusal for settings that name no source the program knows, or empty text.
 QString sourceRefusal(const AppSetup &setup);
+
+// What the run says about filters the source cannot send, or empty text.
+QString filterRefusal(const AppSetup &setup, const ItemFilter &filter);
 
 // What the run says about the PID box's text for that source, or empty text when it will do:
 // the test tool takes eight ASCII digits, the open platform the full PID with its 推广位.

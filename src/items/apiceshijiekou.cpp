@@ -18,7 +18,7 @@
 #include "webtext.h"
 
 RetrievalOutcome apiceshijiekou(FormPort &form, const ServiceHosts &hosts, RunState &run,
-                                const net::Cancellation &cancel)
+                                const net::Cancellation &cancel, const ItemFilter &filter)
 {
     const QString sortCode = itemquery::sortCodeFor(form.sortText());
     form.navigate(statuspages::requesting());
@@ -28,7 +28,7 @@ RetrievalOutcome apiceshijiekou(FormPort &form, const ServiceHosts &hosts, RunSt
     const QString keyword = form.keywordText();
     const QString countText = form.countText();
     QString replyText =
-        itemquery::send(hosts, itemquery::requestBody(pid, keyword, sortCode, countText), &cancel);
+        itemquery::send(hosts, itemquery::requestBody(pid, keyword, sortCode, countText, filter), &cancel);
     if (cancel.isCancelled())
         return RetrievalOutcome::Aborted;
 

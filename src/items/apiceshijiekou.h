@@ -1,5 +1,7 @@
 #pragma once
 
+#include "itemfilter.h"
+
 class FormPort;
 struct RunState;
 struct ServiceHosts;
@@ -14,5 +16,6 @@ enum class RetrievalOutcome { Completed, TimedOut, Failed, Aborted };
 // run's itemBlock) to run.itemsHtml, counting them; shows its status pages through
 // form.navigate(). Aborted: `cancel` was cancelled during a wait; neither the form nor the run
 // was touched after.
+// `filter` narrows the query where the tool has a field for it.
 RetrievalOutcome apiceshijiekou(FormPort &form, const ServiceHosts &hosts, RunState &run,
-                                const net::Cancellation &cancel);
+                                const net::Cancellation &cancel, const ItemFilter &filter = {});

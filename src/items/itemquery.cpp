@@ -46,8 +46,11 @@ static QString formEscaped(const QString &typed)
 }
 
 QString requestBody(const QString &pid, const QString &keyword, const QString &sortCode,
-                    const QString &countText)
+                    const QString &countText, const ItemFilter &filter)
 {
+    const auto price = [](const std::optional<double> &yuan) {
+        return yuan ? textops::numberText(*yuan) : QString();
+    };
     // The test tool's own placeholder for key and secret, already percent-encoded.
     const QString placeholderKey = u"%E6%B5%8B%E8%AF%95%E5%8D%A0%E4%BD%8D"_qs;
     const QString fields =
@@ -68,15 +71,16 @@ QString requestBody(const QString &pid, const QString &keyword, const QString &s
         {u"pid"_qs, formEscaped(pid)},
         {u"keyword"_qs, UTF8Encode(formEscaped(keyword))},
         {u"cid"_qs, {}},
-        {u"start_price"_qs, {}},
-        {u"end_price"_qs, {}},
+        {u"start_price"_qs, price(filter.minPrice)},
+        {u"end_price"_qs, price(filter.maxPrice)},
         {u"auto_send"_qs, {}},
         {u"area"_qs, {}},
         {u"start_credit"_qs, {}},
         {u"end_credit"_qs, {}},
         {u"sort"_qs, sortCode},
         {u"guarantee"_qs, {}},
-        {u"start_commissionRate"_qs, {}},
+        {u"start_commissionRate"_qs,
+         filter.minCommission ? QString::number(filter.commissionHundredths()) : QString()},
         {u"end_commissionRate"_qs, {}},
         {u"start_commissionNum"_qs, {}},
         {u"end_commissionNum"_qs, {}},
@@ -89,7 +93,7 @@ QString requestBody(const QString &pid, const QString &keyword, const QString &s
         {u"real_describe"_qs, {}},
         {u"onemonth_repair"_qs, {}},
         {u"cash_ondelivery"_qs, {}},
-        {u"mall_item"_qs, {}},
+        {u"mall_item"_qs, filter.tmallOnly ? u"true"_qs : QString()},
         {u"page_no"_qs, {}},
         {u"page_size"_qs, textops::numberText(textops::numericValue(countText))},
         {u"outer_code"_qs, {}},

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "itemfilter.h"
+
 struct ServiceHosts;
 namespace net {
 class Cancellation;
@@ -14,9 +16,10 @@ namespace itemquery {
 QString sortCodeFor(const QString &sortText);
 
 // The form body of a taobao.taobaoke.items.get call: forty pairs, in the test tool's order.
-// `countText` is the count box's text; its numeric value becomes page_size.
+// `countText` is the count box's text; its numeric value becomes page_size. The filter's price
+// band, rate and Tmall choice go into the tool's own fields (it has none for coupons).
 QString requestBody(const QString &pid, const QString &keyword, const QString &sortCode,
-                    const QString &countText);
+                    const QString &countText, const ItemFilter &filter = {});
 
 QString endpointUrl(const ServiceHosts &hosts);
 QString refererUrl(const ServiceHosts &hosts);

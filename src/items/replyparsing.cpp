@@ -81,6 +81,7 @@ void extractFields(const QString &itemText, ItemRecord &record, QString &volume)
     extractText(itemText, u"volume", volume);
     extractText(itemText, u"shop_click_url", record.shop_click_url);
     extractText(itemText, u"nick", record.nick);
+    extractText(itemText, u"num_iid", record.item_id);
     if (const auto score = elementValue(itemText, u"seller_credit_score"))
         record.seller_credit_score = textops::numericValue(*score);
 }

@@ -10,6 +10,7 @@
 #include "gateway.h"
 #include "inputrules.h"
 #include "itemrendering.h"
+#include "linkrecord.h"
 #include "linkshortening.h"
 #include "runstate.h"
 #include "sortorders.h"
@@ -45,11 +46,18 @@ namespace {
 // How long a batch holds back when the call-limit answer names no time.
 constexpr double defaultCallLimitWait = 10;
 
+// The record's links in place of the search's: the short link when the page wants one.
+void showLinks(ItemRecord &record, const ItemLinks &links, const LinkNeeds &needs)
+{
+    record.click_url = needs.shortLink && !links.shortLink.isEmpty() ? links.shortLink : links.pageLink();
+    record.tpwd = needs.tpwd ? links.tpwd : QString();
+}
+
 } // namespace
 
 SearchOutcome searchMaterial(const itemsource::OpenPlatformSetup &account, const QString &adzoneId,
                              const QString &keyword, int pageSize, const QString &sort, const QDateTime &now,
-                             const net::Cancellation *cancel)
+                             const net::Cancellation *cancel, const ItemFilter &filter)
 {
     SearchOutcome outcome;
     if (account.appKey.isEmpty() || account.appSecret.isEmpty()) {
@@ -57,7 +65,8 @@ SearchOutcome searchMaterial(const itemsource::OpenPlatformSetup &account, const
         return outcome;
     }
     const CallResult result =
-        call(materialSearchMethod, materialSearch(adzoneId, keyword, pageSize, sort), account, now, cancel);
+        call(materialSearchMethod, materialSearch(adzoneId, keyword, pageSize, sort, filter), account, now,
+             cancel);
     if (result.status == CallResult::Status::Cancelled) {
         outcome.status = SearchOutcome::Status::Cancelled;
         return outcome;
@@ -134,7 +143,7 @@ RetrievalOutcome openPlatformItems(FormPort &form, const AppSetup &setup, RunSta
 
     const itemsource::OpenPlatformSetup &account = setup.openPlatform;
     const SearchOutcome found =
-        searchMaterial(account, *adzone, keyword, pageSize, sort, setup.now(), &cancel);
+        searchMaterial(account, *adzone, keyword, pageSize, sort, setup.now(), &cancel, setup.filter);
     switch (found.status) {
     case SearchOutcome::Status::Cancelled:
         return RetrievalOutcome::Aborted;
@@ -157,12 +166,39 @@ RetrievalOutcome openPlatformItems(FormPort &form, const AppSetup &setup, RunSta
     QList<ItemRecord> records;
     for (qsizetype i = 0; i < taken; ++i)
         records.append(found.items[i].record);
+
+    // Items whose kept links are still good show them; only the others cost calls.
+    const LinkNeeds needs{pid, form.shortLinkState() == 1, account.makeTpwd};
+    LinkRecord *const kept = setup.linkRecord.get();
+    const QDateTime now = setup.now();
+    QList<qsizetype> toMake;
+    for (qsizetype i = 0; i < taken; ++i) {
+        if (const std::optional<ItemLinks> links =
+                kept ? kept->reusable(found.items[i], needs, now) : std::nullopt)
+            showLinks(records[i], *links, needs);
+        else
+            toMake.append(i);
+    }
+    QList<ItemRecord> made;
+    for (const qsizetype i : std::as_const(toMake))
+        made.append(records[i]);
     // The 淘口令 open the marketplace's own links, so they are asked for before any link is
     // shortened; the open platform gives no shop link, so only the items' own links are.
-    if (account.makeTpwd && !createTpwds(form, account, records, setup.now(), cancel))
+    if (account.makeTpwd && !createTpwds(form, account, made, now, cancel))
         return RetrievalOutcome::Aborted;
-    if (!linkshortening::shortenLinks(form, setup.hosts, QString(), records, cancel))
+    if (!linkshortening::shortenLinks(form, setup.hosts, QString(), made, cancel))
         return RetrievalOutcome::Aborted;
+    for (qsizetype j = 0; j < toMake.size(); ++j) {
+        const MaterialItem &item = found.items[toMake[j]];
+        ItemRecord &record = records[toMake[j]];
+        record = made[j];
+        if (!kept || item.itemId.isEmpty())
+            continue;
+        ItemLinks links = linksOf(item, pid, now);
+        links.shortLink = record.click_url != links.pageLink() ? record.click_url : QString();
+        links.tpwd = record.tpwd;
+        showLinks(record, kept->keep(item.itemId, links, needs, now), needs);
+    }
     for (qsizetype i = 0; i < taken; ++i) {
         // The reply's values are text: a title holding markup shows as written, never runs.
         itemrendering::appendItem(run.itemsHtml, run.itemBlock, int(i) + 1,

@@ -40,7 +40,7 @@ struct SearchOutcome
 
 SearchOutcome searchMaterial(const itemsource::OpenPlatformSetup &account, const QString &adzoneId,
                              const QString &keyword, int pageSize, const QString &sort, const QDateTime &now,
-                             const net::Cancellation *cancel);
+                             const net::Cancellation *cancel, const ItemFilter &filter = {});
 
 // A 淘口令 for each record's link, the calls out together (up to eight at a time), each record's
 // page shown as its answer comes; a call that fails leaves that record's 淘口令 empty. False when
@@ -52,7 +52,9 @@ bool createTpwds(FormPort &form, const itemsource::OpenPlatformSetup &account, Q
 // `setup` and appends one filled item block per item to run.itemsHtml, with a 淘口令 per item
 // when the account asks for them and short links when the option is ticked. It shows the same
 // progress pages as the test tool's retrieval; a refusal of the gateway ends on a page that says
-// why, and nothing is appended. The call-limit answer pauses `callGate` when there is one.
+// why, and nothing is appended. The call-limit answer pauses `callGate` when there is one. With
+// a site's link record in `setup`, an item whose links are still good shows them again and costs
+// no call; the links made for the others are kept in it.
 RetrievalOutcome openPlatformItems(FormPort &form, const AppSetup &setup, RunState &run,
                                    const net::Cancellation &cancel, net::CallGate *callGate = nullptr);
 

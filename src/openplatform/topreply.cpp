@@ -156,8 +156,9 @@ MaterialItem materialItem(const QJsonObject &item)
     MaterialItem out;
     ItemRecord &record = out.record;
     record.title = basic(u"title");
-    const QString couponLink = publish(u"coupon_share_url");
-    record.click_url = webLink(couponLink.isEmpty() ? publish(u"click_url") : couponLink);
+    out.clickUrl = webLink(publish(u"click_url"));
+    out.couponUrl = webLink(publish(u"coupon_share_url"));
+    record.click_url = out.couponUrl.isEmpty() ? out.clickUrl : out.couponUrl;
     record.pic_url = webLink(basic(u"pict_url"));
     record.price = price(u"zk_final_price");
     record.nick = basic(u"shop_title");
@@ -173,12 +174,15 @@ MaterialItem materialItem(const QJsonObject &item)
         if (text(path.value(u"promotion_title")).contains(u'券')) {
             record.coupon_fee = text(path.value(u"promotion_fee"));
             record.coupon_desc = text(path.value(u"promotion_desc"));
-            record.coupon_end = endDay(text(path.value(u"promotion_end_time")));
+            out.couponStart = text(path.value(u"promotion_start_time"));
+            out.couponEnd = text(path.value(u"promotion_end_time"));
+            record.coupon_end = endDay(out.couponEnd);
             break;
         }
     }
     out.volume = basic(u"volume");
     out.itemId = text(item.value(u"item_id"));
+    record.item_id = out.itemId;
     out.sellerId = basic(u"seller_id");
     return out;
 }

@@ -30,6 +30,13 @@ struct MaterialItem
     QString volume;
     QString itemId;   // opaque, as the gateway wrote it
     QString sellerId; // exact, also above 2^53
+    // The two links as the search gave them (the record's link is the coupon's when there is one),
+    // and the coupon's period as the gateway wrote it: with its amount, what tells one coupon
+    // from the next.
+    QString clickUrl = {};
+    QString couponUrl = {};
+    QString couponStart = {};
+    QString couponEnd = {};
 };
 
 enum class ReplyKind {

@@ -2,6 +2,8 @@
 
 #include <QUrl>
 
+#include "textops.h"
+
 namespace openplatform {
 
 QString gatewayTimestamp(const QDateTime &now)
@@ -9,8 +11,16 @@ QString gatewayTimestamp(const QDateTime &now)
     return now.toOffsetFromUtc(8 * 3600).toString(u"yyyy-MM-dd HH:mm:ss");
 }
 
-Parameters materialSearch(const QString &adzoneId, const QString &keyword, int pageSize, const QString &sort)
+Parameters materialSearch(const QString &adzoneId, const QString &keyword, int pageSize, const QString &sort,
+                          const ItemFilter &filter)
 {
+    // Left empty, a filter is left out of the call.
+    const auto yes = [](bool on) {
+        return on ? u"true"_qs : QString();
+    };
+    const auto yuan = [](const std::optional<double> &price) {
+        return price ? textops::numberText(*price) : QString();
+    };
     return {
         {u"adzone_id"_qs, adzoneId},
         {u"q"_qs, keyword},
@@ -18,6 +28,12 @@ Parameters materialSearch(const QString &adzoneId, const QString &keyword, int p
         {u"page_size"_qs, QString::number(pageSize)},
         {u"material_id"_qs, materialId.toString()},
         {u"sort"_qs, sort},
+        {u"has_coupon"_qs, yes(filter.couponOnly)},
+        {u"is_tmall"_qs, yes(filter.tmallOnly)},
+        {u"start_price"_qs, yuan(filter.minPrice)},
+        {u"end_price"_qs, yuan(filter.maxPrice)},
+        {u"start_tk_rate"_qs,
+         filter.minCommission ? QString::number(filter.commissionHundredths()) : QString()},
     };
 }
 

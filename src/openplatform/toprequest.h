@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QString>
 
+#include "itemfilter.h"
 #include "itemsource.h"
 #include "topsign.h"
 
@@ -20,8 +21,9 @@ inline constexpr QStringView materialId = u"80309";
 QString gatewayTimestamp(const QDateTime &now);
 
 // The material search's own parameters. `pageSize` goes as the count, `sort` as the gateway's
-// sort code.
-Parameters materialSearch(const QString &adzoneId, const QString &keyword, int pageSize, const QString &sort);
+// sort code; the filter as has_coupon, is_tmall, start_price/end_price and start_tk_rate.
+Parameters materialSearch(const QString &adzoneId, const QString &keyword, int pageSize, const QString &sort,
+                          const ItemFilter &filter = {});
 
 // tpwd.create's own parameters: the link the 淘口令 opens.
 Parameters tpwdCreate(const QString &url);

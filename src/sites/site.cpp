@@ -12,7 +12,10 @@
 #include "outputfolder.h"
 #include "filenames.h"
 #include "pageaddress.h"
+#include "pageitems.h"
 #include "pagesync.h"
+#include "linkrecord.h"
+#include "sitesettings.h"
 #include "siteindex.h"
 #include "templatelibrary.h"
 #include "wholefile.h"
@@ -33,6 +36,32 @@ const QString cannotStage = u"无法在站点文件夹中建立暂存文件夹"_
 const QString pageNotWritten = u"页面未能写入www文件夹"_qs;
 const QString cannotWriteConfig = u"无法写入站点.ini"_qs;
 const QString cannotWritePages = u"有文件未能写入www文件夹,已保留原来的文件"_qs;
+const QString cannotWriteRecords = u"无法写入链接记录或页面商品记录"_qs;
+
+bool sameShown(const QHash<QString, pageitems::Shown> &a, const QHash<QString, pageitems::Shown> &b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (auto it = a.cbegin(); it != a.cend(); ++it) {
+        const auto other = b.constFind(it.key());
+        if (other == b.cend() || other->first != it->first || other->last != it->last)
+            return false;
+    }
+    return true;
+}
+
+bool sameRecord(const pageitems::Record &a, const pageitems::Record &b)
+{
+    if (a.keys() != b.keys())
+        return false;
+    for (auto it = a.cbegin(); it != a.cend(); ++it) {
+        const pageitems::Page &other = b[it.key()];
+        if (it->keyword != other.keyword || it->current != other.current ||
+            !sameShown(it->shown, other.shown))
+            return false;
+    }
+    return true;
+}
 
 QString removalRefused(int removing, qsizetype pages)
 {
@@ -127,6 +156,10 @@ bool Refresh::start()
         return false;
     }
     m_site = *site;
+    if (!m_site.refusals.isEmpty()) {
+        fail(m_site.refusals.join(u'\n'));
+        return false;
+    }
 
     // Never a FIFO or a device: the refresh would wait, or read, for ever.
     const std::optional<QByteArray> listBytes = readRegularFile(m_paths.keywords, keywordfile::maxFileBytes);
@@ -172,15 +205,9 @@ bool Refresh::start()
     m_entries = keywords.entries;
     m_summary.total = int(m_entries.size());
 
-    BatchSettings settings;
-    settings.templateName = m_site.templateName;
-    settings.count = m_site.count;
-    settings.sortText = m_site.sortText;
-    settings.pid = m_site.pid;
-    settings.shortLinkState = m_site.shortLinks ? 1 : 0;
-    settings.siteName = m_site.name;
+    BatchSettings settings = batchSettings(m_site);
     settings.jobs = m_jobs;
-    m_setup.openPlatform.makeTpwd = m_site.tokens;
+    m_setup = runSetup(m_site, m_setup);
     if (const QString refusal = BatchRun::settingsRefusal(m_setup, settings); !refusal.isEmpty()) {
         fail(refusal);
         return false;
@@ -192,7 +219,6 @@ bool Refresh::start()
     }
 
     assignFolders();
-    settings.utf8 = m_site.encoding == charsets::PageEncoding::Utf8;
     if (const QString base = siteindex::baseAddress(m_site.baseUrl); !base.isEmpty())
         for (auto folder = m_folders.cbegin(); folder != m_folders.cend(); ++folder)
             settings.pageAddresses.insert(folder.key(), base + siteindex::pageAddress(folder.value()));
@@ -212,6 +238,9 @@ bool Refresh::start()
         return false;
     }
     m_setup.outputRoot = m_stagingFolder->path();
+    m_links = openplatform::LinkRecord::read(joinPath(m_paths.folder, linkRecordFileName.toString()),
+                                             m_site.linkValidDays);
+    m_setup.linkRecord = m_links;
     m_batch = std::make_unique<BatchRun>(m_setup, settings, m_entries);
     connect(m_batch.get(), &BatchRun::keywordStarted, this, &Refresh::keywordStarted);
     connect(m_batch.get(), &BatchRun::keywordFinished, this, &Refresh::keywordFinished);
@@ -275,6 +304,29 @@ void Refresh::assignFolders()
     }
 }
 
+// What each page shows now, beside what it showed before: a page made now shows its new items, one
+// that failed keeps its own, and a page gone shows nothing but keeps its past for tracing orders.
+void Refresh::recordPageItems(const QList<siteconfig::PageRecord> &pages,
+                              const QHash<QString, QStringList> &shown, const QDate &today)
+{
+    const pageitems::Record before = pageitems::read(m_paths.folder);
+    pageitems::Record record = before;
+    QSet<QString> kept;
+    for (const siteconfig::PageRecord &page : pages) {
+        kept.insert(page.folder);
+        pageitems::Page &items = record[page.folder];
+        const auto now = shown.constFind(page.keyword);
+        pageitems::recordShown(items, page.keyword, now != shown.cend() ? *now : items.current, today);
+    }
+    for (auto it = record.begin(); it != record.end(); ++it) {
+        if (!kept.contains(it.key()) && !it->current.isEmpty())
+            pageitems::recordShown(*it, it->keyword, {}, today);
+    }
+    pageitems::forgetOld(record, today);
+    if (!sameRecord(before, record) && !pageitems::write(m_paths.folder, record) && m_summary.error.isEmpty())
+        m_summary.error = cannotWriteRecords;
+}
+
 void Refresh::apply(const BatchSummary &batch)
 {
     const QDateTime now = m_setup.now();
@@ -293,6 +345,7 @@ void Refresh::apply(const BatchSummary &batch)
 
     bool allWritten = true;
     QList<siteconfig::PageRecord> pages;
+    QHash<QString, QStringList> shown; // by keyword, for the pages made now
     for (const keywordfile::Entry &entry : std::as_const(m_entries)) {
         const siteconfig::PageRecord *old = m_site.page(entry.keyword);
         const auto result = written.constFind(entry.keyword);
@@ -329,6 +382,7 @@ void Refresh::apply(const BatchSummary &batch)
             ++m_summary.pagesUnchanged;
         }
         record.itemCount = result->itemCount;
+        shown.insert(entry.keyword, result->itemIds);
         record.picture = result->firstPicture;
         record.price = result->firstPrice;
         pages.append(record);
@@ -395,6 +449,10 @@ void Refresh::apply(const BatchSummary &batch)
         m_summary.error = cannotWriteConfig;
     else if (!allWritten)
         m_summary.error = cannotWritePages;
+    recordPageItems(pages, shown, now.date());
+    if (!m_links->write(joinPath(m_paths.folder, linkRecordFileName.toString()), now.date()) &&
+        m_summary.error.isEmpty())
+        m_summary.error = cannotWriteRecords;
     m_stagingFolder.reset();
     m_lock.reset();
     m_finished = true;

@@ -18,11 +18,14 @@
 //   关键词.txt   the keyword list, in the batch format; the user may edit it
 //   www/         the site exactly as it is published: index.htm, sitemap.xml (with a base
 //                address) and a folder per keyword
+//   链接记录.json, 页面商品.json   each item's links as last shown, each page's items (never published)
 namespace sites {
 
 inline constexpr QStringView configFileName = u"站点.ini";
 inline constexpr QStringView keywordFileName = u"关键词.txt";
 inline constexpr QStringView publishedFolderName = u"www";
+// Each item's links and 淘口令 as last shown, so a refresh shows them again (linkrecord.h).
+inline constexpr QStringView linkRecordFileName = u"链接记录.json";
 
 // Where the sites live: "站点" beside the output root "已生成".
 QString sitesRoot(const QString &outputRoot);
@@ -114,6 +117,8 @@ private:
     void fail(const QString &error);
     void apply(const BatchSummary &batch);
     void assignFolders();
+    void recordPageItems(const QList<siteconfig::PageRecord> &pages, const QHash<QString, QStringList> &shown,
+                         const QDate &today);
 
     AppSetup m_setup;
     Paths m_paths;
@@ -125,6 +130,7 @@ private:
     std::unique_ptr<BatchRun> m_batch;
     std::unique_ptr<SiteLock> m_lock;
     std::unique_ptr<QTemporaryDir> m_stagingFolder;
+    std::shared_ptr<openplatform::LinkRecord> m_links;
     RefreshSummary m_summary;
     bool m_finished = false;
     bool m_allowRemoval = false;

@@ -5,7 +5,9 @@
 #include <QSet>
 
 #include "inifile.h"
+#include "itemfilters.h"
 #include "pageaddress.h"
+#include "site.h"
 #include "wholefile.h"
 
 namespace siteconfig {
@@ -33,6 +35,11 @@ const QString changedKey = u"更新"_qs;
 const QString itemCountKey = u"件数"_qs;
 const QString pictureKey = u"图片"_qs;
 const QString priceKey = u"价格"_qs;
+const QString couponOnlyKey = itemfilters::couponOnlyName.toString();
+const QString tmallOnlyKey = itemfilters::tmallOnlyName.toString();
+const QString priceBandKey = itemfilters::priceName.toString();
+const QString commissionKey = itemfilters::commissionName.toString();
+const QString linkDaysKey = linkDaysName.toString();
 
 // A site's file is small; anything larger is no site's.
 constexpr qint64 maxFileSize = 4 * 1024 * 1024;
@@ -45,6 +52,31 @@ QString timeText(const QDateTime &time)
 QDateTime timeOf(const QString &text)
 {
     return QDateTime::fromString(text, Qt::ISODate);
+}
+
+// The filters and the links' validity, with the checks of the command line: a hand edit that
+// fails them is named, never guessed at.
+template <typename Value> void readFilters(Site &site, const Value &value)
+{
+    site.filter.couponOnly = value(siteSection, couponOnlyKey) == u"1";
+    site.filter.tmallOnly = value(siteSection, tmallOnlyKey) == u"1";
+    for (const QString &refusal :
+         {itemfilters::setPrice(value(siteSection, priceBandKey), site.filter),
+          itemfilters::setCommission(value(siteSection, commissionKey), site.filter)}) {
+        if (!refusal.isEmpty())
+            site.refusals.append(sites::configFileName.toString() + u": "_qs + refusal);
+    }
+    const QString days = value(siteSection, linkDaysKey).trimmed();
+    bool ok = days.isEmpty();
+    if (!ok) {
+        site.linkValidDays = days.toInt(&ok);
+        ok = ok && site.linkValidDays >= 1 && site.linkValidDays <= Site::maxLinkValidDays;
+    }
+    if (!ok) {
+        site.linkValidDays = Site::defaultLinkValidDays;
+        site.refusals.append(sites::configFileName.toString() + u": "_qs + linkDaysKey + u"“"_qs + days +
+                             u"”无效:应为1到"_qs + QString::number(Site::maxLinkValidDays) + u"的整数"_qs);
+    }
 }
 
 } // namespace
@@ -79,6 +111,11 @@ QByteArray toBytes(const Site &site)
     put(baseUrlKey, site.baseUrl);
     put(targetKey, site.target);
     put(encodingKey, charsets::name(site.encoding));
+    put(couponOnlyKey, site.filter.couponOnly ? u"1"_qs : u"0"_qs);
+    put(tmallOnlyKey, site.filter.tmallOnly ? u"1"_qs : u"0"_qs);
+    put(priceBandKey, itemfilters::priceText(site.filter));
+    put(commissionKey, itemfilters::commissionText(site.filter));
+    put(linkDaysKey, QString::number(site.linkValidDays));
     put(refreshedKey, timeText(site.refreshed));
     put(pageCountKey, QString::number(site.pages.size()));
     for (qsizetype i = 0; i < site.pages.size(); ++i) {
@@ -115,6 +152,7 @@ std::optional<Site> fromBytes(QByteArrayView bytes)
     site.target = value(siteSection, targetKey);
     site.encoding = charsets::fromName(value(siteSection, encodingKey));
     site.refreshed = timeOf(value(siteSection, refreshedKey));
+    readFilters(site, value);
     // The count is only a claim: no more pages are looked for than the file has sections.
     const qsizetype pages =
         std::min<qsizetype>(value(siteSection, pageCountKey).toLongLong(), sections.size());

@@ -6,12 +6,16 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include "charsets.h"
+#include "itemfilter.h"
 
 // "站点.ini": what a site is made with, and the lasting address of each of its pages. The same INI
 // format (GBK) as 设置.ini; written whole, so a crash leaves the old file or the new one.
 namespace siteconfig {
+
+inline constexpr QStringView linkDaysName = u"链接有效天数";
 
 // One keyword's page: the folder it lives in below www/ and when its bytes last changed.
 struct PageRecord
@@ -39,6 +43,14 @@ struct Site
     charsets::PageEncoding encoding = charsets::PageEncoding::Utf8;
     QDateTime refreshed; // the end of the last refresh; invalid before the first
     QList<PageRecord> pages;
+    ItemFilter filter;                        // which items its pages show
+    int linkValidDays = defaultLinkValidDays; // how long an item's links and 淘口令 are shown again
+    // Values of the file that failed their checks (a hand edit), each naming the value: such a
+    // site is listed but not refreshed.
+    QStringList refusals = {};
+
+    static constexpr int defaultLinkValidDays = 7;
+    static constexpr int maxLinkValidDays = 365;
 
     // The record of `keyword`'s page, or null.
     const PageRecord *page(const QString &keyword) const;

@@ -205,6 +205,7 @@ private slots:
         m_form->findChild<QAction *>(u"zhandianguanli"_qs)->trigger();
         auto *dialog = m_form->findChild<SiteDialog *>();
         QVERIFY(dialog && dialog->isVisible());
+        QVERIFY(dialog->findChild<QProgressBar *>()->isHidden()); // nothing runs yet
         dialog->findChild<QPushButton *>(u"newSite"_qs)->click();
         auto *form = dialog->findChild<NewSiteDialog *>();
         QVERIFY(form && form->isVisible());
@@ -213,6 +214,14 @@ private slots:
         auto *templ = form->findChild<QComboBox *>(u"template"_qs);
         templ->setCurrentIndex(templ->findText(u"经典网格"_qs));
         auto *baseUrl = form->findChild<QLineEdit *>(u"baseUrl"_qs);
+        // The form's own PID starts as the window's; a slip there is said in the form.
+        auto *pid = form->findChild<QLineEdit *>(u"pid"_qs);
+        QCOMPARE(pid->text(), m_form->findChild<QLineEdit *>(u"Text2"_qs)->text());
+        const QString windowPid = pid->text();
+        pid->setText(u"123"_qs);
+        form->findChild<QPushButton *>(u"create"_qs)->click();
+        QVERIFY(form->findChild<QLabel *>(u"message"_qs)->text().startsWith(u"正确的淘宝客PID格式是"_qs));
+        pid->setText(windowPid);
 
         // A refusal is said in the form, which stays open, and makes nothing.
         baseUrl->setText(u"example.com"_qs);
@@ -238,6 +247,22 @@ private slots:
         WAIT_VERIFY(!dialog->isRunning(), 30000);
         QCOMPARE(dialog->findChild<QLabel *>(u"status"_qs)->text(),
                  u"已更新0页,未变2页,已删除0页,写入0个文件"_qs);
+
+        // 站点设置… refuses a band upside down and keeps 站点.ini; a good one is written.
+        const QString config = m_dir->filePath(u"站点/夏季/站点.ini"_qs);
+        const QByteArray before = programfolder::readBytes(config);
+        dialog->findChild<QPushButton *>(u"siteSettings"_qs)->click();
+        auto *settings = dialog->findChild<NewSiteDialog *>(u"SiteSettingsDialog"_qs);
+        QVERIFY(settings && settings->isVisible());
+        auto *price = settings->findChild<QLineEdit *>(u"price"_qs);
+        price->setText(u"50-20"_qs);
+        settings->findChild<QPushButton *>(u"create"_qs)->click();
+        QVERIFY(settings->findChild<QLabel *>(u"message"_qs)->text().contains(u"“50-20”"_qs));
+        QCOMPARE(programfolder::readBytes(config), before);
+        price->setText(u"20-300"_qs);
+        settings->findChild<QPushButton *>(u"create"_qs)->click();
+        QVERIFY(settings->isHidden());
+        QVERIFY(gbk::decode(programfolder::readBytes(config)).contains(u"价格区间=20-300"_qs));
 
         // Published from here, each file shows as it goes up, and the server ends with www/.
         QProcess server;

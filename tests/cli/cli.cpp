@@ -1,4 +1,6 @@
 #include <QEventLoop>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -180,6 +182,12 @@ private slots:
         QTest::newRow("batch template unknown")
             << QStringList{u"batch"_qs, u"kw.txt"_qs, u"-t"_qs, u"无此模板"_qs} << QString()
             << u"-t/--template 无此模板: 模板文件无效"_qs;
+        QTest::newRow("price band upside down")
+            << page + QStringList{u"--price"_qs, u"50-20"_qs} << QString() << u"价格区间“50-20”无效"_qs;
+        QTest::newRow("commission over 100")
+            << site + QStringList{u"--min-commission"_qs, u"101"_qs} << QString() << u"“101”无效"_qs;
+        QTest::newRow("coupons from the test tool")
+            << page + QStringList{u"--coupon-only"_qs} << QString() << u"--coupon-only: 接口测试工具没有"_qs;
         QTest::newRow("site command unknown")
             << QStringList{u"site"_qs, u"frobnicate"_qs} << QString() << u"未知的site子命令"_qs;
         QTest::newRow("site to create without its list") << QStringList{u"site"_qs, u"create"_qs, u"夏季"_qs}
@@ -266,6 +274,42 @@ private slots:
         for (const QString &err : {second.err, publish.err})
             QVERIFY2(err.contains(u"进程 "_qs + QString::number(holder)) && err.contains(u"taoyefang-cli"_qs),
                      qPrintable(err));
+    }
+
+    // site set changes 站点.ini only when every value passes; the next refresh follows it, and
+    // site show lists what each page shows.
+    void siteSetThenShown()
+    {
+        writeFile(u"kw.txt"_qs, "连衣裙\n手机\n");
+        QCOMPARE(run({u"site"_qs, u"create"_qs, u"冬季"_qs, u"kw.txt"_qs, u"-t"_qs, u"经典网格"_qs}).code, 0);
+        const QString config = outputRoot() + u"/../站点/冬季/站点.ini"_qs;
+        const QByteArray before = programfolder::readBytes(config);
+        for (const QStringList &refused : {QStringList{u"--price"_qs, u"50-20"_qs},
+                                           {u"--min-commission"_qs, u"-1"_qs},
+                                           {u"--pid"_qs, u"mm_1_2_3"_qs},
+                                           {u"-n"_qs, u"99"_qs},
+                                           {u"--tmall-only"_qs, u"--price"_qs, u"x"_qs}}) {
+            const Result result = run(QStringList{u"site"_qs, u"set"_qs, u"冬季"_qs} + refused);
+            QVERIFY2(result.code == 2 && result.err.contains(refused.last()), qPrintable(result.err));
+            QCOMPARE(programfolder::readBytes(config), before);
+        }
+        QCOMPARE(run({u"site"_qs, u"set"_qs, u"冬季"_qs, u"--pid"_qs, u"12345678"_qs, u"--tmall-only"_qs,
+                      u"--price"_qs, u"20-300"_qs})
+                     .code,
+                 0);
+        QVERIFY(run({u"site"_qs, u"list"_qs}).out.contains(u"\t12345678\t天猫 20-300元\n"_qs));
+        QCOMPARE(run({u"site"_qs, u"refresh"_qs, u"冬季"_qs}).code, 0);
+        const QByteArray query = m_demo->requests().last().body;
+        QVERIFY(query.contains("&pid=12345678&") && query.contains("&mall_item=true&") &&
+                query.contains("&start_price=20&end_price=300&"));
+
+        const Result shown = run({u"site"_qs, u"show"_qs, u"冬季"_qs, u"--json"_qs});
+        const QJsonArray pages = QJsonDocument::fromJson(shown.out.toUtf8())[u"pages"].toArray();
+        QCOMPARE(pages.size(), 2);
+        for (const QJsonValue &page : pages) {
+            QCOMPARE(page[u"itemIds"].toArray().size(), page[u"itemCount"].toInt());
+            QVERIFY(page[u"itemCount"].toInt() > 0);
+        }
     }
 
     void helpInBothLanguages_data()

@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QNetworkCookieJar>
 #include <QThread>
@@ -15,6 +16,7 @@
 #include "gateway.h"
 #include "httpexchange.h"
 #include "httpserver.h"
+#include "linkrecord.h"
 #include "openplatformitems.h"
 #include "topmessages.h"
 #include "toprequest.h"
@@ -24,6 +26,12 @@
 
 Q_DECLARE_METATYPE(RetrievalOutcome)
 Q_DECLARE_METATYPE(itemsource::SignMethod)
+
+namespace {
+enum class Remade { None, CouponItems, All };
+}
+Q_DECLARE_METATYPE(Remade)
+Q_DECLARE_METATYPE(ItemFilter)
 
 namespace {
 
@@ -194,6 +202,141 @@ private slots:
         QVERIFY(form.pages[2].endsWith(u">生成淘口令..."_qs));
         QCOMPARE(form.pages.last(), completed);
         QCOMPARE(form.pages.size(), 7);
+    }
+
+    // Against a gateway that mints new links and 淘口令 on every call, a page made again shows what
+    // it showed before, and calls only for the items whose links can no longer be shown.
+    void keptLinks_data()
+    {
+        QTest::addColumn<int>("daysLater");
+        QTest::addColumn<QString>("pid");
+        QTest::addColumn<QString>("secondReplyEdit"); // a coupon field given another value
+        QTest::addColumn<bool>("couponEndsTomorrow");
+        QTest::addColumn<bool>("damaged");
+        QTest::addColumn<Remade>("remade");
+        const QString pid = u"mm_1_2_3"_qs;
+        QTest::newRow("nothing changed") << 0 << pid << QString() << false << false << Remade::None;
+        QTest::newRow("a day on") << 1 << pid << QString() << false << false << Remade::None;
+        QTest::newRow("coupon period changed")
+            << 0 << pid << u"promotion_start_time"_qs << false << false << Remade::CouponItems;
+        QTest::newRow("coupon amount changed")
+            << 0 << pid << u"promotion_fee"_qs << false << false << Remade::CouponItems;
+        QTest::newRow("coupon ended") << 2 << pid << QString() << true << false << Remade::CouponItems;
+        QTest::newRow("links past their days") << 8 << pid << QString() << false << false << Remade::All;
+        QTest::newRow("another ad zone") << 0 << u"mm_1_2_4"_qs << QString() << false << false << Remade::All;
+        QTest::newRow("damaged record") << 0 << pid << QString() << false << true << Remade::All;
+    }
+    void keptLinks()
+    {
+        QFETCH(int, daysLater);
+        QFETCH(QString, pid);
+        QFETCH(QString, secondReplyEdit);
+        QFETCH(bool, couponEndsTomorrow);
+        QFETCH(bool, damaged);
+        QFETCH(Remade, remade);
+        QDateTime now = QDateTime::currentDateTime();
+        m_setup.now = [&now] {
+            return now;
+        };
+        m_gateway->service.setClock([&now] { return now; });
+        m_gateway->service.setFreshLinks(true);
+        QString edit;
+        const QString tomorrow = QString::number(now.addDays(1).toMSecsSinceEpoch());
+        m_gateway->intercept = [&](const httpkit::Request &request) -> std::optional<httpkit::Response> {
+            if (!request.body.contains("material.optional") || (edit.isEmpty() && !couponEndsTomorrow))
+                return std::nullopt;
+            httpkit::Response answer = m_gateway->service.handle(request);
+            QString body = QString::fromUtf8(answer.body);
+            if (couponEndsTomorrow)
+                body.replace(QRegularExpression(u"(\"promotion_end_time\":\")\\d+"_qs), u"\\1"_qs + tomorrow);
+            if (!edit.isEmpty())
+                body.replace(QRegularExpression(u"(\""_qs + edit + u"\":\")"_qs), u"\\1"_qs + u"9"_qs);
+            answer.body = body.toUtf8();
+            return answer;
+        };
+        QTemporaryDir dir;
+        const QString file = dir.filePath(u"链接记录.json"_qs);
+        const auto page = [&](const QString &usePid) {
+            FakeForm form;
+            form.pid = usePid;
+            form.count = u"9"_qs;
+            form.shortLinks = 1;
+            RunState run;
+            m_setup.linkRecord = openplatform::LinkRecord::read(file);
+            const qsizetype before = m_gateway->server.requests().size();
+            [&] {
+                QCOMPARE(retrieve(form, run), RetrievalOutcome::Completed);
+            }();
+            m_setup.linkRecord->write(file, now.date());
+            return std::pair(run, m_gateway->server.requests().size() - before);
+        };
+        const auto [first, firstCalls] = page(u"mm_1_2_3"_qs);
+        QCOMPARE(firstCalls, 1 + 9 * 2);
+        if (damaged) {
+            QFile bad(file);
+            QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write("{\"version\":1,\"items\":[") > 0);
+        }
+        now = now.addDays(daysLater);
+        edit = secondReplyEdit;
+        const auto [second, secondCalls] = page(pid);
+
+        const QStringList before = first.itemsHtml.split(u"</li>"_qs),
+                          after = second.itemsHtml.split(u"</li>"_qs);
+        int couponItems = 0, kept = 0;
+        for (qsizetype i = 0; i < first.pageItems.size(); ++i) {
+            const bool coupon = !first.pageItems[i].coupon_fee.isEmpty();
+            couponItems += coupon ? 1 : 0;
+            const bool remadeHere = remade == Remade::All || (remade == Remade::CouponItems && coupon);
+            QCOMPARE(before[i] == after[i], !remadeHere);
+            kept += remadeHere ? 0 : 1;
+        }
+        QVERIFY(couponItems > 0 && couponItems < 9);
+        QCOMPARE(secondCalls, 1 + (9 - kept) * 2);
+
+        // Shown on no page for 30 days, the items are forgotten.
+        m_setup.linkRecord->write(file, now.date().addDays(30));
+        QCOMPARE(openplatform::LinkRecord::read(file)->size(), 9);
+        m_setup.linkRecord->write(file, now.date().addDays(31));
+        QCOMPARE(openplatform::LinkRecord::read(file)->size(), 0);
+    }
+
+    // Each filter goes to the search as its own parameter, and the demo gateway honours it.
+    void filtersReachTheSearch_data()
+    {
+        QTest::addColumn<ItemFilter>("filter");
+        QTest::addColumn<QStringList>("sent");
+        ItemFilter coupons, tmall, band, rate;
+        coupons.couponOnly = true;
+        tmall.tmallOnly = true;
+        band.minPrice = 50;
+        band.maxPrice = 150;
+        rate.minCommission = 8.5;
+        QTest::newRow("coupon only") << coupons << QStringList{u"has_coupon=true"_qs};
+        QTest::newRow("tmall only") << tmall << QStringList{u"is_tmall=true"_qs};
+        QTest::newRow("price band") << band << QStringList{u"start_price=50"_qs, u"end_price=150"_qs};
+        QTest::newRow("lowest rate") << rate << QStringList{u"start_tk_rate=850"_qs};
+    }
+    void filtersReachTheSearch()
+    {
+        QFETCH(ItemFilter, filter);
+        QFETCH(QStringList, sent);
+        m_setup.filter = filter;
+        m_setup.openPlatform.makeTpwd = false;
+        FakeForm form;
+        form.keyword = u"裙"_qs;
+        form.pid = u"mm_1_2_3"_qs;
+        RunState run;
+        QCOMPARE(retrieve(form, run), RetrievalOutcome::Completed);
+        const topcall::Form search = topcall::decodeForm(m_gateway->calls().first().body);
+        for (const QString &pair : sent)
+            QCOMPARE(topcall::value(search, pair.section(u'=', 0, 0)), pair.section(u'=', 1));
+        QVERIFY(run.itemCount > 0);
+        for (const ItemRecord &item : std::as_const(run.pageItems)) {
+            const double price = item.final_promotion_price.toDouble();
+            QVERIFY(!filter.couponOnly || !item.coupon_fee.isEmpty());
+            QVERIFY(!filter.tmallOnly || item.platform == u"天猫");
+            QVERIFY(!filter.minPrice || (price >= *filter.minPrice && price <= *filter.maxPrice));
+        }
     }
 
     void shortLinksOnlyForTheItemLink()

@@ -9,8 +9,12 @@
 #include "demofixture.h"
 #include "fulldisk.h"
 #include "gbk.h"
+#include "formbody.h"
+#include "inifile.h"
 #include "pageaddress.h"
 #include "pagesync.h"
+#include "pageitems.h"
+#include "wholefile.h"
 #include "site.h"
 #include "wholefile.h"
 
@@ -433,6 +437,63 @@ private slots:
         QCOMPARE(recordsOf(paths.config), (QStringList{u"连衣裙=lian-yi-qun"_qs, u"手机=shou-ji"_qs}));
         QCOMPARE(QDir(paths.www).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
                  (QStringList{u"lian-yi-qun"_qs, u"shou-ji"_qs}));
+    // A gateway that mints new links and 淘口令 on every call: a refresh with nothing changed
+    // searches once per keyword and writes nothing; every call carries the site's own ad zone; each
+    // page's items are on record; a hand edit that fails its check refreshes nothing.
+    void quietAgainstMintingGateway()
+    {
+        m_demo->service().setFreshLinks(true);
+        m_demo->service().setClock([this] {
+            return QDateTime(QDate(2026, 12, 7), QTime(9, 0), QTimeZone(8 * 3600)).addSecs(60 * m_minutes);
+        });
+        m_setup.source = itemsource::Source::OpenPlatform;
+        m_setup.openPlatform.gateway = u"http://"_qs + m_demo->host() + u"/router/rest"_qs;
+        m_setup.openPlatform.appKey = u"demo-app"_qs;
+        m_setup.openPlatform.appSecret = u"demo-secret"_qs;
+        siteconfig::Site site;
+        site.name = u"有券"_qs;
+        site.templateName = u"经典网格"_qs;
+        site.count = u"6"_qs;
+        site.pid = u"mm_1_2_777"_qs;
+        site.shortLinks = site.tokens = true;
+        const QString folder = sites::create(sites::sitesRoot(m_setup.outputRoot), site,
+                                             u"连衣裙\n手机\n鞋\n"_qs.toUtf8(), nullptr);
+        QVERIFY(!folder.isEmpty());
+        QVERIFY(refresh(folder).allDone());
+        const QMap<QString, int> made = m_demo->service().calls();
+        QVERIFY(made.value(u"taobao.tbk.tpwd.create"_qs) > 3 && made.value(u"short link"_qs) > 3);
+        for (const httpkit::Request &request : m_demo->requests()) {
+            const QString form = demo::decodeText(demo::percentDecode(request.body, true));
+            QVERIFY2(form.contains(u"adzone_id=777"_qs), qPrintable(form));
+        }
+
+        m_demo->service().resetCalls();
+        const sites::RefreshSummary again = refresh(folder);
+        QVERIFY(again.allDone());
+        QCOMPARE(again.filesWritten, 0);
+        QCOMPARE(m_demo->service().calls(),
+                 (QMap<QString, int>{{u"taobao.tbk.dg.material.optional.upgrade"_qs, 3}}));
+
+        const pageitems::Record shown = pageitems::read(folder);
+        const std::optional<siteconfig::Site> kept = siteconfig::read(sites::Paths(folder).config);
+        QCOMPARE(shown.size(), 3);
+        for (const siteconfig::PageRecord &page : kept->pages) {
+            const QStringList ids = shown.value(page.folder).current;
+            QCOMPARE(ids.size(), page.itemCount);
+            QCOMPARE(QSet<QString>(ids.begin(), ids.end()).size(), ids.size());
+        }
+
+        QMap<QString, QDateTime> files = filesWithTimes(folder);
+        QByteArray config = programfolder::readBytes(sites::Paths(folder).config);
+        config = *inifile::store(config, u"站点"_qs, u"价格区间"_qs, u"300-30"_qs);
+        QVERIFY(writeWholeFile(sites::Paths(folder).config, config));
+        const sites::RefreshSummary refused = refresh(folder);
+        QVERIFY2(refused.error.contains(u"“300-30”"_qs), qPrintable(refused.error));
+        QCOMPARE(programfolder::readBytes(sites::Paths(folder).config), config);
+        QMap<QString, QDateTime> after = filesWithTimes(folder);
+        after.remove(u"站点.ini"_qs);
+        files.remove(u"站点.ini"_qs);
+        QCOMPARE(after, files);
     }
 };
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <climits>
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QUrlQuery>
 
 #include "formbody.h"
@@ -141,13 +143,27 @@ httpkit::Response DemoService::answer(const httpkit::Request &request)
         return shop(QByteArrayView(path).sliced(6), request.query);
     if (path == "/demo/reprice")
         return reprice(request.query);
+    if (path == "/demo/calls")
+        return callCounts();
     if (path == "/" || path == "/index.html")
         return htmlResponse(homePage(*m_catalogue, m_origin));
     return notFound(path);
 }
 
-httpkit::Response DemoService::itemQuery(const httpkit::Request &request) const
+httpkit::Response DemoService::callCounts() const
 {
+    QJsonObject counts;
+    for (auto it = m_calls.cbegin(); it != m_calls.cend(); ++it)
+        counts.insert(it.key(), it.value());
+    httpkit::Response response;
+    response.contentType = jsonType;
+    response.body = QJsonDocument(counts).toJson(QJsonDocument::Compact);
+    return response;
+}
+
+httpkit::Response DemoService::itemQuery(const httpkit::Request &request)
+{
+    ++m_calls[itemQueryCall.toString()];
     const ItemQuery query = ItemQuery::fromForm(splitItemQueryForm(formOf(request)));
     httpkit::Response response;
     response.body = testToolPage(itemQueryXml(*m_catalogue, query, m_origin), m_gbk);
@@ -159,6 +175,7 @@ httpkit::Response DemoService::itemQuery(const httpkit::Request &request) const
 
 httpkit::Response DemoService::shorten(const httpkit::Request &request)
 {
+    ++m_calls[shortLinkCall.toString()];
     const QString longUrl = decodeText(percentDecode(formValue(splitForm(formOf(request)), "url"), true));
     ShortLinks::Refusal refusal = ShortLinks::Refusal::None;
     const QString code = m_shortLinks.shorten(longUrl, &refusal);
@@ -200,10 +217,12 @@ httpkit::Response DemoService::routerRest(const httpkit::Request &request)
 {
     const CallParameters call = callParameters(
         request.query, request.method == "POST" ? QByteArrayView(request.body) : QByteArrayView());
+    ++m_calls[call.value(u"method"_qs)];
     httpkit::Response response;
     response.contentType = jsonType;
     // The gateway answers its errors with status 200 too.
-    response.body = routerRestReply(*m_catalogue, call, m_origin, m_now(), &m_shortLinks);
+    response.body =
+        routerRestReply(*m_catalogue, call, m_origin, m_now(), &m_shortLinks, m_freshLinks ? ++m_minted : 0);
     response.delayMs = m_delayMs;
     return response;
 }

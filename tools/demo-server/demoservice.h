@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QHash>
+#include <QMap>
 #include <QString>
 
 #include "catalogue.h"
@@ -45,13 +46,24 @@ public:
     // to do; 0 goes back to the shipped prices. Also asked for over HTTP: /demo/reprice?seed=N.
     void setReprice(quint32 seed);
 
+    // A new link in every click_url and coupon_share_url and a new 淘口令 on every call, as a live
+    // gateway may hand them out.
+    void setFreshLinks(bool fresh) { m_freshLinks = fresh; }
+
+    // The calls answered so far, by method: the gateway's by their method name, the item query as
+    // "items.get" and the shortener as "short link". Also asked for over HTTP: /demo/calls (JSON).
+    const QMap<QString, int> &calls() const { return m_calls; }
+    void resetCalls() { m_calls.clear(); }
+    static constexpr QStringView itemQueryCall = u"items.get";
+    static constexpr QStringView shortLinkCall = u"short link";
+
     httpkit::Response handle(const httpkit::Request &request);
 
     const ShortLinks &shortLinks() const { return m_shortLinks; }
 
 private:
     httpkit::Response answer(const httpkit::Request &request);
-    httpkit::Response itemQuery(const httpkit::Request &request) const;
+    httpkit::Response itemQuery(const httpkit::Request &request);
     httpkit::Response shorten(const httpkit::Request &request);
     httpkit::Response routerRest(const httpkit::Request &request);
     httpkit::Response followShortLink(const QString &code) const;
@@ -61,6 +73,7 @@ private:
     httpkit::Response shop(QByteArrayView id, QByteArrayView query) const;
     httpkit::Response notFound(const QByteArray &path) const;
     httpkit::Response reprice(QByteArrayView query);
+    httpkit::Response callCounts() const;
 
     const Catalogue &m_shipped;
     Catalogue m_repriced;         // the shipped catalogue after setReprice()
@@ -72,6 +85,9 @@ private:
         return QDateTime::currentDateTimeUtc();
     };
     int m_latencyMs = 0;
+    bool m_freshLinks = false;
+    quint64 m_minted = 0;
+    QMap<QString, int> m_calls;
     ShortLinks m_shortLinks;
     QHash<QByteArray, QByteArray> m_pictures; // num_iid -> SVG, drawn once
     QHash<QByteArray, QByteArray> m_badges;   // "s_red_1.gif" -> SVG

@@ -31,7 +31,11 @@ int main(int argc, char *argv[])
         u"Change about one price in ten, the same ones for the same SEED, as a day's repricing does "
         "(also GET /demo/reprice?seed=N while running; 0 is the shipped prices)."_qs,
         u"SEED"_qs, u"0"_qs);
-    parser.addOptions({portOption, gbkOption, delayOption, latencyOption, repriceOption});
+    const QCommandLineOption freshOption(
+        u"fresh-links"_qs,
+        u"Mint a new link (e=) in every click_url and coupon_share_url and a new 淘口令 on every call, "
+        "as a live gateway may; GET /demo/calls counts the calls by method."_qs);
+    parser.addOptions({portOption, gbkOption, delayOption, latencyOption, repriceOption, freshOption});
     parser.process(app);
 
     bool portOk = false;
@@ -53,6 +57,7 @@ int main(int argc, char *argv[])
     server.service().setReplyDelay(delay);
     server.service().setLatency(latency);
     server.service().setReprice(seed);
+    server.service().setFreshLinks(parser.isSet(freshOption));
     if (!server.listen(quint16(port))) {
         std::fprintf(stderr, "demo-server: cannot listen on 127.0.0.1:%u\n", port);
         return 1;

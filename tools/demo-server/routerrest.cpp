@@ -60,19 +60,36 @@ void sortOffers(QList<Offer> &offers, const QString &sort)
     });
 }
 
-QJsonObject itemJson(const Offer &offer, const QString &origin, const QString &adzone, bool full)
+// A coupon runs from the first of the gateway's month to the end of the next one, as Beijing
+// time in milliseconds, the way the gateway writes it.
+QPair<QString, QString> couponPeriod(const QDateTime &now)
+{
+    const QDate today = now.toOffsetFromUtc(8 * 3600).date();
+    const QDate first(today.year(), today.month(), 1);
+    const QDateTime start(first, QTime(0, 0), QTimeZone(8 * 3600));
+    const QDateTime end = QDateTime(first.addMonths(2), QTime(0, 0), QTimeZone(8 * 3600)).addSecs(-1);
+    return {QString::number(start.toMSecsSinceEpoch()), QString::number(end.toMSecsSinceEpoch())};
+}
+
+QJsonObject itemJson(const Offer &offer, const QString &origin, const QString &adzone, bool full,
+                     const QDateTime &now, quint64 fresh)
 {
     const CatalogueItem &item = *offer.item;
     const QString id = QString::fromLatin1(item.numIid);
     // The real gateway writes "//" addresses, which a page takes as https; the demo speaks plain
     // http on the loopback, so it names its scheme.
-    const QString link = origin + u"/item/"_qs + id + u"?adzone_id="_qs + adzone + u"&from=tbkapi"_qs;
+    QString link = origin + u"/item/"_qs + id + u"?adzone_id="_qs + adzone + u"&from=tbkapi"_qs;
+    if (fresh != 0)
+        link += u"&e="_qs + QString::number(fresh, 36);
     // Hot items carry a flame in their title, as sellers like to write it.
     const QString title = (item.volume > 3000 ? u"🔥"_qs : QString()) + item.title;
 
     QJsonArray paths;
     if (offer.couponCents > 0) {
+        const auto [start, end] = couponPeriod(now);
         paths.append(QJsonObject{
+            {u"promotion_start_time"_qs, start},
+            {u"promotion_end_time"_qs, end},
             {u"promotion_title"_qs, u"商品券"_qs},
             // Coupons come in whole yuan and the gateway writes them so: "10".
             {u"promotion_fee"_qs, QString::number(offer.couponCents / 100)},
@@ -126,7 +143,20 @@ QJsonObject itemJson(const Offer &offer, const QString &origin, const QString &a
     };
 }
 
-QByteArray materialSearch(const Catalogue &catalogue, const CallParameters &call, const QString &origin)
+// A price band's end or a rate in the call: absent is nullopt, anything but a number refused.
+std::optional<std::optional<double>> numberParameter(const CallParameters &call, const QString &name)
+{
+    if (!call.contains(name))
+        return std::optional<double>();
+    bool ok = false;
+    const double value = call.value(name).toDouble(&ok);
+    if (!ok || !std::isfinite(value) || value < 0)
+        return std::nullopt;
+    return std::optional<double>(value);
+}
+
+QByteArray materialSearch(const Catalogue &catalogue, const CallParameters &call, const QString &origin,
+                          const QDateTime &now, quint64 fresh)
 {
     const QString adzone = call.value(u"adzone_id"_qs);
     if (const std::optional<QByteArray> refusal = adzoneRefusal(adzone))
@@ -145,12 +175,26 @@ QByteArray materialSearch(const Catalogue &catalogue, const CallParameters &call
         return errorReply(41, u"Invalid arguments:page_no"_qs, u"isv.invalid-parameter:page_no"_qs,
                           u"page_no 应为正整数"_qs);
 
+    // The price band applies to the final price, the rate is in hundredths of a percent.
+    std::optional<std::optional<double>> bounds[3];
+    const QString boundNames[3] = {u"start_price"_qs, u"end_price"_qs, u"start_tk_rate"_qs};
+    for (int i = 0; i < 3; ++i) {
+        bounds[i] = numberParameter(call, boundNames[i]);
+        if (!bounds[i])
+            return errorReply(41, u"Invalid arguments:"_qs + boundNames[i],
+                              u"isv.invalid-parameter:"_qs + boundNames[i],
+                              boundNames[i] + u" 应为非负数"_qs);
+    }
+    const std::optional<double> &lowest = *bounds[0], &highest = *bounds[1], &rate = *bounds[2];
     QList<Offer> offers;
     const bool couponsOnly = call.value(u"has_coupon"_qs) == u"true";
     const bool tmallOnly = call.value(u"is_tmall"_qs) == u"true";
     for (const CatalogueItem *item : catalogue.search(terms)) {
         const Offer offer = offerFor(catalogue, *item);
-        if ((!couponsOnly || offer.couponCents > 0) && (!tmallOnly || offer.tmall))
+        if ((!couponsOnly || offer.couponCents > 0) && (!tmallOnly || offer.tmall) &&
+            (!lowest || offer.finalCents >= cents(*lowest)) &&
+            (!highest || offer.finalCents <= cents(*highest)) &&
+            (!rate || cents(item->ratePercent) >= qint64(std::llround(*rate))))
             offers.append(offer);
     }
     sortOffers(offers, call.value(u"sort"_qs, u"tk_total_commi_des"_qs));
@@ -159,7 +203,7 @@ QByteArray materialSearch(const Catalogue &catalogue, const CallParameters &call
     QJsonArray items;
     const qsizetype first = std::min<qsizetype>(offers.size(), qsizetype(pageNo - 1) * pageSize);
     for (qsizetype i = first; i < std::min<qsizetype>(offers.size(), first + pageSize); ++i)
-        items.append(itemJson(offers[i], origin, adzone, full));
+        items.append(itemJson(offers[i], origin, adzone, full, now, fresh));
 
     QJsonObject answer{{u"total_results"_qs, offers.size()}, {u"request_id"_qs, u"demo"_qs}};
     // Like the real gateway, an empty page has no list at all.
@@ -170,7 +214,7 @@ QByteArray materialSearch(const Catalogue &catalogue, const CallParameters &call
     return toJson(answer);
 }
 
-QByteArray tpwdCreate(const CallParameters &call)
+QByteArray tpwdCreate(const CallParameters &call, quint64 fresh)
 {
     const QString url = call.value(u"url"_qs);
     if (url.isEmpty())
@@ -179,7 +223,7 @@ QByteArray tpwdCreate(const CallParameters &call)
     if (!url.startsWith(u"https://") && !url.startsWith(u"http://"))
         return errorReply(41, u"Invalid arguments:url"_qs, u"isv.invalid-parameter:url"_qs,
                           u"url 应为 http(s) 链接"_qs);
-    const QString password = demoTpwd(url);
+    const QString password = demoTpwd(fresh == 0 ? url : url + u"&mint="_qs + QString::number(fresh));
     const QJsonObject data{{u"password_simple"_qs, password},
                            {u"model"_qs, QString(password + u"/ 打开手机淘宝即可查看"_qs)}};
     const QJsonObject answer{{u"data"_qs, data}, {u"request_id"_qs, u"demo"_qs}};
@@ -220,7 +264,7 @@ QString demoTpwd(const QString &url)
 }
 
 QByteArray routerRestReply(const Catalogue &catalogue, const CallParameters &call, const QString &origin,
-                           const QDateTime &now, ShortLinks *shortLinks)
+                           const QDateTime &now, ShortLinks *shortLinks, quint64 fresh)
 {
     const QString method = call.value(u"method"_qs);
     if (method.isEmpty())
@@ -263,7 +307,8 @@ QByteArray routerRestReply(const Catalogue &catalogue, const CallParameters &cal
 
     if (method == linkConvertMethod)
         return linkConvertReply(catalogue, call, origin, now, shortLinks);
-    return method == searchMethod ? materialSearch(catalogue, call, origin) : tpwdCreate(call);
+    return method == searchMethod ? materialSearch(catalogue, call, origin, now, fresh)
+                                  : tpwdCreate(call, fresh);
 }
 
 } // namespace demo
