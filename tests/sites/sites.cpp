@@ -437,6 +437,8 @@ private slots:
         QCOMPARE(recordsOf(paths.config), (QStringList{u"连衣裙=lian-yi-qun"_qs, u"手机=shou-ji"_qs}));
         QCOMPARE(QDir(paths.www).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
                  (QStringList{u"lian-yi-qun"_qs, u"shou-ji"_qs}));
+    }
+
     // A gateway that mints new links and 淘口令 on every call: a refresh with nothing changed
     // searches once per keyword and writes nothing; every call carries the site's own ad zone; each
     // page's items are on record; a hand edit that fails its check refreshes nothing.
