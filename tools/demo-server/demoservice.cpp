@@ -12,6 +12,7 @@
 #include "pages.h"
 #include "pictures.h"
 #include "routerrest.h"
+#include "toprequest.h"
 
 namespace demo {
 
@@ -203,7 +204,10 @@ httpkit::Response DemoService::routerRest(const httpkit::Request &request)
     httpkit::Response response;
     response.contentType = jsonType;
     // The gateway answers its errors with status 200 too.
-    response.body = routerRestReply(*m_catalogue, call, m_origin, m_now(), &m_shortLinks);
+    response.body = routerRestReply(*m_catalogue, call, m_origin, m_now(), &m_shortLinks, &m_orders);
+    // Whatever a search hands out to an ad zone, that ad zone's buyers may buy.
+    if (call.value(u"method"_qs) == openplatform::materialSearchMethod)
+        m_orders.noteSearch(call.value(u"adzone_id"_qs), OrderBook::itemIdsOf(response.body));
     response.delayMs = m_delayMs;
     return response;
 }

@@ -7,6 +7,7 @@
 
 #include "catalogue.h"
 #include "gatewayparts.h"
+#include "orderdetails.h"
 #include "shortlinks.h"
 
 // The open platform's REST gateway, /router/rest, as far as the program uses it: the material
@@ -24,9 +25,10 @@ CallParameters callParameters(QByteArrayView query, QByteArrayView body);
 // The JSON answer to one call: the method's result, or an error_response when the call is
 // unusable (unknown method, wrong app_key, stale timestamp, bad signature, missing or invalid
 // parameters). `origin` is "http://127.0.0.1:PORT"; links are handed out protocol-relative.
-// Converted links are made short links of `shortLinks`, when given.
+// Converted links are made short links of `shortLinks`, when given; orders come from `orders`.
 QByteArray routerRestReply(const Catalogue &catalogue, const CallParameters &call, const QString &origin,
-                           const QDateTime &now, ShortLinks *shortLinks = nullptr);
+                           const QDateTime &now, ShortLinks *shortLinks = nullptr,
+                           OrderBook *orders = nullptr);
 
 // The demo's 淘口令 for a link: "￥", eleven letters and digits, "￥"; the same item link gets the
 // same one, whatever host and port it names.
