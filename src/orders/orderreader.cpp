@@ -141,8 +141,9 @@ OrderPage parseOrderDetails(const QByteArray &json)
 bool isWindowTooLong(const openplatform::TopError &error)
 {
     const QString said = error.msg + u' ' + error.subMsg;
+    // "查询时间跨度不能超过3小时", "开始时间与结束时间间隔…", "time range too long"; not a time stamp.
     static const QRegularExpression tooLong(
-        u"(时间|time).*(跨度|间隔|范围|区间|超过|不能大于|不能超|too long|exceed|span|range)"_qs,
+        u"(时间(?!戳)|time).{0,16}(跨度|间隔|范围|区间|range|span|window)"_qs,
         QRegularExpression::CaseInsensitiveOption);
     return tooLong.match(said).hasMatch();
 }
