@@ -32,6 +32,12 @@ const QList<QStringList> migrations{
         "end_time TEXT NOT NULL, failures INTEGER NOT NULL, pages INTEGER NOT NULL, "
         "PRIMARY KEY (query_type, start_time))"_qs,
         u"CREATE TABLE sync_state (name TEXT PRIMARY KEY, value TEXT NOT NULL)"_qs,
+        // The orders summed as the report reads them, kept with every write: a report then reads
+        // a few thousand rows, not every order of the period.
+        u"CREATE TABLE order_sums (adzone_id TEXT NOT NULL, item_id TEXT NOT NULL, day TEXT NOT NULL, "
+        "tk_status INTEGER NOT NULL, orders BIGINT NOT NULL, paid_fen BIGINT NOT NULL, "
+        "estimate_fen BIGINT NOT NULL, settled_fen BIGINT NOT NULL, "
+        "PRIMARY KEY (day, adzone_id, item_id, tk_status))"_qs,
     },
 };
 
@@ -90,6 +96,40 @@ void bindOrder(QSqlQuery &query, const Order &order, bool idFirst)
     query.addBindValue(order.refundTag);
     if (!idFirst)
         query.addBindValue(order.tradeId);
+}
+
+// What one order adds to its row of order_sums.
+struct SumKey
+{
+    QString adzoneId;
+    QString itemId;
+    QString day;
+    int status = 0;
+
+    bool operator==(const SumKey &) const = default;
+};
+
+size_t qHash(const SumKey &key, size_t seed = 0)
+{
+    return qHashMulti(seed, key.adzoneId, key.itemId, key.day, key.status);
+}
+
+struct SumChange
+{
+    qint64 orders = 0;
+    qint64 paidFen = 0;
+    qint64 estimateFen = 0;
+    qint64 settledFen = 0;
+};
+
+void count(QHash<SumKey, SumChange> &changes, const Order &order, int sign)
+{
+    SumChange &change =
+        changes[SumKey{order.adzoneId, order.itemId, order.createTime.left(10), order.status}];
+    change.orders += sign;
+    change.paidFen += sign * order.paidFen;
+    change.estimateFen += sign * order.estimateFen;
+    change.settledFen += sign * order.settledFen;
 }
 
 } // namespace
@@ -384,6 +424,7 @@ std::optional<StoreCounts> OrderStore::storePage(const Window &window, const QLi
         rollback();
         return std::nullopt;
     };
+    QHash<SumKey, SumChange> changes;
     for (const Order &order : page) {
         find.addBindValue(order.tradeId);
         if (!find.exec())
@@ -392,16 +433,44 @@ std::optional<StoreCounts> OrderStore::storePage(const Window &window, const QLi
             bindOrder(insert, order, true);
             if (!insert.exec())
                 return failed(insert);
+            count(changes, order, 1);
             ++counts.added;
-        } else if (orderFrom(find) == order) {
+        } else if (const Order stored = orderFrom(find); stored == order) {
             ++counts.unchanged;
         } else {
             bindOrder(update, order, false);
             if (!update.exec())
                 return failed(update);
+            count(changes, stored, -1);
+            count(changes, order, 1);
             ++counts.updated;
         }
         find.finish();
+    }
+    QSqlQuery add(db());
+    add.prepare(
+        u"UPDATE order_sums SET orders = orders + ?, paid_fen = paid_fen + ?, estimate_fen = estimate_fen + "
+        u"?, "
+        "settled_fen = settled_fen + ? WHERE day = ? AND adzone_id = ? AND item_id = ? AND tk_status = ?"_qs);
+    QSqlQuery create(db());
+    create.prepare(
+        u"INSERT INTO order_sums (orders, paid_fen, estimate_fen, settled_fen, day, adzone_id, item_id, "
+        "tk_status) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"_qs);
+    for (auto it = changes.cbegin(); it != changes.cend(); ++it) {
+        if (it->orders == 0 && it->paidFen == 0 && it->estimateFen == 0 && it->settledFen == 0)
+            continue;
+        const auto bind = [&it](QSqlQuery &query) {
+            for (const QVariant &value :
+                 {QVariant(it->orders), QVariant(it->paidFen), QVariant(it->estimateFen),
+                  QVariant(it->settledFen), QVariant(it.key().day), QVariant(notNull(it.key().adzoneId)),
+                  QVariant(notNull(it.key().itemId)), QVariant(it.key().status)})
+                query.addBindValue(value);
+            return query.exec();
+        };
+        if (!bind(add))
+            return failed(add);
+        if (add.numRowsAffected() == 0 && !bind(create))
+            return failed(create);
     }
     if (windowDone) {
         if (!deleteWindow(window)) {
@@ -472,13 +541,10 @@ std::optional<QList<OrderGroup>> OrderStore::groups(const QString &fromDay, cons
 {
     QSqlQuery query(db());
     query.setForwardOnly(true);
-    // Times are "yyyy-MM-dd HH:mm:ss": the day's text sorts before every time of that day.
-    query.prepare(
-        u"SELECT adzone_id, item_id, substr(create_time, 1, 10) AS day, tk_status, COUNT(*), "
-        "SUM(paid_fen), SUM(estimate_fen), SUM(settled_fen) FROM orders "
-        "WHERE create_time >= ? AND create_time < ? GROUP BY adzone_id, item_id, day, tk_status"_qs);
+    query.prepare(u"SELECT adzone_id, item_id, day, tk_status, orders, paid_fen, estimate_fen, settled_fen "
+                  "FROM order_sums WHERE day >= ? AND day <= ? AND orders <> 0"_qs);
     query.addBindValue(fromDay);
-    query.addBindValue(QDate::fromString(toDay, Qt::ISODate).addDays(1).toString(Qt::ISODate));
+    query.addBindValue(toDay);
     if (!query.exec()) {
         m_error = query.lastError().text();
         return std::nullopt;
