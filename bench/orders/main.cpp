@@ -101,7 +101,7 @@ int main(int argc, char *argv[])
     QStringList ids;
     for (const demo::CatalogueItem &item : demo::Catalogue::shipped().items().mid(0, 40))
         ids << demo::openItemId(item);
-    service.orders().noteSearch(adzone, ids);
+    service.orders().noteSearch(adzone, ids, QDateTime::currentDateTime().addSecs(-3600));
     httpkit::Server server([&service](const httpkit::Request &request) { return service.handle(request); });
     if (!server.listen())
         qFatal("cannot listen");

@@ -35,7 +35,7 @@ private slots:
         QStringList ids;
         for (const demo::CatalogueItem &item : demo::Catalogue::shipped().items().mid(0, 6))
             ids << demo::openItemId(item);
-        m_demo.service().orders().noteSearch(u"34567890"_qs, ids);
+        m_demo.service().orders().noteSearch(u"34567890"_qs, ids, QDateTime::currentDateTime().addDays(-60));
         siteconfig::Site site;
         site.name = u"演示站"_qs;
         site.pid = u"mm_1_2_34567890"_qs;

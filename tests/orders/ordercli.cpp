@@ -49,7 +49,8 @@ private slots:
         QVERIFY(writeSettings(u"设置.ini"_qs, u"开放平台"_qs));
         QVERIFY(writeSettings(u"测试工具.ini"_qs, u"接口测试工具"_qs));
         m_demo.service().orders().noteSearch(u"34567890"_qs,
-                                             {demo::openItemId(demo::Catalogue::shipped().items().first())});
+                                             {demo::openItemId(demo::Catalogue::shipped().items().first())},
+                                             QDateTime::currentDateTime().addSecs(-3600));
     }
 
     void refusesWhatCannotBeDone_data()

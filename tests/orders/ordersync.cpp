@@ -38,7 +38,7 @@ struct Gateway
         QStringList ids;
         for (const demo::CatalogueItem &item : demo::Catalogue::shipped().items().mid(0, 12))
             ids << demo::openItemId(item);
-        service.orders().noteSearch(adzone, ids);
+        service.orders().noteSearch(adzone, ids, clock.addDays(-30));
         server.listen();
     }
 

@@ -207,7 +207,7 @@ httpkit::Response DemoService::routerRest(const httpkit::Request &request)
     response.body = routerRestReply(*m_catalogue, call, m_origin, m_now(), &m_shortLinks, &m_orders);
     // Whatever a search hands out to an ad zone, that ad zone's buyers may buy.
     if (call.value(u"method"_qs) == openplatform::materialSearchMethod)
-        m_orders.noteSearch(call.value(u"adzone_id"_qs), OrderBook::itemIdsOf(response.body));
+        m_orders.noteSearch(call.value(u"adzone_id"_qs), OrderBook::itemIdsOf(response.body), m_now());
     response.delayMs = m_delayMs;
     return response;
 }

@@ -60,8 +60,10 @@ void collectIds(const QJsonValue &value, QStringList &ids)
 
 } // namespace
 
-void OrderBook::noteSearch(const QString &adzone, const QStringList &itemIds)
+void OrderBook::noteSearch(const QString &adzone, const QStringList &itemIds, const QDateTime &when)
 {
+    if (!m_firstSeen.contains(adzone))
+        m_firstSeen.insert(adzone, when.toSecsSinceEpoch());
     QStringList &known = m_items[adzone];
     for (const QString &id : itemIds) {
         const auto at = std::lower_bound(known.begin(), known.end(), id);
@@ -81,7 +83,16 @@ OrderBook::State OrderBook::stateAt(const Order &order, qint64 now)
 {
     State state{12, order.paid, false};
     if (order.invalidated > 0 && now >= order.invalidated)
-        return {13, order.invalidated, false};
+        state = {13, order.invalidated, false};
+    else
+        state = stateAfterPayment(order, now);
+    state.modified = std::max(state.modified, order.arrived);
+    return state;
+}
+
+OrderBook::State OrderBook::stateAfterPayment(const Order &order, qint64 now)
+{
+    State state{12, order.paid, false};
     if (now >= order.confirmed)
         state = {14, order.confirmed, false};
     if (order.invalidated == 0 && now >= order.earned)
@@ -113,6 +124,7 @@ const QList<OrderBook::Order> &OrderBook::ordersFor(const Catalogue &catalogue, 
         if (shown.isEmpty())
             continue;
         const quint64 zoneHash = textHash(zone.key());
+        const qint64 arrived = m_firstSeen.value(zone.key());
         for (int d = orderDays - 1; d >= 0; --d) {
             const QDate day = today.addDays(-d);
             const qint64 dayStart = QDateTime(day, QTime(0, 0), beijing).toSecsSinceEpoch();
@@ -120,6 +132,7 @@ const QList<OrderBook::Order> &OrderBook::ordersFor(const Catalogue &catalogue, 
                 const quint64 h = mix(zoneHash ^ mix(quint64(day.toJulianDay()) * 1000003ULL + quint64(j)));
                 Order order;
                 order.adzone = zone.key();
+                order.arrived = arrived;
                 order.tradeId = u'2' + day.toString(u"yyMMdd") +
                                 QString::number(zoneHash % 100000).rightJustified(5, u'0') +
                                 QString::number(j).rightJustified(6, u'0');

@@ -29,8 +29,10 @@ public:
     void setOrdersPerDay(int count) { m_perDay = count; }
     int ordersPerDay() const { return m_perDay; }
 
-    // The material search, called with `adzone`, handed out `itemIds`.
-    void noteSearch(const QString &adzone, const QStringList &itemIds);
+    // The material search, called with `adzone` at `when`, handed out `itemIds`. The ad zone's
+    // orders of the days before are reported as changed at the first such moment, as if they had
+    // just reached the gateway: a sync by modification time then finds them too.
+    void noteSearch(const QString &adzone, const QStringList &itemIds, const QDateTime &when);
     // The item ids of a search reply.
     static QStringList itemIdsOf(const QByteArray &searchReply);
 
@@ -51,6 +53,7 @@ private:
         qint64 earned = 0;
         qint64 invalidated = 0; // 0: stays valid
         qint64 refunded = 0;    // 0: not refunded
+        qint64 arrived = 0;     // no change is reported before this
     };
     struct State
     {
@@ -59,9 +62,11 @@ private:
         bool refunded = false;
     };
     static State stateAt(const Order &order, qint64 now);
+    static State stateAfterPayment(const Order &order, qint64 now);
     const QList<Order> &ordersFor(const Catalogue &catalogue, const QDate &today);
 
     QMap<QString, QStringList> m_items; // ad zone -> ids handed out, sorted
+    QHash<QString, qint64> m_firstSeen; // ad zone -> seconds since 1970
     int m_perDay = defaultOrdersPerDay;
     QList<Order> m_orders; // every ad zone's, by creation time
     QString m_ordersKey;   // what they were made for
