@@ -170,9 +170,9 @@ void Sync::readWindow(Window window, Job &job)
         std::scoped_lock lock(m_mutex);
         if (window.seconds() > m_maxSeconds) {
             const QList<Window> parts = partsOf(window, m_maxSeconds);
+            post([this, window, parts] { recordSplit(window, parts); });
             for (qsizetype i = parts.size() - 1; i >= 1; --i)
                 m_queue.prepend(parts[i]);
-            post([this, window, parts] { recordSplit(window, parts); });
             window = parts.first();
         }
     }
@@ -207,13 +207,12 @@ void Sync::readWindow(Window window, Job &job)
                 // Every window after this one is read at most this long too.
                 const qint64 half = (window.seconds() + 1) / 2;
                 const QList<Window> halves = partsOf(window, half);
-                {
-                    std::scoped_lock lock(m_mutex);
-                    m_maxSeconds = std::min(m_maxSeconds, half);
-                    for (qsizetype i = halves.size() - 1; i >= 0; --i)
-                        m_queue.prepend(halves[i]);
-                }
+                // Recorded before another job can take a half and store it.
+                std::scoped_lock lock(m_mutex);
                 post([this, window, halves] { recordSplit(window, halves); });
+                m_maxSeconds = std::min(m_maxSeconds, half);
+                for (qsizetype i = halves.size() - 1; i >= 0; --i)
+                    m_queue.prepend(halves[i]);
                 return;
             }
             return failed(openplatform::errorMessage(page.error, account.appSecret));
