@@ -1,3 +1,5 @@
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimeZone>
@@ -91,6 +93,7 @@ private slots:
     void statusChangesUpdateTheirRows();
     void cancelledSyncResumes();
     void failedWindowsAreReadNextTime();
+    void aNewerDatabaseIsLeftAlone();
 };
 
 void TestOrderSync::firstSyncReadsEveryPageInWindowsTheGatewayTakes_data()
@@ -240,6 +243,31 @@ void TestOrderSync::failedWindowsAreReadNextTime()
     QTemporaryDir fresh;
     QVERIFY(syncOnce(gateway.setup(fresh.filePath(u"收益.sqlite"_qs))).allDone());
     QCOMPARE(storedOrders(setup.store.database), storedOrders(fresh.filePath(u"收益.sqlite"_qs)));
+}
+
+void TestOrderSync::aNewerDatabaseIsLeftAlone()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"收益.sqlite"_qs);
+    {
+        orders::OrderStore store(orders::StoreLocation{u"QSQLITE"_qs, path, {}, -1, {}});
+        QVERIFY(store.open(nullptr));
+    }
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_qs, u"newer"_qs);
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        QSqlQuery journal(db);
+        QVERIFY(journal.exec(u"PRAGMA journal_mode"_qs) && journal.next());
+        QCOMPARE(journal.value(0).toString(), u"wal"_qs);
+        QVERIFY(QSqlQuery(db).exec(u"UPDATE schema_version SET version = version + 1"_qs));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(u"newer"_qs);
+    orders::OrderStore store(orders::StoreLocation{u"QSQLITE"_qs, path, {}, -1, {}});
+    QString error;
+    QVERIFY(!store.open(&error));
+    QVERIFY2(error.contains(u"较新版本"_qs), qPrintable(error));
 }
 
 QTEST_GUILESS_MAIN(TestOrderSync)
