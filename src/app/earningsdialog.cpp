@@ -14,6 +14,7 @@
 #include <QSaveFile>
 #include <QVBoxLayout>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
 
 #include "formport.h"
@@ -93,7 +94,8 @@ EarningsDialog::EarningsDialog(const AppSetup &setup, const FormPort &window, QW
 
     m_view = new QWebEngineView(this);
     m_view->setObjectName(u"report"_qs);
-    m_view->setPage(new ReportPage(m_view));
+    // Off the record, as the browser pane: nothing of the report is kept on disk.
+    m_view->setPage(new ReportPage(new QWebEngineProfile(this), m_view));
     m_view->setContextMenuPolicy(Qt::NoContextMenu);
     connect(m_view, &QWebEngineView::loadFinished, this, &EarningsDialog::reportShown);
 
@@ -121,7 +123,11 @@ EarningsDialog::EarningsDialog(const AppSetup &setup, const FormPort &window, QW
     resize(980, 720);
 }
 
-EarningsDialog::~EarningsDialog() = default;
+EarningsDialog::~EarningsDialog()
+{
+    // The page goes before its profile.
+    delete m_view;
+}
 
 EarningsDialog *EarningsDialog::showFor(const AppSetup &setup, const FormPort &window, QWidget *parent)
 {
