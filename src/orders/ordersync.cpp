@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include <QDir>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QThread>
 
 #include "cancellation.h"
@@ -76,9 +78,16 @@ bool Sync::start()
     m_started = true;
     if (m_setup.store.driver == u"QSQLITE") {
         // One sync at a time: the window's and the timer's would read every window twice.
+        // The data folder may not exist yet on a first run.
+        QDir().mkpath(QFileInfo(m_setup.store.database).path());
         m_lock = std::make_unique<QLockFile>(m_setup.store.database + u".lock"_qs);
         m_lock->setStaleLockTime(0);
-        if (!m_lock->tryLock(0)) {
+        if (!m_lock->tryLock(0) && m_lock->error() != QLockFile::LockFailedError) {
+            fail(QDir::toNativeSeparators(m_setup.store.database) +
+                 u".lock: 无法写入 / cannot be written"_qs);
+            return false;
+        }
+        if (!m_lock->isLocked()) {
             qint64 pid = 0;
             QString host;
             QString application;
