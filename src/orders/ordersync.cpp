@@ -224,6 +224,12 @@ void Sync::readWindow(Window window, Job &job)
                     m_queue.prepend(halves[i]);
                 return;
             }
+            // A refusal of the account (signature, key, time, permission) meets every window
+            // alike: no more are asked, and they wait for the next sync.
+            static const QStringList accountCodes{u"11"_qs, u"25"_qs, u"26"_qs, u"27"_qs,
+                                                  u"28"_qs, u"29"_qs, u"30"_qs, u"31"_qs};
+            if (accountCodes.contains(page.error.code))
+                m_stopping = true;
             return failed(openplatform::errorMessage(page.error, account.appSecret));
         }
         if (result.status == openplatform::CallResult::Status::HttpError)

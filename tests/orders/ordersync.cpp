@@ -94,6 +94,7 @@ private slots:
     void cancelledSyncResumes();
     void failedWindowsAreReadNextTime();
     void aNewerDatabaseIsLeftAlone();
+    void aRefusedAccountStopsTheSync();
 };
 
 void TestOrderSync::firstSyncReadsEveryPageInWindowsTheGatewayTakes_data()
@@ -268,6 +269,23 @@ void TestOrderSync::aNewerDatabaseIsLeftAlone()
     QString error;
     QVERIFY(!store.open(&error));
     QVERIFY2(error.contains(u"较新版本"_qs), qPrintable(error));
+}
+
+void TestOrderSync::aRefusedAccountStopsTheSync()
+{
+    QTemporaryDir dir;
+    Gateway gateway;
+    orders::SyncSetup setup = gateway.setup(dir.filePath(u"收益.sqlite"_qs));
+    setup.account.appSecret = u"wrong"_qs;
+    const orders::SyncSummary summary = syncOnce(setup);
+    // Each job's first call is refused; the other windows are not asked and wait for next time.
+    QVERIFY(gateway.orderCalls().size() <= orders::maxJobs);
+    QCOMPARE(summary.failures, QStringList{u"签名无效（请检查 AppSecret 与签名方式）"_qs});
+    setup.account.appSecret = u"demo-secret"_qs;
+    QVERIFY(syncOnce(setup).allDone());
+    QTemporaryDir fresh;
+    QVERIFY(syncOnce(gateway.setup(fresh.filePath(u"收益.sqlite"_qs))).allDone());
+    QCOMPARE(storedOrders(setup.store.database), storedOrders(fresh.filePath(u"收益.sqlite"_qs)));
 }
 
 QTEST_GUILESS_MAIN(TestOrderSync)
