@@ -13,6 +13,7 @@ shift || true
 # sitemap (xmllint) and the keyring (a D-Bus session with its own gnome-keyring) in the tests.
 "$here/scripts/install-packages.sh" build-essential cmake ninja-build pkg-config \
     qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin libgl-dev librsvg2-bin libicu-dev qtkeychain-qt6-dev \
+    libqt6sql6-sqlite \
     fonts-noto-cjk xvfb xauth rclone systemd \
     dpkg-dev file desktop-file-utils appstream libxml2-utils dbus gnome-keyring
 

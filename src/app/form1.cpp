@@ -21,6 +21,7 @@
 #include "browserpane.h"
 #include "cancellation.h"
 #include "convertdialog.h"
+#include "earningsdialog.h"
 #include "datalocations.h"
 #include "filenames.h"
 #include "generationrun.h"
@@ -258,6 +259,8 @@ void Form1::createMenus()
             [this] { SiteDialog::showFor(this, m_setup, *this); });
     connect(entry(gongju, u"zhuanlian"_qs, u"转链…"_qs), &QAction::triggered, this,
             [this] { ConvertDialog::showFor(m_setup, *this, this); });
+    connect(entry(gongju, u"shouyibaobiao"_qs, u"收益报表…"_qs), &QAction::triggered, this,
+            [this] { EarningsDialog::showFor(m_setup, *this, this); });
 }
 
 void Form1::Form_Load()

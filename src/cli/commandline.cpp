@@ -40,6 +40,8 @@ const QString generalHelp =
     "  taoyefang-cli templates\n"
     "  taoyefang-cli site create|set|show|refresh|list|target|publish|schedule ...\n"
     "  taoyefang-cli convert [--json] [--text 文件] [输入 ...]\n"
+    "  taoyefang-cli orders sync [--days N]\n"
+    "  taoyefang-cli report [站点名] [--days N] [--json|--csv]\n"
     "\n"
     "命令 / Commands:\n"
     "  generate   生成一个单页,在标准输出打印它的文件夹\n"
@@ -50,6 +52,8 @@ const QString generalHelp =
     "  site       长期维护的站点:地址不变,原地更新 / lasting sites: stable addresses, refreshed in place\n"
     "  convert    转链:把商品链接、商品ID、推广短链和淘口令换成自己推广位的(开放平台)\n"
     "             turn item links, ids, promotion links and 淘口令 into your own (open platform)\n"
+    "  orders     同步推广订单到本地数据库(开放平台)/ sync the account's orders (open platform)\n"
+    "  report     每个站点和页面的收益 / what each site and page earned\n"
     "\n"
     "未给出的值取自程序目录下的设置.ini(或 --settings 指定的文件):PID、数量、排序、短网址选项和服务主机。\n"
     "Values not given come from 设置.ini beside the program (or the file given with --settings):\n"
@@ -272,7 +276,9 @@ int dispatch(const QStringList &arguments, const Environment &env, const Console
                                           {u"batch", batch},
                                           {u"templates", templates},
                                           {u"site", site},
-                                          {u"convert", convertCommand}},
+                                          {u"convert", convertCommand},
+                                          {u"orders", ordersCommand},
+                                          {u"report", reportCommand}},
                                          command))
         return run(arguments.mid(1), env, console);
     if (command == u"-h" || command == u"--help" || command == u"help") {

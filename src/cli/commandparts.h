@@ -213,5 +213,7 @@ inline Command commandNamed(std::initializer_list<std::pair<QStringView, Command
 // The commands that live in files of their own.
 int convertCommand(const QStringList &arguments, const Environment &env, const Console &console);
 int site(const QStringList &arguments, const Environment &env, const Console &console);
+int ordersCommand(const QStringList &arguments, const Environment &env, const Console &console);
+int reportCommand(const QStringList &arguments, const Environment &env, const Console &console);
 
 } // namespace cli

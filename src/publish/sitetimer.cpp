@@ -68,7 +68,9 @@ QString serviceUnit(const QString &siteName, const QString &cli)
 {
     return u"[Unit]\nDescription=淘页坊: refresh and publish the site "_qs + siteName +
            u"\n\n[Service]\nType=oneshot\nExecStart="_qs + unitArgument(cli) + u" site refresh "_qs +
-           unitArgument(siteName) + u" --publish\n"_qs;
+           unitArgument(siteName) + u" --publish\n"_qs +
+           // Then the orders the pages brought; "-": a sync that cannot run fails no refresh.
+           u"ExecStart=-"_qs + unitArgument(cli) + u" orders sync\n"_qs;
 }
 
 QString timerUnit(const QString &siteName, int hours)

@@ -184,7 +184,8 @@ private slots:
         QStringList entries;
         for (QAction *action : tools->actions())
             entries << action->text();
-        QCOMPARE(entries, QStringList({u"服务设置…"_qs, u"批量生成…"_qs, u"站点管理…"_qs, u"转链…"_qs}));
+        QCOMPARE(entries, QStringList({u"服务设置…"_qs, u"批量生成…"_qs, u"站点管理…"_qs, u"转链…"_qs,
+                                       u"收益报表…"_qs}));
     }
 
     void dialogOkWritesAndTheWindowFollows()

@@ -48,7 +48,7 @@ version=$(sed -n 's/^project(taoyefang VERSION \([0-9.]*\).*/\1/p' "$source/CMak
 [ "$(field Version)" = "$version" ] || fail "version $(field Version), the project is $version"
 [[ $(basename "$deb") == ${app}_${version}_*.deb ]] || fail "file name $(basename "$deb")"
 [[ $(field Maintainer) =~ \<[^@\ ]+@[^@\ ]+\> ]] || fail "maintainer without an address: $(field Maintainer)"
-for dependency in libqt6webenginewidgets6 libqt6webenginecore6-bin libqt6widgets6 libc6; do
+for dependency in libqt6webenginewidgets6 libqt6webenginecore6-bin libqt6widgets6 libqt6sql6-sqlite libc6; do
     [[ ", $(field Depends)," == *", $dependency "* ]] || fail "Depends lacks $dependency: $(field Depends)"
 done
 description=$(field Description)

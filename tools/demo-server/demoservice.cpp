@@ -14,6 +14,7 @@
 #include "pages.h"
 #include "pictures.h"
 #include "routerrest.h"
+#include "toprequest.h"
 
 namespace demo {
 
@@ -221,8 +222,11 @@ httpkit::Response DemoService::routerRest(const httpkit::Request &request)
     httpkit::Response response;
     response.contentType = jsonType;
     // The gateway answers its errors with status 200 too.
-    response.body =
-        routerRestReply(*m_catalogue, call, m_origin, m_now(), &m_shortLinks, m_freshLinks ? ++m_minted : 0);
+    response.body = routerRestReply(*m_catalogue, call, m_origin, m_now(), &m_shortLinks,
+                                    m_freshLinks ? ++m_minted : 0, &m_orders);
+    // Whatever a search hands out to an ad zone, that ad zone's buyers may buy.
+    if (call.value(u"method"_qs) == openplatform::materialSearchMethod)
+        m_orders.noteSearch(call.value(u"adzone_id"_qs), OrderBook::itemIdsOf(response.body), m_now());
     response.delayMs = m_delayMs;
     return response;
 }

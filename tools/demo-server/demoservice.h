@@ -10,6 +10,7 @@
 
 #include "catalogue.h"
 #include "httpserver.h"
+#include "orderdetails.h"
 #include "services.h"
 #include "shortlinks.h"
 
@@ -60,6 +61,8 @@ public:
     httpkit::Response handle(const httpkit::Request &request);
 
     const ShortLinks &shortLinks() const { return m_shortLinks; }
+    // The orders the gateway reports, for the ad zones searched with.
+    OrderBook &orders() { return m_orders; }
 
 private:
     httpkit::Response answer(const httpkit::Request &request);
@@ -89,6 +92,7 @@ private:
     quint64 m_minted = 0;
     QMap<QString, int> m_calls;
     ShortLinks m_shortLinks;
+    OrderBook m_orders;
     QHash<QByteArray, QByteArray> m_pictures; // num_iid -> SVG, drawn once
     QHash<QByteArray, QByteArray> m_badges;   // "s_red_1.gif" -> SVG
 };

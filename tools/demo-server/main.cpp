@@ -31,11 +31,16 @@ int main(int argc, char *argv[])
         u"Change about one price in ten, the same ones for the same SEED, as a day's repricing does "
         "(also GET /demo/reprice?seed=N while running; 0 is the shipped prices)."_qs,
         u"SEED"_qs, u"0"_qs);
+    const QCommandLineOption ordersOption(
+        u"orders-per-day"_qs,
+        u"Orders a day for each ad zone searched with (default %1)."_qs.arg(demo::defaultOrdersPerDay),
+        u"N"_qs, QString::number(demo::defaultOrdersPerDay));
     const QCommandLineOption freshOption(
         u"fresh-links"_qs,
         u"Mint a new link (e=) in every click_url and coupon_share_url and a new 淘口令 on every call, "
         "as a live gateway may; GET /demo/calls counts the calls by method."_qs);
-    parser.addOptions({portOption, gbkOption, delayOption, latencyOption, repriceOption, freshOption});
+    parser.addOptions({portOption, gbkOption, delayOption, latencyOption, repriceOption, freshOption,
+                       ordersOption});
     parser.process(app);
 
     bool portOk = false;
@@ -46,9 +51,12 @@ int main(int argc, char *argv[])
     const int latency = parser.value(latencyOption).toInt(&latencyOk);
     bool seedOk = false;
     const uint seed = parser.value(repriceOption).toUInt(&seedOk);
-    if (!portOk || port > 65535 || !delayOk || delay < 0 || !latencyOk || latency < 0 || !seedOk) {
+    bool ordersOk = false;
+    const int ordersPerDay = parser.value(ordersOption).toInt(&ordersOk);
+    if (!portOk || port > 65535 || !delayOk || delay < 0 || !latencyOk || latency < 0 || !seedOk ||
+        !ordersOk || ordersPerDay < 0 || ordersPerDay > 100000) {
         std::fprintf(stderr, "demo-server: --port takes 0 to 65535, --delay and --latency a number of "
-                             "milliseconds, --reprice a whole number\n");
+                             "milliseconds, --reprice a whole number, --orders-per-day 0 to 100000\n");
         return 2;
     }
 
@@ -58,6 +66,7 @@ int main(int argc, char *argv[])
     server.service().setLatency(latency);
     server.service().setReprice(seed);
     server.service().setFreshLinks(parser.isSet(freshOption));
+    server.service().orders().setOrdersPerDay(ordersPerDay);
     if (!server.listen(quint16(port))) {
         std::fprintf(stderr, "demo-server: cannot listen on 127.0.0.1:%u\n", port);
         return 1;

@@ -264,12 +264,13 @@ QString demoTpwd(const QString &url)
 }
 
 QByteArray routerRestReply(const Catalogue &catalogue, const CallParameters &call, const QString &origin,
-                           const QDateTime &now, ShortLinks *shortLinks, quint64 fresh)
+                           const QDateTime &now, ShortLinks *shortLinks, quint64 fresh, OrderBook *orders)
 {
     const QString method = call.value(u"method"_qs);
     if (method.isEmpty())
         return errorReply(21, u"Missing method"_qs, QString(), u"缺少参数 method"_qs);
-    if (method != searchMethod && method != tpwdMethod && method != linkConvertMethod)
+    if (method != searchMethod && method != tpwdMethod && method != linkConvertMethod &&
+        !(method == orderDetailsMethod && orders))
         return errorReply(22, u"Invalid method"_qs, QString(),
                           u"演示服务只提供物料搜索、淘口令生成与链接转换"_qs);
     if (call.value(u"format"_qs, u"json"_qs) != u"json")
@@ -305,6 +306,8 @@ QByteArray routerRestReply(const Catalogue &catalogue, const CallParameters &cal
         return errorReply(25, u"Invalid signature"_qs, QString(),
                           u"签名无效：请核对 AppSecret 与签名方式"_qs);
 
+    if (method == orderDetailsMethod)
+        return orders->reply(catalogue, call, now);
     if (method == linkConvertMethod)
         return linkConvertReply(catalogue, call, origin, now, shortLinks);
     return method == searchMethod ? materialSearch(catalogue, call, origin, now, fresh)

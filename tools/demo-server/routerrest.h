@@ -7,6 +7,7 @@
 
 #include "catalogue.h"
 #include "gatewayparts.h"
+#include "orderdetails.h"
 #include "shortlinks.h"
 
 // The open platform's REST gateway, /router/rest, as far as the program uses it: the material
@@ -25,9 +26,11 @@ CallParameters callParameters(QByteArrayView query, QByteArrayView body);
 // unusable (unknown method, wrong app_key, stale timestamp, bad signature, missing or invalid
 // parameters). `origin` is "http://127.0.0.1:PORT"; links are handed out protocol-relative.
 // Converted links are made short links of `shortLinks`, when given. A `fresh` number other than 0
-// goes into every link and 淘口令 handed out, as a live gateway mints new ones per call.
+// goes into every link and 淘口令 handed out, as a live gateway mints new ones per call. Orders come
+// from `orders`.
 QByteArray routerRestReply(const Catalogue &catalogue, const CallParameters &call, const QString &origin,
-                           const QDateTime &now, ShortLinks *shortLinks = nullptr, quint64 fresh = 0);
+                           const QDateTime &now, ShortLinks *shortLinks = nullptr, quint64 fresh = 0,
+                           OrderBook *orders = nullptr);
 
 // The demo's 淘口令 for a link: "￥", eleven letters and digits, "￥"; the same item link gets the
 // same one, whatever host and port it names.
