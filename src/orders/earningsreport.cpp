@@ -49,6 +49,17 @@ struct Showing
     pageitems::Shown shown;
 };
 
+// Whether `a` is a better place than `b` for an order of `day`: one that had shown the item by then
+// beats one that had not; of those that had, the one that showed it later; of those that had not,
+// the one that showed it sooner after.
+bool showsBetter(const pageitems::Shown &a, const pageitems::Shown &b, const QDate &day)
+{
+    const bool aBefore = a.first <= day;
+    if (aBefore != (b.first <= day))
+        return aBefore;
+    return aBefore ? std::min(a.last, day) > std::min(b.last, day) : a.first < b.first;
+}
+
 QString pageUrl(const QString &siteFolder, const QString &baseUrl, const QString &address)
 {
     if (!baseUrl.isEmpty())
@@ -230,22 +241,17 @@ Report buildReport(const QList<OrderGroup> &groups, const QList<SiteSource> &sit
             report.other.add(group);
             continue;
         }
-        // The page that showed the item most recently on or before the order's day, of any site on
-        // this ad zone.
+        // Of the pages of this ad zone's sites that showed the item, the one that showed it most
+        // recently on or before the order's day. An order older than the record (made before the
+        // site began keeping it) goes to the page that showed the item first: it was on no other.
         const Showing *best = nullptr;
-        QDate bestDay;
         for (const int s : *owners) {
             const auto showings = shownBy[s].constFind(group.itemId);
             if (showings == shownBy[s].cend())
                 continue;
             for (const Showing &showing : *showings) {
-                if (showing.shown.first > day)
-                    continue;
-                const QDate seen = std::min(showing.shown.last, day);
-                if (!best || seen > bestDay) {
+                if (!best || showsBetter(showing.shown, best->shown, day))
                     best = &showing;
-                    bestDay = seen;
-                }
             }
         }
         if (best)

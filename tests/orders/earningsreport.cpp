@@ -74,8 +74,8 @@ void TestEarningsReport::attributesOrders_data()
         << u"111"_qs << u"X"_qs << u"2026-11-05"_qs << u"甲/p1"_qs;
     QTest::newRow("both had, the later one showed it last")
         << u"111"_qs << u"X"_qs << u"2026-11-20"_qs << u"甲/p2"_qs;
-    QTest::newRow("bought before any page showed it")
-        << u"111"_qs << u"X"_qs << u"2026-10-31"_qs << u"甲/未归属"_qs;
+    QTest::newRow("bought before the record began: the page that showed it first")
+        << u"111"_qs << u"X"_qs << u"2026-10-31"_qs << u"甲/p1"_qs;
     QTest::newRow("an item no page showed") << u"111"_qs << u"Y"_qs << u"2026-11-05"_qs << u"甲/未归属"_qs;
     QTest::newRow("the ad zone decides the site") << u"222"_qs << u"X"_qs << u"2026-11-05"_qs << u"乙/q1"_qs;
     QTest::newRow("an ad zone of no site") << u"333"_qs << u"X"_qs << u"2026-11-05"_qs << u"其他推广位"_qs;
