@@ -146,6 +146,17 @@ private slots:
             {"no user", u"ftp://example.com/www"_qs},
             {"not a target", u"https://example.com/www"_qs},
             {"s3 without endpoint", u"s3://KEYID@bucket/site"_qs},
+            {"s3: the whole bucket", u"s3://KEYID@bucket?endpoint=e.example"_qs},
+            {"s3: above the bucket", u"s3://KEYID@bucket/..?endpoint=e.example"_qs},
+            {"the root through a dot", u"sftp://me@example.com/."_qs},
+            {"the home through a dot", u"sftp://me@example.com/~/."_qs},
+            {"a folder and back up", u"sftp://me@example.com/x/.."_qs},
+            {"dots percent-encoded", u"sftp://me@example.com/%2E%2E"_qs},
+            {"a dot with a slash after it", u"ftp://me@example.com/./"_qs},
+            {"an encoded slash hiding a parent", u"ftp://me@example.com/~%2F.."_qs},
+            {"a NUL cutting the path", u"sftp://me@example.com/%00x"_qs},
+            {"a line break in the user", u"sftp://m%0Ae@example.com/www"_qs},
+            {"a control character in the endpoint", u"s3://KEYID@bucket/site?endpoint=e%01.example"_qs},
         };
         for (const auto &[name, address] : refused)
             QTest::newRow(name) << address << QString() << QString();
