@@ -19,7 +19,12 @@ inline const QString noEndpoint = u"s3发布地址需要endpoint=…"_qs;
 inline const QString noKeyId = u"s3发布地址需要访问密钥ID(s3://密钥ID@桶/前缀)"_qs;
 inline const QString noTarget = u"还没有设置发布地址(site target) / no target set"_qs;
 inline const QString noPassword = u"没有保存发布密码 / no password stored"_qs;
-inline const QString failed = u"发布失败,远端未改变 / publishing failed"_qs;
+inline const QString failed = u"发布失败,远端未改变 / publishing failed, the target is unchanged"_qs;
+// %1 files sent and %2 deleted before it failed.
+inline const QString failedPartly =
+    u"发布中途失败,远端已部分改变(上传%1个文件,删除%2个文件),下次发布会补齐 / publishing failed part-way "
+    "(%1 sent, %2 deleted); the next publish completes it"_qs;
+inline const QString timedOut = u"超时,已停止rclone / timed out, rclone stopped"_qs;
 inline const QString cancelled = u"已取消发布 / publishing cancelled"_qs;
 inline const QString fileFallback =
     u"没有运行中的系统密钥环,密码保存在只有本用户可读的文件中 / no keyring service: the password is "

@@ -6,12 +6,17 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QSignalSpy>
 #include <QTimer>
+
+#include <signal.h>
 
 #include "demofixture.h"
 #include "eventwait.h"
 #include "gbk.h"
+#include "publishrun.h"
 #include "publishtarget.h"
+#include "publishtexts.h"
 #include "rcloneserver.h"
 
 namespace {
@@ -247,7 +252,7 @@ private slots:
         results << run({u"site"_qs, u"target"_qs, u"演示"_qs, address, u"--password-stdin"_qs}, "wrong\n");
         const Result refused = publish();
         QCOMPARE(refused.code, 1);
-        QVERIFY2(refused.err.contains(u"发布失败"_qs), qPrintable(refused.err));
+        QVERIFY2(refused.err.contains(publishtexts::failed), qPrintable(refused.err));
         QCOMPARE(tree(remote), before);
 
         // The password shows nowhere but in its own private file.
@@ -276,6 +281,39 @@ private slots:
         QVERIFY2(moved.code == 0, qPrintable(moved.err));
         QVERIFY(!QFile::exists(siteFolder() + u"/.发布密码"_qs));
         QVERIFY(!tree(m_dir.filePath(u"data"_qs)).isEmpty());
+    }
+
+    // A server that stops answering mid-publish: the run ends at its deadline, saying that part of
+    // the site went up, rather than waiting on rclone's own patience.
+    void serverStopsAnswering()
+    {
+        QTemporaryDir server;
+        QTemporaryDir site;
+        for (int i = 0; i < 400; ++i)
+            put(site.filePath(u"p%1/index.htm"_qs.arg(i)), QByteArray(16 * 1024, 'x'));
+        QProcess rcloneServer;
+        const int port = rcloneserver::serve(rcloneServer, u"sftp"_qs, server.path(), password);
+        const auto stop = qScopeGuard([&rcloneServer] {
+            ::kill(pid_t(rcloneServer.processId()), SIGCONT);
+            rcloneServer.kill();
+            rcloneServer.waitForFinished();
+        });
+        QVERIFY(port > 0);
+        const std::optional<publishtarget::Target> target =
+            publishtarget::parse(u"sftp://u@127.0.0.1:%1/site"_qs.arg(port), nullptr);
+        QVERIFY(target);
+        publish::Run run(site.path(), *target, password, false);
+        run.setDeadline(std::chrono::seconds(4));
+        QObject::connect(&run, &publish::Run::fileDone, &run,
+                         [&rcloneServer] { ::kill(pid_t(rcloneServer.processId()), SIGSTOP); });
+        QSignalSpy finished(&run, &publish::Run::finished);
+        run.start();
+        // rclone alone would wait a minute for each of its retries.
+        QVERIFY(finished.wait(30000));
+        const publish::Summary &summary = run.summary();
+        QVERIFY(!summary.copied.isEmpty());
+        QVERIFY2(summary.error.contains(publishtexts::timedOut), qPrintable(summary.error));
+        QVERIFY2(!summary.error.contains(publishtexts::failed), qPrintable(summary.error));
     }
 
     // A refresh publishes only when it wrote something, and then only what it wrote.
