@@ -85,15 +85,15 @@ void editSchedule(QWidget *parent, const QString &siteFolder, const QString &cli
     hours->setRange(0, sitetimer::maxHours);
     hours->setSpecialValueText(u"关闭"_qs);
     hours->setSuffix(u" 小时"_qs);
-    hours->setValue(sitetimer::installedHours(site->name));
+    hours->setValue(sitetimer::installedHours(siteFolder, site->name));
     form->addRow(u"每隔:"_qs, hours);
     QDialogButtonBox *buttons = addButtons(dialog, form);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     if (dialog.exec() != QDialog::Accepted)
         return;
     const sitetimer::Outcome outcome = hours->value() == 0
-                                           ? sitetimer::remove(site->name)
-                                           : sitetimer::install(site->name, hours->value(), cli);
+                                           ? sitetimer::remove(siteFolder, site->name)
+                                           : sitetimer::install(siteFolder, site->name, hours->value(), cli);
     if (!outcome.error.isEmpty())
         QMessageBox::warning(parent, scheduleTitle, u"无法写入定时器: "_qs + outcome.error);
     else if (!outcome.enableCommand.isEmpty())

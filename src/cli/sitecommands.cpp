@@ -89,9 +89,15 @@ int refreshSite(const AppSetup &setup, const QString &folder, int jobs, const En
 QString siteFolder(const QString &outputRoot, const QString &name, const Console &console)
 {
     const QString folder = joinPath(sites::sitesRoot(outputRoot), outputfolder::safeName(name));
-    if (QFileInfo::exists(sites::Paths(folder).config))
+    // Names that differ only where the folder name cuts or replaces characters share a folder: the
+    // site there is this one only when its own name says so.
+    const std::optional<siteconfig::Site> site = siteconfig::read(sites::Paths(folder).config);
+    if (site && site->name == name)
         return folder;
-    console.error(name + u": 没有这个站点 / no such site"_qs);
+    console.error(name + (site ? u": 没有这个站点(文件夹属于站点“"_qs + site->name +
+                                     u"”) / no such site (the "
+                                     "folder is another site's)"_qs
+                               : u": 没有这个站点 / no such site"_qs));
     return QString();
 }
 
@@ -251,8 +257,8 @@ int siteSchedule(const QStringList &arguments, const Environment &env, const Con
     }
     const QString &name = site->name;
     const sitetimer::Outcome outcome =
-        parser.isSet(off) ? sitetimer::remove(name)
-                          : sitetimer::install(name, hours, joinPath(env.programFolder, programName));
+        parser.isSet(off) ? sitetimer::remove(folder, name)
+                          : sitetimer::install(folder, name, hours, joinPath(env.programFolder, programName));
     if (!outcome.error.isEmpty()) {
         console.error(u"无法写入定时器 / cannot write the timer: "_qs + outcome.error);
         return SomeFailed;
@@ -385,7 +391,7 @@ int siteList(const QStringList &arguments, const Environment &env, const Console
     for (const sites::Listed &listed : sites::list(root)) {
         const QString refreshed =
             listed.site.refreshed.isValid() ? listed.site.refreshed.toString(u"yyyy-MM-dd HH:mm") : u"-"_qs;
-        const int hours = sitetimer::installedHours(listed.site.name);
+        const int hours = sitetimer::installedHours(listed.folder, listed.site.name);
         text += listed.site.name + u'\t' + QString::number(listed.site.pages.size()) + u"页\t"_qs +
                 refreshed + u'\t' + (listed.site.target.isEmpty() ? u"-"_qs : listed.site.target) + u'\t' +
                 (hours > 0 ? u"每"_qs + QString::number(hours) + u"小时"_qs : u"-"_qs) + u'\n';

@@ -14,6 +14,7 @@
 #include "demofixture.h"
 #include "eventwait.h"
 #include "gbk.h"
+#include "outputfolder.h"
 #include "publishrun.h"
 #include "publishtarget.h"
 #include "publishtexts.h"
@@ -360,24 +361,63 @@ private slots:
                  qPrintable(result.err));
     }
 
+    // Names that read alike get a timer each; a timer an earlier version named after the pinyin
+    // alone is read, and replaced once the site's timer is set again.
     void schedules()
     {
         for (const QString &bad : {u"0"_qs, u"169"_qs, u"six"_qs})
             QCOMPARE(run({u"site"_qs, u"schedule"_qs, u"演示"_qs, u"--every"_qs, bad}).code, 2);
-        const Result on = run({u"site"_qs, u"schedule"_qs, u"演示"_qs, u"--every"_qs, u"6"_qs});
+        const QString units = m_dir.filePath(u"config/systemd/user"_qs);
+        for (const QString &name : {u"衣服"_qs, u"依附"_qs})
+            put(m_program + u"/站点/"_qs + name + u"/站点.ini"_qs,
+                gbk::encode(QString(u"[站点]\r\n名称="_qs + name)));
+        put(units + u"/taoyefang-site-yi-fu.service"_qs,
+            "[Service]\nExecStart=\"/old/taoyefang-cli\" site refresh \"衣服\" --publish\n");
+        put(units + u"/taoyefang-site-yi-fu.timer"_qs, "[Timer]\nOnUnitActiveSec=5h\n");
+        const auto listed = [this](const QString &name) {
+            const QStringList lines = run({u"site"_qs, u"list"_qs}).out.split(u'\n');
+            const QStringList line = lines.filter(name + u'\t');
+            return line.size() == 1 ? line.first().section(u'\t', -1) : QString();
+        };
+        QCOMPARE(listed(u"衣服"_qs), u"每5小时"_qs);
+        QCOMPARE(listed(u"依附"_qs), u"-"_qs);
+
+        const Result on = run({u"site"_qs, u"schedule"_qs, u"衣服"_qs, u"--every"_qs, u"6"_qs});
         QCOMPARE(on.code, 0);
         QVERIFY2(on.err.contains(u"systemctl --user"_qs), qPrintable(on.err));
-        const QString units = m_dir.filePath(u"config/systemd/user/taoyefang-site-yan-shi"_qs);
-        QVERIFY(run({u"site"_qs, u"list"_qs}).out.contains(u"每6小时"_qs));
+        QCOMPARE(run({u"site"_qs, u"schedule"_qs, u"依附"_qs, u"--every"_qs, u"7"_qs}).code, 0);
+        QCOMPARE(listed(u"衣服"_qs), u"每6小时"_qs);
+        QCOMPARE(listed(u"依附"_qs), u"每7小时"_qs);
+        const QStringList timers = QDir(units).entryList({u"*.timer"_qs});
+        QCOMPARE(timers.size(), 2);
         const QString analyze = QStandardPaths::findExecutable(u"systemd-analyze"_qs);
-        if (!analyze.isEmpty()) {
+        for (const QString &timer : timers) {
+            if (analyze.isEmpty())
+                break;
+            const QString unit = units + u'/' + timer.chopped(6);
             QProcess verify;
-            verify.start(analyze, {u"verify"_qs, units + u".timer"_qs, units + u".service"_qs});
+            verify.start(analyze, {u"verify"_qs, unit + u".timer"_qs, unit + u".service"_qs});
             QVERIFY(verify.waitForFinished(60000));
             QVERIFY2(verify.exitCode() == 0, verify.readAllStandardError().constData());
         }
-        QCOMPARE(run({u"site"_qs, u"schedule"_qs, u"演示"_qs, u"--off"_qs}).code, 0);
-        QVERIFY(!QFile::exists(units + u".timer"_qs) && !QFile::exists(units + u".service"_qs));
+        QCOMPARE(run({u"site"_qs, u"schedule"_qs, u"衣服"_qs, u"--off"_qs}).code, 0);
+        QCOMPARE(listed(u"衣服"_qs), u"-"_qs);
+        QCOMPARE(listed(u"依附"_qs), u"每7小时"_qs);
+    }
+
+    // Two long names cut to one folder name: the second is not the site in that folder.
+    void nameMustMatchItsFolder()
+    {
+        const QString first = QString(90, u'长') + u'A';
+        const QString second = QString(90, u'长') + u'B';
+        const QString config = m_program + u"/站点/"_qs + outputfolder::safeName(first) + u"/站点.ini"_qs;
+        put(config, gbk::encode(QString(u"[站点]\r\n名称="_qs + first)));
+        const Result result = run(
+            {u"site"_qs, u"target"_qs, second, u"ftp://u@127.0.0.1/x"_qs, u"--password-stdin"_qs}, "pw\n");
+        QCOMPARE(result.code, 2);
+        QFile file(config);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(!file.readAll().contains("ftp:"));
     }
 };
 
