@@ -352,8 +352,9 @@ int siteRefresh(const QStringList &arguments, const Environment &env, const Cons
     QCommandLineParser parser;
     const CommonOptions options;
     const QCommandLineOption jobs = jobsOption();
-    const QCommandLineOption publish(u"publish"_qs,
-                                     u"更新写了文件时随后发布 / publish when anything was written"_qs);
+    const QCommandLineOption publish(
+        u"publish"_qs, u"随后发布,若www/或发布地址自上次发布后有变化 / then publish, when www/ or the target "
+                       "changed since the last publish"_qs);
     parser.addOptions({options.settings, options.help, jobs, publish});
     parser.addPositionalArgument(u"名称"_qs, u"站点名称 / site name"_qs);
     if (!parseCommand(parser, arguments, console))
@@ -376,7 +377,10 @@ int siteRefresh(const QStringList &arguments, const Environment &env, const Cons
         return BadUsage;
     int filesWritten = 0;
     const int code = refreshSite(setup, folder, jobCountValue, env, console, &filesWritten);
-    if (!parser.isSet(publish) || code == BadUsage || filesWritten == 0)
+    // Published whenever the target lacks what www/ has now: after a failed publish, or a new target,
+    // too.
+    if (!parser.isSet(publish) || code == BadUsage ||
+        (filesWritten == 0 && !sitepublish::needsPublish(folder)))
         return code;
     const int published = publishSite(folder, false, env, console);
     return code == AllDone ? published : code;

@@ -1,6 +1,8 @@
 #include "sitepublish.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 
 #include "templatelibrary.h"
@@ -66,7 +68,49 @@ std::unique_ptr<publish::Run> runFor(const QString &siteFolder, bool dryRun, QSt
         *error = publishtexts::noPassword;
         return nullptr;
     }
-    return std::make_unique<publish::Run>(paths.www, *target, *secret, dryRun);
+    auto run = std::make_unique<publish::Run>(paths.www, *target, *secret, dryRun);
+    if (dryRun)
+        return run;
+    // What was sent is www/ as it is now; a page written meanwhile makes the next publish send it.
+    const QString digest = wwwDigest(paths.www);
+    const QString address = site->target;
+    QObject::connect(run.get(), &publish::Run::finished, run.get(),
+                     [run = run.get(), paths, digest, address] {
+                         if (!run->summary().ok())
+                             return;
+                         std::optional<siteconfig::Site> now = siteconfig::read(paths.config);
+                         if (!now)
+                             return;
+                         now->published = QDateTime::currentDateTime();
+                         now->publishedTarget = address;
+                         now->publishedDigest = digest;
+                         // Unrecorded, the next refresh --publish merely publishes again.
+                         siteconfig::write(paths.config, *now);
+                     });
+    return run;
+}
+
+QString wwwDigest(const QString &www)
+{
+    QStringList entries;
+    QDirIterator it(www, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        const QFileInfo &file = it.fileInfo();
+        entries.append(QDir(www).relativeFilePath(file.filePath()) + u'\t' + QString::number(file.size()) +
+                       u'\t' + QString::number(file.lastModified().toMSecsSinceEpoch()));
+    }
+    entries.sort();
+    return QString::fromLatin1(
+        QCryptographicHash::hash(entries.join(u'\n').toUtf8(), QCryptographicHash::Sha256).toHex());
+}
+
+bool needsPublish(const QString &siteFolder)
+{
+    const sites::Paths paths(siteFolder);
+    const std::optional<siteconfig::Site> site = siteconfig::read(paths.config);
+    return !site || !site->published.isValid() || site->publishedTarget != site->target ||
+           site->publishedDigest != wwwDigest(paths.www);
 }
 
 } // namespace sitepublish

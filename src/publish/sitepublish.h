@@ -21,7 +21,13 @@ bool setTarget(const QString &siteFolder, const QString &address, const QString 
 QString secretFile(const QString &siteFolder);
 
 // A run that publishes the site's www/ to its target; null with `error` set when the site has no
-// usable target.
+// usable target. Once it succeeds (not on a dry run), 站点.ini records it.
 std::unique_ptr<publish::Run> runFor(const QString &siteFolder, bool dryRun, QString *error);
+
+// A digest of the files below `www`: their names, sizes and times.
+QString wwwDigest(const QString &www);
+
+// Whether www/ or the target changed since the last publish that succeeded (or none did).
+bool needsPublish(const QString &siteFolder);
 
 } // namespace sitepublish

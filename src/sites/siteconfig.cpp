@@ -24,6 +24,9 @@ const QString baseUrlKey = u"网址"_qs;
 const QString targetKey = u"发布地址"_qs;
 const QString encodingKey = u"编码"_qs;
 const QString refreshedKey = u"更新时间"_qs;
+const QString publishedKey = u"发布时间"_qs;
+const QString publishedTargetKey = u"发布目标"_qs;
+const QString publishedDigestKey = u"发布摘要"_qs;
 const QString pageCountKey = u"页数"_qs;
 const QString keywordKey = u"关键词"_qs;
 const QString folderKey = u"地址"_qs;
@@ -74,6 +77,9 @@ QByteArray toBytes(const Site &site)
     put(siteSection, targetKey, site.target);
     put(siteSection, encodingKey, charsets::name(site.encoding));
     put(siteSection, refreshedKey, timeText(site.refreshed));
+    put(siteSection, publishedKey, timeText(site.published));
+    put(siteSection, publishedTargetKey, site.publishedTarget);
+    put(siteSection, publishedDigestKey, site.publishedDigest);
     put(siteSection, pageCountKey, QString::number(site.pages.size()));
     for (qsizetype i = 0; i < site.pages.size(); ++i) {
         const QString section = pageSection + QString::number(i + 1);
@@ -110,6 +116,9 @@ std::optional<Site> read(const QString &path)
     site.target = value(siteSection, targetKey);
     site.encoding = charsets::fromName(value(siteSection, encodingKey));
     site.refreshed = timeOf(value(siteSection, refreshedKey));
+    site.published = timeOf(value(siteSection, publishedKey));
+    site.publishedTarget = value(siteSection, publishedTargetKey);
+    site.publishedDigest = value(siteSection, publishedDigestKey);
     const int pages = value(siteSection, pageCountKey).toInt();
     for (int i = 1; i <= pages; ++i) {
         const QString section = pageSection + QString::number(i);

@@ -38,6 +38,10 @@ struct Site
     // What www/ is written in: UTF-8 unless the host needs GBK ("编码=GBK").
     charsets::PageEncoding encoding = charsets::PageEncoding::Utf8;
     QDateTime refreshed; // the end of the last refresh; invalid before the first
+    // The last publish that succeeded: when, where to, and a digest of www/ as it was sent.
+    QDateTime published;
+    QString publishedTarget;
+    QString publishedDigest;
     QList<PageRecord> pages;
 
     // The record of `keyword`'s page, or null.

@@ -317,7 +317,8 @@ private slots:
         QVERIFY2(!summary.error.contains(publishtexts::failed), qPrintable(summary.error));
     }
 
-    // A refresh publishes only when it wrote something, and then only what it wrote.
+    // A refresh publishes when the target lacks what www/ holds: after it wrote something, after a
+    // publish that failed, after the target changed; otherwise not at all.
     void refreshPublishes()
     {
         DemoFixture demo;
@@ -337,20 +338,30 @@ private slots:
                      .code,
                  0);
         const QString address = u"sftp://u@127.0.0.1:"_qs + QString::number(port) + u"/www"_qs;
-        QCOMPARE(
-            run({u"site"_qs, u"target"_qs, u"夏季"_qs, address, u"--password-stdin"_qs}, password.toUtf8())
-                .code,
-            0);
+        const auto setTarget = [&](const QString &to, const QByteArray &pw) {
+            return run({u"site"_qs, u"target"_qs, u"夏季"_qs, to, u"--password-stdin"_qs}, pw).code;
+        };
+        const auto refresh = [&] {
+            return run({u"site"_qs, u"refresh"_qs, u"夏季"_qs, u"--publish"_qs});
+        };
         const QString site = m_program + u"/站点/夏季"_qs;
-        QCOMPARE(run({u"site"_qs, u"publish"_qs, u"夏季"_qs}).code, 0);
-        const Result unchanged = run({u"site"_qs, u"refresh"_qs, u"夏季"_qs, u"--publish"_qs});
+        QCOMPARE(setTarget(address, "wrong"), 0);
+        QCOMPARE(refresh().code, 1);
+        QCOMPARE(setTarget(address, password.toUtf8()), 0);
+        const Result retried = refresh();
+        QVERIFY2(retried.code == 0 && retried.err.contains(u"上传"_qs), qPrintable(retried.err));
+        QCOMPARE(tree(server.filePath(u"www"_qs)), tree(site + u"/www"_qs));
+        const Result unchanged = refresh();
         QCOMPARE(unchanged.code, 0);
         QVERIFY2(!unchanged.err.contains(u"上传"_qs), qPrintable(unchanged.err)); // no publish at all
         put(site + u"/关键词.txt"_qs, "连衣裙\n凉鞋\n雪纺\n");
-        const Result added = run({u"site"_qs, u"refresh"_qs, u"夏季"_qs, u"--publish"_qs});
+        const Result added = refresh();
         QVERIFY2(added.code == 0, qPrintable(added.err));
         QCOMPARE(sortedLines(added.out).filter(u"+ "_qs).size(), tree(site + u"/www/xue-fang"_qs).size() + 2);
         QCOMPARE(tree(server.filePath(u"www"_qs)), tree(site + u"/www"_qs));
+        QCOMPARE(setTarget(address + u'2', password.toUtf8()), 0);
+        QCOMPARE(refresh().code, 0);
+        QCOMPARE(tree(server.filePath(u"www2"_qs)), tree(site + u"/www"_qs));
     }
 
     void withoutRclone()
