@@ -43,23 +43,55 @@ LogLine readLogLine(QByteArrayView line)
         static const QRegularExpression stamp(u"^\\d{4}/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d "_qs);
         read.kind = LogLine::Kind::Error;
         read.error = QString::fromUtf8(text).remove(stamp);
-        return read;
+    } else {
+        const QString message = entry.value(u"msg").toString();
+        const QString skipped = entry.value(u"skipped").toString();
+        const QString level = entry.value(u"level").toString();
+        read.object = entry.value(u"object").toString();
+        if (level == u"error" || level == u"critical" || level == u"fatal") {
+            read.kind = LogLine::Kind::Error;
+            read.error = read.object.isEmpty() ? message : read.object + u": "_qs + message;
+        } else if (read.object.isEmpty()) {
+            return read;
+        } else if (message.startsWith(u"Copied") || skipped == u"copy") {
+            read.kind = LogLine::Kind::Copied;
+        } else if (message == u"Deleted" || skipped == u"delete") {
+            read.kind = LogLine::Kind::Deleted;
+        }
     }
-    const QString message = entry.value(u"msg").toString();
-    const QString skipped = entry.value(u"skipped").toString();
-    const QString level = entry.value(u"level").toString();
-    read.object = entry.value(u"object").toString();
-    if (level == u"error" || level == u"critical" || level == u"fatal") {
-        read.kind = LogLine::Kind::Error;
-        read.error = read.object.isEmpty() ? message : read.object + u": "_qs + message;
-    } else if (read.object.isEmpty()) {
-        return read;
-    } else if (message.startsWith(u"Copied") || skipped == u"copy") {
-        read.kind = LogLine::Kind::Copied;
-    } else if (message == u"Deleted" || skipped == u"delete") {
-        read.kind = LogLine::Kind::Deleted;
-    }
+    // What rclone's sftp says when the server shows a key the site never confirmed.
+    if (read.error.contains(u"knownhosts: key mismatch"))
+        read.error = publishtexts::hostKeyChanged;
+    else if (read.error.contains(u"knownhosts: key is unknown"))
+        read.error = publishtexts::hostKeyUnknown;
     return read;
+}
+
+QList<QByteArray> takeLines(QByteArray &pending)
+{
+    QList<QByteArray> lines;
+    qsizetype from = 0;
+    for (qsizetype newline; (newline = pending.indexOf('\n', from)) >= 0; from = newline + 1)
+        lines.append(pending.sliced(from, newline - from));
+    pending.remove(0, from);
+    return lines;
+}
+
+QStringList syncArguments(const QString &wwwFolder, const publishtarget::Target &target, bool dryRun)
+{
+    QStringList arguments{u"sync"_qs,
+                          QDir(wwwFolder).absolutePath() + u'/',
+                          publishtarget::remotePath(target),
+                          u"--config"_qs,
+                          QString(), // no config file: the remote is wholly in the environment
+                          u"--use-json-log"_qs,
+                          u"--verbose"_qs,
+                          u"--stats"_qs,
+                          u"0"_qs};
+    arguments << patience << publishtarget::syncOptions(target);
+    if (dryRun)
+        arguments << u"--dry-run"_qs;
+    return arguments;
 }
 
 std::chrono::milliseconds deadlineFor(const QString &wwwFolder)
@@ -167,19 +199,7 @@ void Run::startSync(const QString &secret)
     for (const QString &key : remote.keys())
         env.insert(key, remote.value(key));
     m_process.setProcessEnvironment(env);
-    QStringList arguments{u"sync"_qs,
-                          QDir(m_www).absolutePath() + u'/',
-                          publishtarget::remotePath(m_target),
-                          u"--config"_qs,
-                          QString(), // no config file: the remote is wholly in the environment
-                          u"--use-json-log"_qs,
-                          u"--verbose"_qs,
-                          u"--stats"_qs,
-                          u"0"_qs};
-    arguments << patience << publishtarget::syncOptions(m_target);
-    if (m_summary.dryRun)
-        arguments << u"--dry-run"_qs;
-    m_process.setArguments(arguments);
+    m_process.setArguments(syncArguments(m_www, m_target, m_summary.dryRun));
     m_process.start();
 }
 
@@ -224,11 +244,8 @@ const Summary &Run::exec()
 void Run::readLog()
 {
     m_pending += m_process.readAllStandardError();
-    qsizetype newline;
-    while ((newline = m_pending.indexOf('\n')) >= 0) {
-        takeLine(m_pending.left(newline));
-        m_pending.remove(0, newline + 1);
-    }
+    for (const QByteArray &line : takeLines(m_pending))
+        takeLine(line);
 }
 
 void Run::takeLine(const QByteArray &line)

@@ -36,6 +36,13 @@ struct LogLine
 };
 LogLine readLogLine(QByteArrayView line);
 
+// The whole lines at the start of `pending` (without their line breaks), which loses them.
+QList<QByteArray> takeLines(QByteArray &pending);
+
+// What rclone is told for one sync of `wwwFolder` to `target`: never a secret, which goes through
+// the environment (publishtarget::environment).
+QStringList syncArguments(const QString &wwwFolder, const publishtarget::Target &target, bool dryRun);
+
 // rclone on PATH, or empty.
 QString rcloneProgram();
 

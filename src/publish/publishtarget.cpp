@@ -69,7 +69,7 @@ std::optional<Target> parse(const QString &address, QString *error)
     const bool unsafe = std::any_of(segments.begin(), segments.end(), [](const QString &segment) {
         return segment == u"." || segment == u".." || hasControl(segment);
     });
-    if (segments.isEmpty() || unsafe || (!belowHome && segments.first() == u"~" && segments.size() == 1))
+    if (segments.isEmpty() || unsafe || (!s3 && segments == QStringList{u"~"_qs}))
         return refuse(error, publishtexts::noPath);
     // "/~/www" is "www" below the login's home; anything else is as given.
     target.path = (s3 || belowHome ? QString() : u"/"_qs) + segments.join(u'/');
@@ -101,6 +101,13 @@ QStringList syncOptions(const Target &target)
     return {};
 }
 
+QString hostPattern(const Target &target)
+{
+    return target.port <= 0 || target.port == 22
+               ? target.host
+               : u'[' + target.host + u"]:"_qs + QString::number(target.port);
+}
+
 bool wantsObscured(const Target &target)
 {
     return target.kind != Kind::S3;
@@ -124,6 +131,8 @@ QProcessEnvironment environment(const Target &target, const QString &secret)
         set(u"PORT"_qs, port);
         set(u"USER"_qs, target.user);
         set(u"PASS"_qs, secret);
+        if (target.kind == Kind::Sftp)
+            set(u"KNOWN_HOSTS_FILE"_qs, target.knownHosts);
         if (target.kind == Kind::Ftps)
             set(u"TLS"_qs, u"true"_qs);
         break;

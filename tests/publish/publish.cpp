@@ -1,3 +1,4 @@
+#include <QCryptographicHash>
 #include <QDirIterator>
 #include <QEventLoop>
 #include <QProcess>
@@ -220,8 +221,9 @@ private slots:
             results << run(QStringList{u"site"_qs, u"publish"_qs, u"演示"_qs} + extra);
             return results.last();
         };
-        results << run({u"site"_qs, u"target"_qs, u"演示"_qs, address, u"--password-stdin"_qs},
-                       password.toUtf8() + '\n');
+        results << run(
+            {u"site"_qs, u"target"_qs, u"演示"_qs, address, u"--password-stdin"_qs, u"--accept-host-key"_qs},
+            password.toUtf8() + '\n');
         QCOMPARE(results.last().code, 0);
         QCOMPARE(publish({u"--dry-run"_qs}).code, 0);
         QCOMPARE(sortedLines(results.last().out).size(), 4);
@@ -284,6 +286,56 @@ private slots:
         QVERIFY(!tree(m_dir.filePath(u"data"_qs)).isEmpty());
     }
 
+    // The password goes only to a server whose host key the user confirmed; a changed key stops the
+    // publish.
+    void hostKeys()
+    {
+        QTemporaryDir server;
+        QProcess rcloneServer;
+        const int port = rcloneserver::serve(rcloneServer, u"sftp"_qs, server.path(), password);
+        const auto stop = qScopeGuard([&rcloneServer] {
+            rcloneServer.kill();
+            rcloneServer.waitForFinished();
+        });
+        QVERIFY(port > 0);
+        if (QStandardPaths::findExecutable(u"ssh-keyscan"_qs).isEmpty())
+            QSKIP("no ssh-keyscan (Debian package openssh-client)");
+        const QString host = u"[127.0.0.1]:%1"_qs.arg(port);
+        const QStringList target{u"site"_qs, u"target"_qs, u"演示"_qs,
+                                 u"sftp://u@127.0.0.1:%1/site"_qs.arg(port), u"--password-stdin"_qs};
+        const QString knownHosts = siteFolder() + u"/known_hosts"_qs;
+        const auto kept = [&] {
+            QFile file(knownHosts);
+            return file.open(QIODevice::ReadOnly)
+                       ? QString::fromUtf8(file.readAll()).split(u'\n').filter(host)
+                       : QStringList();
+        };
+        const Result unconfirmed = run(target, password.toUtf8());
+        QCOMPARE(unconfirmed.code, 2);
+        QVERIFY2(unconfirmed.err.contains(u"ssh-ed25519 SHA256:"_qs), qPrintable(unconfirmed.err));
+        QCOMPARE(kept(), QStringList());
+        QCOMPARE(run(target + QStringList{u"--accept-host-key"_qs}, password.toUtf8()).code, 0);
+        QVERIFY(!kept().isEmpty());
+        QCOMPARE(run({u"site"_qs, u"publish"_qs, u"演示"_qs}).code, 0);
+
+        // Another server answering at that address: an ed25519 key made up here.
+        QByteArray blob = QByteArray::fromHex("0000000b") + "ssh-ed25519" + QByteArray::fromHex("00000020");
+        blob += QCryptographicHash::hash("another server", QCryptographicHash::Sha256);
+        put(knownHosts, host.toUtf8() + " ssh-ed25519 " + blob.toBase64() + '\n');
+        const Result changed = run({u"site"_qs, u"publish"_qs, u"演示"_qs});
+        QCOMPARE(changed.code, 1);
+        QVERIFY2(changed.err.contains(publishtexts::hostKeyChanged), qPrintable(changed.err));
+        const Result again = run(target, password.toUtf8());
+        QCOMPARE(again.code, 2);
+        QVERIFY2(again.err.contains(publishtexts::hostKeyDiffers), qPrintable(again.err));
+
+        // A timer cannot confirm anything: without a key kept, nothing is sent.
+        QVERIFY(QFile::remove(knownHosts));
+        const Result unknown = run({u"site"_qs, u"publish"_qs, u"演示"_qs});
+        QCOMPARE(unknown.code, 1);
+        QVERIFY2(unknown.err.contains(publishtexts::hostKeyUnknown), qPrintable(unknown.err));
+    }
+
     // A server that stops answering mid-publish: the run ends at its deadline, saying that part of
     // the site went up, rather than waiting on rclone's own patience.
     void serverStopsAnswering()
@@ -339,7 +391,10 @@ private slots:
                  0);
         const QString address = u"sftp://u@127.0.0.1:"_qs + QString::number(port) + u"/www"_qs;
         const auto setTarget = [&](const QString &to, const QByteArray &pw) {
-            return run({u"site"_qs, u"target"_qs, u"夏季"_qs, to, u"--password-stdin"_qs}, pw).code;
+            return run({u"site"_qs, u"target"_qs, u"夏季"_qs, to, u"--password-stdin"_qs,
+                        u"--accept-host-key"_qs},
+                       pw)
+                .code;
         };
         const auto refresh = [&] {
             return run({u"site"_qs, u"refresh"_qs, u"夏季"_qs, u"--publish"_qs});
