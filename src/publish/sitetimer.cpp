@@ -125,9 +125,10 @@ QString unitFolder()
 
 QString serviceUnit(const QString &siteName, const QString &cli)
 {
-    // "--" first: a name may begin with "-".
+    // "--" first: a name may begin with "-". A oneshot service has no time limit of its own; the
+    // publish has its deadline, and this one ends whatever else may hang.
     return u"[Unit]\nDescription=淘页坊: refresh and publish the site "_qs + described(siteName) +
-           u"\n\n[Service]\nType=oneshot\nExecStart="_qs + unitArgument(cli) +
+           u"\n\n[Service]\nType=oneshot\nTimeoutStartSec=6h\nExecStart="_qs + unitArgument(cli) +
            u" site refresh --publish -- "_qs + unitArgument(siteName) + u'\n';
 }
 
