@@ -12,7 +12,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 seconds=${1:-60}
 shift || true
 build=${FUZZ_BUILD:-$here/build-fuzz}
-all=(inifile gbk encoders replyparsing shortlink templatesplit safename topreply pidforms convertrecogniser pageaddress linkconvertreply siteconfig orderdetails)
+all=(inifile gbk encoders replyparsing shortlink templatesplit safename topreply pidforms convertrecogniser pageaddress linkconvertreply siteconfig orderdetails publishtarget rclonelog)
 targets=("${all[@]}")
 (($#)) && targets=("$@")
 

@@ -1,6 +1,9 @@
 #include "publishdialogs.h"
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
+#include <QDir>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
@@ -30,6 +33,38 @@ QDialogButtonBox *addButtons(QDialog &dialog, QFormLayout *form)
     return buttons;
 }
 
+// The sftp server's host keys once the user trusts them (asked only when they are new or changed),
+// or nothing having said why not.
+std::optional<sitepublish::HostKeys> confirmedHostKeys(QWidget *parent, const QString &siteFolder,
+                                                       const publishtarget::Target &target)
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const sitepublish::HostKeys keys = sitepublish::fetchHostKeys(siteFolder, target);
+    QApplication::restoreOverrideCursor();
+    if (!keys.error.isEmpty()) {
+        QMessageBox::warning(parent, targetTitle, keys.error);
+        return std::nullopt;
+    }
+    if (keys.known)
+        return keys;
+    // One key a line, never wrapped inside a fingerprint.
+    const auto paragraph = [](const QString &text, QStringView style = {}) -> QString {
+        return u"<p style=\"white-space:pre;"_qs + style + u"\">"_qs + text.toHtmlEscaped() + u"</p>"_qs;
+    };
+    QMessageBox ask(keys.changed ? QMessageBox::Warning : QMessageBox::Question, targetTitle,
+                    paragraph(publishtexts::hostKeyShown) +
+                        paragraph(keys.fingerprints.join(u'\n'), u"font-family:monospace;") +
+                        (keys.changed ? paragraph(publishtexts::hostKeyDiffers) : QString()) +
+                        paragraph(publishtexts::hostKeyQuestion),
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    ask.setTextFormat(Qt::RichText);
+    ask.setObjectName(u"hostKeyQuestion"_qs);
+    ask.setDefaultButton(QMessageBox::No);
+    if (ask.exec() != QMessageBox::Yes)
+        return std::nullopt;
+    return keys;
+}
+
 } // namespace
 
 bool editTarget(QWidget *parent, const QString &siteFolder)
@@ -48,19 +83,45 @@ bool editTarget(QWidget *parent, const QString &siteFolder)
     auto *password = new QLineEdit(&dialog);
     password->setObjectName(u"password"_qs);
     password->setEchoMode(QLineEdit::Password);
+    // The stored password is never shown, so an empty field cannot mean "none".
+    password->setPlaceholderText(u"留空则保留已保存的密码"_qs);
+    auto *clear = new QCheckBox(u"清除已保存的密码"_qs, &dialog);
+    clear->setObjectName(u"clearPassword"_qs);
+    QObject::connect(clear, &QCheckBox::toggled, password, &QLineEdit::setDisabled);
     auto *hint = new QLabel(u"也可以是 ftp://、ftps://、webdav+https://、"
                             "s3://密钥ID@桶/前缀?endpoint=…&region=…。密码保存在系统密钥环中。"_qs,
                             &dialog);
     hint->setWordWrap(true);
     form->addRow(u"发布地址:"_qs, address);
     form->addRow(u"密码:"_qs, password);
+    form->addRow(QString(), clear);
     form->addRow(hint);
     QDialogButtonBox *buttons = addButtons(dialog, form);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
         QString error;
-        secretstore::Place place = secretstore::Place::Nowhere;
-        if (!sitepublish::setTarget(siteFolder, address->text(), password->text(), &place, &error)) {
+        const std::optional<publishtarget::Target> target = publishtarget::parse(address->text(), &error);
+        if (!target) {
             QMessageBox::warning(&dialog, targetTitle, error);
+            return;
+        }
+        std::optional<sitepublish::HostKeys> keys;
+        if (target->kind == publishtarget::Kind::Sftp) {
+            keys = confirmedHostKeys(&dialog, siteFolder, *target);
+            if (!keys)
+                return;
+        }
+        const std::optional<QString> secret = clear->isChecked() ? std::optional<QString>(QString())
+                                              : password->text().isEmpty()
+                                                  ? std::nullopt
+                                                  : std::optional<QString>(password->text());
+        secretstore::Place place = secretstore::Place::Nowhere;
+        if (!sitepublish::setTarget(siteFolder, address->text(), secret, &place, &error)) {
+            QMessageBox::warning(&dialog, targetTitle, error);
+            return;
+        }
+        if (keys && !sitepublish::keepHostKeys(siteFolder, *target, *keys)) {
+            QMessageBox::warning(&dialog, targetTitle,
+                                 QDir::toNativeSeparators(sitepublish::knownHostsFile(siteFolder)));
             return;
         }
         if (place == secretstore::Place::File)
@@ -85,15 +146,15 @@ void editSchedule(QWidget *parent, const QString &siteFolder, const QString &cli
     hours->setRange(0, sitetimer::maxHours);
     hours->setSpecialValueText(u"关闭"_qs);
     hours->setSuffix(u" 小时"_qs);
-    hours->setValue(sitetimer::installedHours(site->name));
+    hours->setValue(sitetimer::installedHours(siteFolder, site->name));
     form->addRow(u"每隔:"_qs, hours);
     QDialogButtonBox *buttons = addButtons(dialog, form);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     if (dialog.exec() != QDialog::Accepted)
         return;
     const sitetimer::Outcome outcome = hours->value() == 0
-                                           ? sitetimer::remove(site->name)
-                                           : sitetimer::install(site->name, hours->value(), cli);
+                                           ? sitetimer::remove(siteFolder, site->name)
+                                           : sitetimer::install(siteFolder, site->name, hours->value(), cli);
     if (!outcome.error.isEmpty())
         QMessageBox::warning(parent, scheduleTitle, u"无法写入定时器: "_qs + outcome.error);
     else if (!outcome.enableCommand.isEmpty())

@@ -20,11 +20,12 @@
 #include "publishrun.h"
 #include "sitepublish.h"
 #include "site.h"
+#include "sitetimer.h"
 #include "tooldialogs.h"
 
 namespace {
 
-enum Column { NameColumn, PagesColumn, RefreshedColumn };
+enum Column { NameColumn, PagesColumn, RefreshedColumn, TargetColumn, TimerColumn };
 
 constexpr int folderRole = Qt::UserRole;
 
@@ -42,13 +43,16 @@ SiteDialog::SiteDialog(const AppSetup &setup, const FormPort &window, QWidget *p
 
     m_sites = new QTreeWidget(this);
     m_sites->setObjectName(u"sites"_qs);
-    m_sites->setHeaderLabels({u"站点"_qs, u"页数"_qs, u"最后更新"_qs});
+    m_sites->setHeaderLabels({u"站点"_qs, u"页数"_qs, u"最后更新"_qs, u"发布地址"_qs, u"定时"_qs});
     m_sites->setRootIsDecorated(false);
     m_sites->setUniformRowHeights(true);
     m_sites->header()->setStretchLastSection(false);
     m_sites->header()->setSectionResizeMode(NameColumn, QHeaderView::Stretch);
     m_sites->header()->setSectionResizeMode(PagesColumn, QHeaderView::ResizeToContents);
     m_sites->header()->setSectionResizeMode(RefreshedColumn, QHeaderView::ResizeToContents);
+    m_sites->header()->setSectionResizeMode(TargetColumn, QHeaderView::Interactive);
+    m_sites->header()->setSectionResizeMode(TimerColumn, QHeaderView::ResizeToContents);
+    m_sites->header()->resizeSection(TargetColumn, 200);
     connect(m_sites, &QTreeWidget::itemSelectionChanged, this, &SiteDialog::updateButtons);
 
     const auto button = [this](const QString &caption, const QString &name) {
@@ -70,13 +74,18 @@ SiteDialog::SiteDialog(const AppSetup &setup, const FormPort &window, QWidget *p
     connect(m_publishButton, &QPushButton::clicked, this, &SiteDialog::publishSelected);
     connect(m_publishSettings, &QPushButton::clicked, this, [this] {
         if (const QString folder = selectedFolder();
-            !folder.isEmpty() && publishdialogs::editTarget(this, folder))
+            !folder.isEmpty() && publishdialogs::editTarget(this, folder)) {
             reload(folder);
+            const std::optional<siteconfig::Site> site = siteconfig::read(sites::Paths(folder).config);
+            m_status->setText(u"已设置发布地址: "_qs + (site ? site->target : QString()));
+        }
     });
     connect(m_schedule, &QPushButton::clicked, this, [this] {
-        if (const QString folder = selectedFolder(); !folder.isEmpty())
+        if (const QString folder = selectedFolder(); !folder.isEmpty()) {
             publishdialogs::editSchedule(this, folder,
                                          QCoreApplication::applicationDirPath() + u"/taoyefang-cli"_qs);
+            reload(folder);
+        }
     });
     auto *actions = new QVBoxLayout;
     actions->addWidget(m_new);
@@ -147,6 +156,10 @@ void SiteDialog::reload(const QString &select)
         item->setTextAlignment(PagesColumn, Qt::AlignRight | Qt::AlignVCenter);
         item->setText(RefreshedColumn, site.refreshed.isValid() ? site.refreshed.toString(u"yyyy-MM-dd HH:mm")
                                                                 : u"从未更新"_qs);
+        item->setText(TargetColumn, site.target.isEmpty() ? u"未设置"_qs : site.target);
+        item->setToolTip(TargetColumn, site.target);
+        const int hours = sitetimer::installedHours(listed.folder, site.name);
+        item->setText(TimerColumn, hours > 0 ? u"每"_qs + QString::number(hours) + u"小时"_qs : u"关闭"_qs);
         item->setData(NameColumn, folderRole, listed.folder);
         item->setToolTip(NameColumn, QDir::toNativeSeparators(listed.folder));
         if (listed.folder == select)
@@ -303,9 +316,13 @@ void SiteDialog::publishSelected()
         return;
     m_log->clear();
     QString error;
-    m_publish = sitepublish::runFor(folder, false, &error);
+    const std::optional<siteconfig::Site> site = siteconfig::read(sites::Paths(folder).config);
+    m_publish = site && site->target.isEmpty() ? nullptr : sitepublish::runFor(folder, false, &error);
     if (!m_publish) {
-        m_status->setText(error);
+        m_progress->reset();
+        m_status->setText(site && site->target.isEmpty()
+                              ? u"还没有设置发布地址:请先点“"_qs + m_publishSettings->text() + u"”"_qs
+                              : error);
         return;
     }
     connect(m_publish.get(), &publish::Run::fileDone, this, [this](const QString &file, bool deleted) {
@@ -328,7 +345,10 @@ void SiteDialog::publishFinished()
     const publish::Summary summary = m_publish->summary();
     m_publish.release()->deleteLater(); // finished() is still being delivered
     m_progress->setRange(0, 1);
-    m_progress->setValue(summary.ok() ? 1 : 0);
+    if (summary.ok())
+        m_progress->setValue(1);
+    else
+        m_progress->reset(); // a failed publish is not a finished one
     const QString text = summary.ok()
                              ? u"发布完成:上传"_qs + QString::number(summary.copied.size()) +
                                    u"个文件,删除"_qs + QString::number(summary.deleted.size()) + u"个文件"_qs

@@ -32,6 +32,7 @@
 #include "pageitems.h"
 #include "outputfolder.h"
 #include "templatelibrary.h"
+#include "textops.h"
 
 namespace cli {
 
@@ -48,7 +49,7 @@ const QString siteHelp =
     "  taoyefang-cli site show 名称 [--json]\n"
     "  taoyefang-cli site refresh 名称 [--jobs N] [--publish] [--allow-removal]\n"
     "  taoyefang-cli site list\n"
-    "  taoyefang-cli site target 名称 地址 [--password-stdin]\n"
+    "  taoyefang-cli site target 名称 地址 [--password-stdin] [--accept-host-key]\n"
     "  taoyefang-cli site publish 名称 [--dry-run]\n"
     "  taoyefang-cli site schedule 名称 (--every 小时 | --off)\n"
     "\n"
@@ -69,7 +70,8 @@ const QString siteHelp =
     "           last refresh, target, timer, ad zone (PID) and filters\n"
     "  target   设置发布地址,密码从--password-stdin或提示输入 / set where the site is published:\n"
     "           sftp://用户@主机[:端口]/路径, ftp://…, ftps://…, webdav+https://…, webdav+http://…,\n"
-    "           s3://密钥ID@桶/前缀?endpoint=…&region=…\n"
+    "           s3://密钥ID@桶/前缀?endpoint=…&region=…;sftp先显示服务器的主机密钥指纹待确认 /\n"
+    "           sftp shows the server's host key fingerprints to confirm first\n"
     "  publish  使发布地址与www/一致(需要rclone),--dry-run只显示将做的事 / make the target equal www/\n"
     "  schedule 每隔若干小时(1-168)自动更新并发布(systemd用户定时器) / refresh and publish on a timer\n"_qs;
 
@@ -116,9 +118,15 @@ int refreshSite(const AppSetup &setup, const QString &folder, int jobs, const En
 QString siteFolder(const QString &outputRoot, const QString &name, const Console &console)
 {
     const QString folder = joinPath(sites::sitesRoot(outputRoot), outputfolder::safeName(name));
-    if (QFileInfo::exists(sites::Paths(folder).config))
+    // Names that differ only where the folder name cuts or replaces characters share a folder: the
+    // site there is this one only when its own name says so.
+    const std::optional<siteconfig::Site> site = siteconfig::read(sites::Paths(folder).config);
+    if (site && site->name == name)
         return folder;
-    console.error(name + u": 没有这个站点 / no such site"_qs);
+    console.error(name + (site ? u": 没有这个站点(文件夹属于站点“"_qs + site->name +
+                                     u"”) / no such site (the "
+                                     "folder is another site's)"_qs
+                               : u": 没有这个站点 / no such site"_qs));
     return QString();
 }
 
@@ -137,10 +145,10 @@ int publishSite(const QString &folder, bool dryRun, const Environment &env, cons
         console.error(error);
         return SomeFailed;
     }
-    QObject::connect(run.get(), &publish::Run::fileDone, run.get(),
-                     [&console](const QString &file, bool deleted) {
-                         console.out << (deleted ? u"- "_qs : u"+ "_qs) << file << Qt::endl;
-                     });
+    QObject::connect(
+        run.get(), &publish::Run::fileDone, run.get(), [&console](const QString &file, bool deleted) {
+            console.out << (deleted ? u"- "_qs : u"+ "_qs) << textops::withoutControls(file) << Qt::endl;
+        });
     if (env.interrupter)
         QObject::connect(env.interrupter, &Interrupter::interrupted, run.get(), &publish::Run::cancel);
     run->start();
@@ -219,20 +227,64 @@ std::optional<QString> readPassword(const Environment &env, const Console &conso
     return QString::fromUtf8(line);
 }
 
+// An sftp server's host keys, shown and confirmed (by `accepted`, or on a terminal) before the password
+// goes to it; nothing when they are not, having said why.
+std::optional<sitepublish::HostKeys> confirmHostKeys(const QString &folder,
+                                                     const publishtarget::Target &target, bool accepted,
+                                                     const Environment &env, const Console &console,
+                                                     int &code)
+{
+    sitepublish::HostKeys keys = sitepublish::fetchHostKeys(folder, target);
+    if (!keys.error.isEmpty()) {
+        console.error(keys.error);
+        code = SomeFailed;
+        return std::nullopt;
+    }
+    if (keys.known)
+        return keys;
+    console.err << publishtexts::hostKeyShown << u'\n';
+    for (const QString &line : keys.fingerprints)
+        console.err << u"  "_qs << textops::withoutControls(line) << u'\n';
+    if (keys.changed)
+        console.err << publishtexts::hostKeyDiffers << u'\n';
+    console.err.flush();
+    if (accepted)
+        return keys;
+    if (env.in && env.inIsTerminal) {
+        console.err << publishtexts::hostKeyQuestion << u" [y/N] "_qs << Qt::flush;
+        const QByteArray answer = env.in->readLine().trimmed().toLower();
+        if (answer == "y" || answer == "yes")
+            return keys;
+    }
+    console.error(publishtexts::hostKeyUnconfirmed);
+    code = BadUsage;
+    return std::nullopt;
+}
+
 int siteTarget(const QStringList &arguments, const Environment &env, const Console &console)
 {
     QCommandLineParser parser;
     const QCommandLineOption passwordStdin(u"password-stdin"_qs,
                                            u"从标准输入读取密码 / read the password from stdin"_qs);
+    const QCommandLineOption acceptHostKey(
+        u"accept-host-key"_qs, u"信任sftp服务器显示的主机密钥 / trust the host key the sftp server shows"_qs);
     QString folder;
     if (const std::optional<int> done =
-            siteCommand(parser, arguments, {passwordStdin}, true, env, console, folder))
+            siteCommand(parser, arguments, {passwordStdin, acceptHostKey}, true, env, console, folder))
         return *done;
     const QStringList positional = parser.positionalArguments();
     QString error;
-    if (!publishtarget::parse(positional.at(1), &error)) {
+    const std::optional<publishtarget::Target> target = publishtarget::parse(positional.at(1), &error);
+    if (!target) {
         console.error(positional.at(1) + u": "_qs + error);
         return BadUsage;
+    }
+    std::optional<sitepublish::HostKeys> hostKeys;
+    if (target->kind == publishtarget::Kind::Sftp) {
+        int code = AllDone;
+        hostKeys = confirmHostKeys(folder, *target, parser.isSet(acceptHostKey), env, console, code);
+        if (!hostKeys)
+            return code;
     }
     const std::optional<QString> password = readPassword(env, console, parser.isSet(passwordStdin));
     if (!password) {
@@ -242,6 +294,10 @@ int siteTarget(const QStringList &arguments, const Environment &env, const Conso
     secretstore::Place place = secretstore::Place::Nowhere;
     if (!sitepublish::setTarget(folder, positional.at(1), *password, &place, &error)) {
         console.error(error);
+        return SomeFailed;
+    }
+    if (hostKeys && !sitepublish::keepHostKeys(folder, *target, *hostKeys)) {
+        console.error(QDir::toNativeSeparators(sitepublish::knownHostsFile(folder)));
         return SomeFailed;
     }
     if (place == secretstore::Place::File)
@@ -283,8 +339,8 @@ int siteSchedule(const QStringList &arguments, const Environment &env, const Con
     }
     const QString &name = site->name;
     const sitetimer::Outcome outcome =
-        parser.isSet(off) ? sitetimer::remove(name)
-                          : sitetimer::install(name, hours, joinPath(env.programFolder, programName));
+        parser.isSet(off) ? sitetimer::remove(folder, name)
+                          : sitetimer::install(folder, name, hours, joinPath(env.programFolder, programName));
     if (!outcome.error.isEmpty()) {
         console.error(u"无法写入定时器 / cannot write the timer: "_qs + outcome.error);
         return SomeFailed;
@@ -372,8 +428,9 @@ int siteRefresh(const QStringList &arguments, const Environment &env, const Cons
     QCommandLineParser parser;
     const CommonOptions options;
     const QCommandLineOption jobs = jobsOption();
-    const QCommandLineOption publish(u"publish"_qs,
-                                     u"更新写了文件时随后发布 / publish when anything was written"_qs);
+    const QCommandLineOption publish(
+        u"publish"_qs, u"随后发布,若www/或发布地址自上次发布后有变化 / then publish, when www/ or the target "
+                       "changed since the last publish"_qs);
     const QCommandLineOption allowRemoval(
         u"allow-removal"_qs,
         u"关键词列表的变化删除一半以上页面时也更新 / go on when the list takes off more than half the pages"_qs);
@@ -400,7 +457,10 @@ int siteRefresh(const QStringList &arguments, const Environment &env, const Cons
     int filesWritten = 0;
     const int code =
         refreshSite(setup, folder, jobCountValue, env, console, &filesWritten, parser.isSet(allowRemoval));
-    if (!parser.isSet(publish) || code == BadUsage || filesWritten == 0)
+    // Published whenever the target lacks what www/ has now: after a failed publish, or a new target,
+    // too.
+    if (!parser.isSet(publish) || code == BadUsage ||
+        (filesWritten == 0 && !sitepublish::needsPublish(folder)))
         return code;
     const int published = publishSite(folder, false, env, console);
     return code == AllDone ? published : code;
@@ -415,11 +475,13 @@ int siteList(const QStringList &arguments, const Environment &env, const Console
     for (const sites::Listed &listed : sites::list(root)) {
         const QString refreshed =
             listed.site.refreshed.isValid() ? listed.site.refreshed.toString(u"yyyy-MM-dd HH:mm") : u"-"_qs;
-        const int hours = sitetimer::installedHours(listed.site.name);
-        text += listed.site.name + u'\t' + QString::number(listed.site.pages.size()) + u"页\t"_qs +
-                refreshed + u'\t' + (listed.site.target.isEmpty() ? u"-"_qs : listed.site.target) + u'\t' +
-                (hours > 0 ? u"每"_qs + QString::number(hours) + u"小时"_qs : u"-"_qs) + u'\t' +
-                (listed.site.pid.isEmpty() ? u"-"_qs : listed.site.pid) + u'\t' +
+        const int hours = sitetimer::installedHours(listed.folder, listed.site.name);
+        // A name or target is the user's text, and may hold what a terminal takes for a command.
+        text += textops::withoutControls(listed.site.name) + u'\t' +
+                QString::number(listed.site.pages.size()) + u"页\t"_qs + refreshed + u'\t' +
+                (listed.site.target.isEmpty() ? u"-"_qs : textops::withoutControls(listed.site.target)) +
+                u'\t' + (hours > 0 ? u"每"_qs + QString::number(hours) + u"小时"_qs : u"-"_qs) + u'\t' +
+                (listed.site.pid.isEmpty() ? u"-"_qs : textops::withoutControls(listed.site.pid)) + u'\t' +
                 itemfilters::summary(listed.site.filter) + u'\n';
     }
     if (text.isEmpty())

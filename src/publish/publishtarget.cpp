@@ -1,9 +1,12 @@
 #include "publishtarget.h"
 
+#include <algorithm>
+
 #include <QUrl>
 #include <QUrlQuery>
 
 #include "publishtexts.h"
+#include "textops.h"
 
 namespace publishtarget {
 
@@ -16,11 +19,19 @@ std::optional<Target> refuse(QString *error, const QString &why)
     return std::nullopt;
 }
 
+// A NUL would cut the value short where rclone reads it; any other control character has no place
+// in an address either.
+bool hasControl(QStringView text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return textops::isControlOrBidi(c); });
+}
+
 } // namespace
 
 std::optional<Target> parse(const QString &address, QString *error)
 {
-    const QUrl url(address.trimmed(), QUrl::StrictMode);
+    const QString trimmed = address.trimmed();
+    const QUrl url(trimmed, QUrl::StrictMode);
     const QString scheme = url.scheme().toLower();
     Target target;
     if (scheme == u"sftp")
@@ -35,41 +46,44 @@ std::optional<Target> parse(const QString &address, QString *error)
         target.kind = Kind::S3;
     else
         return refuse(error, publishtexts::badScheme);
-    if (!url.isValid())
+    if (!url.isValid() || hasControl(trimmed))
         return refuse(error, publishtexts::badScheme);
     if (!url.password().isEmpty())
         return refuse(error, publishtexts::badScheme);
-    target.host = url.host();
-    target.user = url.userName();
+    target.host = url.host(QUrl::FullyDecoded);
+    target.user = url.userName(QUrl::FullyDecoded);
     target.port = url.port();
     if (target.port == 0)
         return refuse(error, publishtexts::badPort);
-    // A sync deletes whatever the target holds that www/ does not: an empty path would be the whole
-    // server or the user's home, so a folder must be named.
-    QString path = url.path();
-    while (path.endsWith(u'/'))
-        path.chop(1);
-    if (target.kind == Kind::S3) {
+    const bool s3 = target.kind == Kind::S3;
+    if (target.host.isEmpty() || hasControl(target.host))
+        return refuse(error, s3 ? publishtexts::noBucket : publishtexts::noHost);
+    if (target.user.isEmpty() || hasControl(target.user))
+        return refuse(error, s3 ? publishtexts::noKeyId : publishtexts::noUser);
+    // A sync deletes whatever the target holds that www/ does not, so the path must name a folder
+    // below the root (or the home, or the bucket) once decoded: "." or ".." in any form would name
+    // the root itself, or something above it.
+    const QString decoded = url.path(QUrl::FullyDecoded);
+    const bool belowHome = !s3 && decoded.startsWith(u"/~/");
+    const QStringList segments = decoded.mid(belowHome ? 3 : 0).split(u'/', Qt::SkipEmptyParts);
+    const bool unsafe = std::any_of(segments.begin(), segments.end(), [](const QString &segment) {
+        return segment == u"." || segment == u".." || hasControl(segment);
+    });
+    if (segments.isEmpty() || unsafe || (!s3 && segments == QStringList{u"~"_qs}))
+        return refuse(error, publishtexts::noPath);
+    // "/~/www" is "www" below the login's home; anything else is as given.
+    target.path = (s3 || belowHome ? QString() : u"/"_qs) + segments.join(u'/');
+    if (s3) {
         const QUrlQuery query(url);
         target.endpoint = query.queryItemValue(u"endpoint"_qs, QUrl::FullyDecoded);
         target.region = query.queryItemValue(u"region"_qs, QUrl::FullyDecoded);
-        if (target.host.isEmpty())
-            return refuse(error, publishtexts::noBucket);
         if (target.endpoint.isEmpty())
             return refuse(error, publishtexts::noEndpoint);
-        if (target.user.isEmpty())
-            return refuse(error, publishtexts::noKeyId);
-        target.path = path.mid(1);
-        return target;
     }
-    if (target.host.isEmpty())
-        return refuse(error, publishtexts::noHost);
-    if (target.user.isEmpty())
-        return refuse(error, publishtexts::noUser);
-    if (path.isEmpty() || path == u"/~")
-        return refuse(error, publishtexts::noPath);
-    // "/~/www" is "www" below the login's home; anything else is as given.
-    target.path = path.startsWith(u"/~/") ? path.mid(3) : path;
+    for (const auto &[key, value] : QUrlQuery(url).queryItems(QUrl::FullyDecoded)) {
+        if (hasControl(key) || hasControl(value))
+            return refuse(error, publishtexts::badScheme);
+    }
     return target;
 }
 
@@ -85,6 +99,13 @@ QStringList syncOptions(const Target &target)
     if (target.kind == Kind::WebDav || target.kind == Kind::Ftp || target.kind == Kind::Ftps)
         return {u"--update"_qs, u"--use-server-modtime"_qs};
     return {};
+}
+
+QString hostPattern(const Target &target)
+{
+    return target.port <= 0 || target.port == 22
+               ? target.host
+               : u'[' + target.host + u"]:"_qs + QString::number(target.port);
 }
 
 bool wantsObscured(const Target &target)
@@ -110,6 +131,8 @@ QProcessEnvironment environment(const Target &target, const QString &secret)
         set(u"PORT"_qs, port);
         set(u"USER"_qs, target.user);
         set(u"PASS"_qs, secret);
+        if (target.kind == Kind::Sftp)
+            set(u"KNOWN_HOSTS_FILE"_qs, target.knownHosts);
         if (target.kind == Kind::Ftps)
             set(u"TLS"_qs, u"true"_qs);
         break;

@@ -25,6 +25,7 @@ struct Target
     QString path; // below the host (or the bucket); never the whole server
     QString endpoint;
     QString region;
+    QString knownHosts; // sftp: the file of host keys the server must show one of
 };
 
 // The target `address` names, or nothing with `error` set.
@@ -43,6 +44,9 @@ QProcessEnvironment environment(const Target &target, const QString &secret);
 // What rclone must be told to see changed files on this kind: plain WebDAV and many FTP servers
 // keep no file times, and comparing sizes alone would miss a page rewritten at the same length.
 QStringList syncOptions(const Target &target);
+
+// How known_hosts names the target's server: "主机", or "[主机]:端口" on another port than 22.
+QString hostPattern(const Target &target);
 
 // Whether rclone wants the secret obscured for this kind.
 bool wantsObscured(const Target &target);

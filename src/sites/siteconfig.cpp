@@ -28,6 +28,9 @@ const QString baseUrlKey = u"网址"_qs;
 const QString targetKey = u"发布地址"_qs;
 const QString encodingKey = u"编码"_qs;
 const QString refreshedKey = u"更新时间"_qs;
+const QString publishedKey = u"发布时间"_qs;
+const QString publishedTargetKey = u"发布目标"_qs;
+const QString publishedDigestKey = u"发布摘要"_qs;
 const QString pageCountKey = u"页数"_qs;
 const QString keywordKey = u"关键词"_qs;
 const QString folderKey = u"地址"_qs;
@@ -117,6 +120,9 @@ QByteArray toBytes(const Site &site)
     put(commissionKey, itemfilters::commissionText(site.filter));
     put(linkDaysKey, QString::number(site.linkValidDays));
     put(refreshedKey, timeText(site.refreshed));
+    put(publishedKey, timeText(site.published));
+    put(publishedTargetKey, site.publishedTarget);
+    put(publishedDigestKey, site.publishedDigest);
     put(pageCountKey, QString::number(site.pages.size()));
     for (qsizetype i = 0; i < site.pages.size(); ++i) {
         section(pageSection + QString::number(i + 1));
@@ -152,6 +158,9 @@ std::optional<Site> fromBytes(QByteArrayView bytes)
     site.target = value(siteSection, targetKey);
     site.encoding = charsets::fromName(value(siteSection, encodingKey));
     site.refreshed = timeOf(value(siteSection, refreshedKey));
+    site.published = timeOf(value(siteSection, publishedKey));
+    site.publishedTarget = value(siteSection, publishedTargetKey);
+    site.publishedDigest = value(siteSection, publishedDigestKey);
     readFilters(site, value);
     // The count is only a claim: no more pages are looked for than the file has sections.
     const qsizetype pages =

@@ -42,6 +42,10 @@ struct Site
     // What www/ is written in: UTF-8 unless the host needs GBK ("编码=GBK").
     charsets::PageEncoding encoding = charsets::PageEncoding::Utf8;
     QDateTime refreshed; // the end of the last refresh; invalid before the first
+    // The last publish that succeeded: when, where to, and a digest of www/ as it was sent.
+    QDateTime published;
+    QString publishedTarget;
+    QString publishedDigest;
     QList<PageRecord> pages;
     ItemFilter filter;                        // which items its pages show
     int linkValidDays = defaultLinkValidDays; // how long an item's links and 淘口令 are shown again

@@ -1,6 +1,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -48,6 +49,36 @@ class TestBatchDialog final : public QObject
     {
         m_form->findChild<QAction *>(u"piliangshengcheng"_qs)->trigger();
         return m_form->findChild<BatchDialog *>();
+    }
+
+    // Clicks 发布设置… and answers the dialogs it opens: the form gets `address` and `password` and
+    // OK, a question about the host key Yes; a second showing of the form (it refused) is cancelled.
+    // Returns the questions' texts.
+    QStringList answerPublishSettings(const QString &address, const QString &password)
+    {
+        QStringList asked;
+        bool filled = false;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, this, [&] {
+            auto *form = m_form->findChild<QDialog *>(u"PublishSettingsDialog"_qs);
+            if (!form || !form->isVisible())
+                return;
+            if (auto *box = form->findChild<QMessageBox *>(); box && box->isVisible()) {
+                asked << box->text();
+                box->button(box->button(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok)->click();
+            } else if (std::exchange(filled, true)) {
+                form->reject();
+            } else {
+                form->findChild<QLineEdit *>(u"target"_qs)->setText(address);
+                form->findChild<QLineEdit *>(u"password"_qs)->setText(password);
+                // Queued: what OK opens runs a loop of its own, and this timer does not fire inside itself.
+                QMetaObject::invokeMethod(form->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok),
+                                          &QPushButton::click, Qt::QueuedConnection);
+            }
+        });
+        answer.start(50);
+        m_form->findChild<SiteDialog *>()->findChild<QPushButton *>(u"publishSettings"_qs)->click();
+        return asked;
     }
 
     QStringList sites() const { return programfolder::subfolders(m_dir->filePath(u"已生成"_qs)); }
@@ -275,11 +306,28 @@ private slots:
         if (port == 0)
             QSKIP("no rclone (Debian package rclone): publishing is not tried");
         qunsetenv("DBUS_SESSION_BUS_ADDRESS"); // the password stays out of the user's keyring
-        secretstore::Place place;
-        QString error;
-        QVERIFY(sitepublish::setTarget(m_dir->filePath(u"站点/夏季"_qs),
-                                       u"sftp://u@127.0.0.1:"_qs + QString::number(port) + u"/site"_qs,
-                                       u"made-up-pw"_qs, &place, &error));
+        auto *status = dialog->findChild<QLabel *>(u"status"_qs);
+        auto *progress = dialog->findChild<QProgressBar *>();
+        auto *publishSettings = dialog->findChild<QPushButton *>(u"publishSettings"_qs);
+        dialog->findChild<QPushButton *>(u"publish"_qs)->click();
+        QVERIFY2(status->text().contains(publishSettings->text()) &&
+                     !status->text().contains(u"site target"_qs),
+                 qPrintable(status->text()));
+        QVERIFY(progress->value() < progress->maximum());
+
+        // Set in 发布设置…, the server's host key asked about once; later the address alone changes
+        // and the password stays.
+        const QString address = u"sftp://u@127.0.0.1:"_qs + QString::number(port) + u"/site"_qs;
+        QStringList asked = answerPublishSettings(address, u"made-up-pw"_qs);
+        QCOMPARE(asked.filter(u"SHA256:"_qs).size(), 1);
+        QVERIFY2(status->text().contains(address), qPrintable(status->text()));
+        QCOMPARE(dialog->findChild<QTreeWidget *>(u"sites"_qs)->currentItem()->text(3), address);
+        QCOMPARE(answerPublishSettings(address + u'2', QString()), QStringList());
+        dialog->findChild<QPushButton *>(u"publish"_qs)->click();
+        WAIT_VERIFY(!dialog->isRunning(), 30000);
+        QVERIFY2(status->text().startsWith(u"发布完成"_qs), qPrintable(status->text()));
+        QVERIFY(QFile::exists(remote.filePath(u"site2/index.htm"_qs)));
+        QCOMPARE(answerPublishSettings(address, QString()), QStringList());
         dialog->findChild<QPushButton *>(u"publish"_qs)->click();
         QVERIFY(dialog->isRunning());
         WAIT_VERIFY(!dialog->isRunning(), 30000);

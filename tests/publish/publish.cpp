@@ -1,3 +1,4 @@
+#include <QCryptographicHash>
 #include <QDirIterator>
 #include <QEventLoop>
 #include <QProcess>
@@ -6,12 +7,18 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QSignalSpy>
 #include <QTimer>
+
+#include <signal.h>
 
 #include "demofixture.h"
 #include "eventwait.h"
 #include "gbk.h"
+#include "outputfolder.h"
+#include "publishrun.h"
 #include "publishtarget.h"
+#include "publishtexts.h"
 #include "rcloneserver.h"
 
 namespace {
@@ -146,6 +153,17 @@ private slots:
             {"no user", u"ftp://example.com/www"_qs},
             {"not a target", u"https://example.com/www"_qs},
             {"s3 without endpoint", u"s3://KEYID@bucket/site"_qs},
+            {"s3: the whole bucket", u"s3://KEYID@bucket?endpoint=e.example"_qs},
+            {"s3: above the bucket", u"s3://KEYID@bucket/..?endpoint=e.example"_qs},
+            {"the root through a dot", u"sftp://me@example.com/."_qs},
+            {"the home through a dot", u"sftp://me@example.com/~/."_qs},
+            {"a folder and back up", u"sftp://me@example.com/x/.."_qs},
+            {"dots percent-encoded", u"sftp://me@example.com/%2E%2E"_qs},
+            {"a dot with a slash after it", u"ftp://me@example.com/./"_qs},
+            {"an encoded slash hiding a parent", u"ftp://me@example.com/~%2F.."_qs},
+            {"a NUL cutting the path", u"sftp://me@example.com/%00x"_qs},
+            {"a line break in the user", u"sftp://m%0Ae@example.com/www"_qs},
+            {"a control character in the endpoint", u"s3://KEYID@bucket/site?endpoint=e%01.example"_qs},
         };
         for (const auto &[name, address] : refused)
             QTest::newRow(name) << address << QString() << QString();
@@ -203,8 +221,9 @@ private slots:
             results << run(QStringList{u"site"_qs, u"publish"_qs, u"演示"_qs} + extra);
             return results.last();
         };
-        results << run({u"site"_qs, u"target"_qs, u"演示"_qs, address, u"--password-stdin"_qs},
-                       password.toUtf8() + '\n');
+        results << run(
+            {u"site"_qs, u"target"_qs, u"演示"_qs, address, u"--password-stdin"_qs, u"--accept-host-key"_qs},
+            password.toUtf8() + '\n');
         QCOMPARE(results.last().code, 0);
         QCOMPARE(publish({u"--dry-run"_qs}).code, 0);
         QCOMPARE(sortedLines(results.last().out).size(), 4);
@@ -236,7 +255,7 @@ private slots:
         results << run({u"site"_qs, u"target"_qs, u"演示"_qs, address, u"--password-stdin"_qs}, "wrong\n");
         const Result refused = publish();
         QCOMPARE(refused.code, 1);
-        QVERIFY2(refused.err.contains(u"发布失败"_qs), qPrintable(refused.err));
+        QVERIFY2(refused.err.contains(publishtexts::failed), qPrintable(refused.err));
         QCOMPARE(tree(remote), before);
 
         // The password shows nowhere but in its own private file.
@@ -267,7 +286,91 @@ private slots:
         QVERIFY(!tree(m_dir.filePath(u"data"_qs)).isEmpty());
     }
 
-    // A refresh publishes only when it wrote something, and then only what it wrote.
+    // The password goes only to a server whose host key the user confirmed; a changed key stops the
+    // publish.
+    void hostKeys()
+    {
+        QTemporaryDir server;
+        QProcess rcloneServer;
+        const int port = rcloneserver::serve(rcloneServer, u"sftp"_qs, server.path(), password);
+        const auto stop = qScopeGuard([&rcloneServer] {
+            rcloneServer.kill();
+            rcloneServer.waitForFinished();
+        });
+        QVERIFY(port > 0);
+        if (QStandardPaths::findExecutable(u"ssh-keyscan"_qs).isEmpty())
+            QSKIP("no ssh-keyscan (Debian package openssh-client)");
+        const QString host = u"[127.0.0.1]:%1"_qs.arg(port);
+        const QStringList target{u"site"_qs, u"target"_qs, u"演示"_qs,
+                                 u"sftp://u@127.0.0.1:%1/site"_qs.arg(port), u"--password-stdin"_qs};
+        const QString knownHosts = siteFolder() + u"/known_hosts"_qs;
+        const auto kept = [&] {
+            QFile file(knownHosts);
+            return file.open(QIODevice::ReadOnly)
+                       ? QString::fromUtf8(file.readAll()).split(u'\n').filter(host)
+                       : QStringList();
+        };
+        const Result unconfirmed = run(target, password.toUtf8());
+        QCOMPARE(unconfirmed.code, 2);
+        QVERIFY2(unconfirmed.err.contains(u"ssh-ed25519 SHA256:"_qs), qPrintable(unconfirmed.err));
+        QCOMPARE(kept(), QStringList());
+        QCOMPARE(run(target + QStringList{u"--accept-host-key"_qs}, password.toUtf8()).code, 0);
+        QVERIFY(!kept().isEmpty());
+        QCOMPARE(run({u"site"_qs, u"publish"_qs, u"演示"_qs}).code, 0);
+
+        // Another server answering at that address: an ed25519 key made up here.
+        QByteArray blob = QByteArray::fromHex("0000000b") + "ssh-ed25519" + QByteArray::fromHex("00000020");
+        blob += QCryptographicHash::hash("another server", QCryptographicHash::Sha256);
+        put(knownHosts, host.toUtf8() + " ssh-ed25519 " + blob.toBase64() + '\n');
+        const Result changed = run({u"site"_qs, u"publish"_qs, u"演示"_qs});
+        QCOMPARE(changed.code, 1);
+        QVERIFY2(changed.err.contains(publishtexts::hostKeyChanged), qPrintable(changed.err));
+        const Result again = run(target, password.toUtf8());
+        QCOMPARE(again.code, 2);
+        QVERIFY2(again.err.contains(publishtexts::hostKeyDiffers), qPrintable(again.err));
+
+        // A timer cannot confirm anything: without a key kept, nothing is sent.
+        QVERIFY(QFile::remove(knownHosts));
+        const Result unknown = run({u"site"_qs, u"publish"_qs, u"演示"_qs});
+        QCOMPARE(unknown.code, 1);
+        QVERIFY2(unknown.err.contains(publishtexts::hostKeyUnknown), qPrintable(unknown.err));
+    }
+
+    // A server that stops answering mid-publish: the run ends at its deadline, saying that part of
+    // the site went up, rather than waiting on rclone's own patience.
+    void serverStopsAnswering()
+    {
+        QTemporaryDir server;
+        QTemporaryDir site;
+        for (int i = 0; i < 400; ++i)
+            put(site.filePath(u"p%1/index.htm"_qs.arg(i)), QByteArray(16 * 1024, 'x'));
+        QProcess rcloneServer;
+        const int port = rcloneserver::serve(rcloneServer, u"sftp"_qs, server.path(), password);
+        const auto stop = qScopeGuard([&rcloneServer] {
+            ::kill(pid_t(rcloneServer.processId()), SIGCONT);
+            rcloneServer.kill();
+            rcloneServer.waitForFinished();
+        });
+        QVERIFY(port > 0);
+        const std::optional<publishtarget::Target> target =
+            publishtarget::parse(u"sftp://u@127.0.0.1:%1/site"_qs.arg(port), nullptr);
+        QVERIFY(target);
+        publish::Run run(site.path(), *target, password, false);
+        run.setDeadline(std::chrono::seconds(4));
+        QObject::connect(&run, &publish::Run::fileDone, &run,
+                         [&rcloneServer] { ::kill(pid_t(rcloneServer.processId()), SIGSTOP); });
+        QSignalSpy finished(&run, &publish::Run::finished);
+        run.start();
+        // rclone alone would wait a minute for each of its retries.
+        QVERIFY(finished.wait(30000));
+        const publish::Summary &summary = run.summary();
+        QVERIFY(!summary.copied.isEmpty());
+        QVERIFY2(summary.error.contains(publishtexts::timedOut), qPrintable(summary.error));
+        QVERIFY2(!summary.error.contains(publishtexts::failed), qPrintable(summary.error));
+    }
+
+    // A refresh publishes when the target lacks what www/ holds: after it wrote something, after a
+    // publish that failed, after the target changed; otherwise not at all.
     void refreshPublishes()
     {
         DemoFixture demo;
@@ -287,20 +390,33 @@ private slots:
                      .code,
                  0);
         const QString address = u"sftp://u@127.0.0.1:"_qs + QString::number(port) + u"/www"_qs;
-        QCOMPARE(
-            run({u"site"_qs, u"target"_qs, u"夏季"_qs, address, u"--password-stdin"_qs}, password.toUtf8())
-                .code,
-            0);
+        const auto setTarget = [&](const QString &to, const QByteArray &pw) {
+            return run({u"site"_qs, u"target"_qs, u"夏季"_qs, to, u"--password-stdin"_qs,
+                        u"--accept-host-key"_qs},
+                       pw)
+                .code;
+        };
+        const auto refresh = [&] {
+            return run({u"site"_qs, u"refresh"_qs, u"夏季"_qs, u"--publish"_qs});
+        };
         const QString site = m_program + u"/站点/夏季"_qs;
-        QCOMPARE(run({u"site"_qs, u"publish"_qs, u"夏季"_qs}).code, 0);
-        const Result unchanged = run({u"site"_qs, u"refresh"_qs, u"夏季"_qs, u"--publish"_qs});
+        QCOMPARE(setTarget(address, "wrong"), 0);
+        QCOMPARE(refresh().code, 1);
+        QCOMPARE(setTarget(address, password.toUtf8()), 0);
+        const Result retried = refresh();
+        QVERIFY2(retried.code == 0 && retried.err.contains(u"上传"_qs), qPrintable(retried.err));
+        QCOMPARE(tree(server.filePath(u"www"_qs)), tree(site + u"/www"_qs));
+        const Result unchanged = refresh();
         QCOMPARE(unchanged.code, 0);
         QVERIFY2(!unchanged.err.contains(u"上传"_qs), qPrintable(unchanged.err)); // no publish at all
         put(site + u"/关键词.txt"_qs, "连衣裙\n凉鞋\n雪纺\n");
-        const Result added = run({u"site"_qs, u"refresh"_qs, u"夏季"_qs, u"--publish"_qs});
+        const Result added = refresh();
         QVERIFY2(added.code == 0, qPrintable(added.err));
         QCOMPARE(sortedLines(added.out).filter(u"+ "_qs).size(), tree(site + u"/www/xue-fang"_qs).size() + 2);
         QCOMPARE(tree(server.filePath(u"www"_qs)), tree(site + u"/www"_qs));
+        QCOMPARE(setTarget(address + u'2', password.toUtf8()), 0);
+        QCOMPARE(refresh().code, 0);
+        QCOMPARE(tree(server.filePath(u"www2"_qs)), tree(site + u"/www"_qs));
     }
 
     void withoutRclone()
@@ -311,24 +427,63 @@ private slots:
                  qPrintable(result.err));
     }
 
+    // Names that read alike get a timer each; a timer an earlier version named after the pinyin
+    // alone is read, and replaced once the site's timer is set again.
     void schedules()
     {
         for (const QString &bad : {u"0"_qs, u"169"_qs, u"six"_qs})
             QCOMPARE(run({u"site"_qs, u"schedule"_qs, u"演示"_qs, u"--every"_qs, bad}).code, 2);
-        const Result on = run({u"site"_qs, u"schedule"_qs, u"演示"_qs, u"--every"_qs, u"6"_qs});
+        const QString units = m_dir.filePath(u"config/systemd/user"_qs);
+        for (const QString &name : {u"衣服"_qs, u"依附"_qs})
+            put(m_program + u"/站点/"_qs + name + u"/站点.ini"_qs,
+                gbk::encode(QString(u"[站点]\r\n名称="_qs + name)));
+        put(units + u"/taoyefang-site-yi-fu.service"_qs,
+            "[Service]\nExecStart=\"/old/taoyefang-cli\" site refresh \"衣服\" --publish\n");
+        put(units + u"/taoyefang-site-yi-fu.timer"_qs, "[Timer]\nOnUnitActiveSec=5h\n");
+        const auto listed = [this](const QString &name) {
+            const QStringList lines = run({u"site"_qs, u"list"_qs}).out.split(u'\n');
+            const QStringList line = lines.filter(name + u'\t');
+            return line.size() == 1 ? line.first().section(u'\t', -1) : QString();
+        };
+        QCOMPARE(listed(u"衣服"_qs), u"每5小时"_qs);
+        QCOMPARE(listed(u"依附"_qs), u"-"_qs);
+
+        const Result on = run({u"site"_qs, u"schedule"_qs, u"衣服"_qs, u"--every"_qs, u"6"_qs});
         QCOMPARE(on.code, 0);
         QVERIFY2(on.err.contains(u"systemctl --user"_qs), qPrintable(on.err));
-        const QString units = m_dir.filePath(u"config/systemd/user/taoyefang-site-yan-shi"_qs);
-        QVERIFY(run({u"site"_qs, u"list"_qs}).out.contains(u"每6小时"_qs));
+        QCOMPARE(run({u"site"_qs, u"schedule"_qs, u"依附"_qs, u"--every"_qs, u"7"_qs}).code, 0);
+        QCOMPARE(listed(u"衣服"_qs), u"每6小时"_qs);
+        QCOMPARE(listed(u"依附"_qs), u"每7小时"_qs);
+        const QStringList timers = QDir(units).entryList({u"*.timer"_qs});
+        QCOMPARE(timers.size(), 2);
         const QString analyze = QStandardPaths::findExecutable(u"systemd-analyze"_qs);
-        if (!analyze.isEmpty()) {
+        for (const QString &timer : timers) {
+            if (analyze.isEmpty())
+                break;
+            const QString unit = units + u'/' + timer.chopped(6);
             QProcess verify;
-            verify.start(analyze, {u"verify"_qs, units + u".timer"_qs, units + u".service"_qs});
+            verify.start(analyze, {u"verify"_qs, unit + u".timer"_qs, unit + u".service"_qs});
             QVERIFY(verify.waitForFinished(60000));
             QVERIFY2(verify.exitCode() == 0, verify.readAllStandardError().constData());
         }
-        QCOMPARE(run({u"site"_qs, u"schedule"_qs, u"演示"_qs, u"--off"_qs}).code, 0);
-        QVERIFY(!QFile::exists(units + u".timer"_qs) && !QFile::exists(units + u".service"_qs));
+        QCOMPARE(run({u"site"_qs, u"schedule"_qs, u"衣服"_qs, u"--off"_qs}).code, 0);
+        QCOMPARE(listed(u"衣服"_qs), u"-"_qs);
+        QCOMPARE(listed(u"依附"_qs), u"每7小时"_qs);
+    }
+
+    // Two long names cut to one folder name: the second is not the site in that folder.
+    void nameMustMatchItsFolder()
+    {
+        const QString first = QString(90, u'长') + u'A';
+        const QString second = QString(90, u'长') + u'B';
+        const QString config = m_program + u"/站点/"_qs + outputfolder::safeName(first) + u"/站点.ini"_qs;
+        put(config, gbk::encode(QString(u"[站点]\r\n名称="_qs + first)));
+        const Result result = run(
+            {u"site"_qs, u"target"_qs, second, u"ftp://u@127.0.0.1/x"_qs, u"--password-stdin"_qs}, "pw\n");
+        QCOMPARE(result.code, 2);
+        QFile file(config);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(!file.readAll().contains("ftp:"));
     }
 };
 
