@@ -17,11 +17,12 @@ namespace openplatform {
 namespace {
 
 // Identifiers written as bare numbers are quoted before parsing: QJsonDocument would read
-// them as doubles, and a seller id above 2^53 would lose its last digits.
+// them as doubles, and a seller or trade id above 2^53 would lose its last digits. The order
+// report's ids and its paging position are among them.
 QByteArray quoteIdentifiers(const QByteArray &json)
 {
     static const QRegularExpression bareId(
-        uR"re((?<!\\)("(?:item_id|seller_id|num_iid)"\s*:\s*)(-?\d+)(?=\s*[,}\]]))re"_qs);
+        uR"re((?<!\\)("(?:item_id|seller_id|num_iid|trade_id|trade_parent_id|adzone_id|site_id|position_index)"\s*:\s*)(-?\d+)(?=\s*[,}\]]))re"_qs);
     const QString text = QString::fromUtf8(json);
     if (!text.contains(bareId))
         return json;

@@ -14,19 +14,6 @@ namespace {
 constexpr int gatewayOffset = 8 * 3600;
 const QString timeFormat = u"yyyy-MM-dd HH:mm:ss"_qs;
 
-// Ids written as bare numbers are quoted first: a trade id has more digits than a double keeps.
-QByteArray quoteIds(const QByteArray &json)
-{
-    static const QRegularExpression bareId(
-        uR"re((?<!\\)("(?:trade_id|trade_parent_id|adzone_id|site_id|position_index)"\s*:\s*)(-?\d+)(?=\s*[,}\]]))re"_qs);
-    const QString text = QString::fromUtf8(json);
-    if (!text.contains(bareId))
-        return json;
-    QString quoted = text;
-    quoted.replace(bareId, uR"(\1"\2")"_qs);
-    return quoted.toUtf8();
-}
-
 bool isDigits(QStringView text, qsizetype most)
 {
     if (text.isEmpty() || text.size() > most)
@@ -109,7 +96,7 @@ OrderPage parseOrderDetails(const QByteArray &json)
 {
     OrderPage page;
     const std::optional<QJsonObject> top =
-        json.isValidUtf8() ? openplatform::parseObject(quoteIds(json)) : std::nullopt;
+        json.isValidUtf8() ? openplatform::parseObject(json) : std::nullopt;
     if (!top)
         return page;
     if (const std::optional<openplatform::TopError> error = openplatform::errorOf(*top)) {
