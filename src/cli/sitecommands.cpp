@@ -98,7 +98,7 @@ int refreshSite(const AppSetup &setup, const QString &folder, int jobs, const En
         return BadUsage;
     }
     if (!summary.kept.isEmpty())
-        console.error(sites::keptFilesText.toString() + u" / kept, not part of the new pages: "_qs +
+        console.error(sites::keptFilesText.toString() + u" / kept, not written by this program: "_qs +
                       summary.kept.join(u", "_qs));
     for (const PageResult &failed : summary.failed)
         console.error(u"未能生成,保留原页面 / failed, old page kept: "_qs + failed.entry.keyword + u": "_qs +
