@@ -216,4 +216,7 @@ int site(const QStringList &arguments, const Environment &env, const Console &co
 int ordersCommand(const QStringList &arguments, const Environment &env, const Console &console);
 int reportCommand(const QStringList &arguments, const Environment &env, const Console &console);
 
+// The folder of the site `name` below the output root's 站点/, or empty having said there is none.
+QString siteFolder(const QString &outputRoot, const QString &name, const Console &console);
+
 } // namespace cli

@@ -98,7 +98,7 @@ int refreshSite(const AppSetup &setup, const QString &folder, int jobs, const En
         return BadUsage;
     }
     if (!summary.kept.isEmpty())
-        console.error(sites::keptFilesText.toString() + u" / kept, not part of the new pages: "_qs +
+        console.error(sites::keptFilesText.toString() + u" / kept, not written by this program: "_qs +
                       summary.kept.join(u", "_qs));
     for (const PageResult &failed : summary.failed)
         console.error(u"未能生成,保留原页面 / failed, old page kept: "_qs + failed.entry.keyword + u": "_qs +
@@ -114,7 +114,8 @@ int refreshSite(const AppSetup &setup, const QString &folder, int jobs, const En
     return summary.allDone() ? AllDone : SomeFailed;
 }
 
-// The folder of the site `name` below the output root's 站点/, or empty having said there is none.
+} // namespace
+
 QString siteFolder(const QString &outputRoot, const QString &name, const Console &console)
 {
     const QString folder = joinPath(sites::sitesRoot(outputRoot), outputfolder::safeName(name));
@@ -129,6 +130,8 @@ QString siteFolder(const QString &outputRoot, const QString &name, const Console
                                : u": 没有这个站点 / no such site"_qs));
     return QString();
 }
+
+namespace {
 
 // Publishes the site in `folder`, each file on stdout as rclone reports it ("+" sent, "-" deleted);
 // Ctrl+C stops it. Returns the exit code.

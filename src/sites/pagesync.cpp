@@ -1,5 +1,6 @@
 #include "pagesync.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include <QDir>
@@ -153,7 +154,7 @@ bool removeTree(const QString &path)
     return !info.exists() && !info.isSymLink() ? true : QFile::remove(path);
 }
 
-Outcome syncFolder(const QString &source, const QString &target)
+Outcome syncFolder(const QString &source, const QString &target, const std::optional<QSet<QString>> &ours)
 {
     Outcome outcome;
     const QString page = filenames::pageFile.toString();
@@ -162,6 +163,8 @@ Outcome syncFolder(const QString &source, const QString &target)
         return outcome;
     }
     const QStringList files = filesBelow(source);
+    outcome.files = files;
+    outcome.files.sort();
     const QSet<QString> generated(files.begin(), files.end());
     const QFileInfo targetInfo(target);
     const bool oldPage = isRealFolder(targetInfo);
@@ -187,20 +190,59 @@ Outcome syncFolder(const QString &source, const QString &target)
         for (const QString &relative : entriesBelow(target)) {
             if (generated.contains(relative))
                 continue;
-            outcome.kept.append(relative);
-            if (outcome.written > 0 && !carry(target + u'/' + relative, source + u'/' + relative))
-                outcome.ok = false;
+            // Ours from last time and no longer in the page: left behind, it goes with the old page.
+            if (ours && ours->contains(relative))
+                ++outcome.removed;
+            else
+                outcome.kept.append(relative);
+        }
+        if (outcome.changed()) {
+            for (const QString &relative : std::as_const(outcome.kept)) {
+                if (!carry(target + u'/' + relative, source + u'/' + relative))
+                    outcome.ok = false;
+            }
         }
     }
     // A link in the page's place is no page: it is replaced even when its target looks the same.
-    if (outcome.written == 0 && oldPage && outcome.ok)
+    if (!outcome.changed() && oldPage && outcome.ok)
         return outcome;
-    if (outcome.written == 0)
-        outcome.written = int(files.size());
     if (!outcome.ok || !swapIn(source, target)) {
         outcome.ok = false;
         outcome.written = 0;
+        outcome.removed = 0;
     }
+    return outcome;
+}
+
+Outcome removePage(const QString &target, const std::optional<QSet<QString>> &ours)
+{
+    Outcome outcome;
+    if (!isRealFolder(QFileInfo(target)) || !ours) {
+        if (isRealFolder(QFileInfo(target)))
+            outcome.removed = int(entriesBelow(target).size());
+        outcome.ok = removeTree(target);
+        return outcome;
+    }
+    for (const QString &relative : entriesBelow(target)) {
+        if (!ours->contains(relative)) {
+            outcome.kept.append(relative);
+        } else if (QFile::remove(target + u'/' + relative)) {
+            ++outcome.removed;
+        } else {
+            outcome.ok = false;
+        }
+    }
+    // The folders left empty go, deepest first; one that still holds something stays.
+    QStringList folders;
+    QDirIterator it(target, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        folders.append(it.next());
+    std::sort(folders.begin(), folders.end(),
+              [](const QString &a, const QString &b) { return a.size() > b.size(); });
+    for (const QString &folder : std::as_const(folders))
+        QDir().rmdir(folder);
+    QDir().rmdir(target);
     return outcome;
 }
 

@@ -12,6 +12,7 @@
 #include "outputfolder.h"
 #include "filenames.h"
 #include "pageaddress.h"
+#include "pagefiles.h"
 #include "pageitems.h"
 #include "pagesync.h"
 #include "linkrecord.h"
@@ -36,7 +37,16 @@ const QString cannotStage = u"无法在站点文件夹中建立暂存文件夹"_
 const QString pageNotWritten = u"页面未能写入www文件夹"_qs;
 const QString cannotWriteConfig = u"无法写入站点.ini"_qs;
 const QString cannotWritePages = u"有文件未能写入www文件夹,已保留原来的文件"_qs;
-const QString cannotWriteRecords = u"无法写入链接记录或页面商品记录"_qs;
+const QString cannotWriteRecords = u"无法写入链接记录、页面商品记录或页面文件记录"_qs;
+
+// The files the program wrote in `folder` last time, when known.
+std::optional<QSet<QString>> oursIn(const pagefiles::Record &record, const QString &folder)
+{
+    const auto found = record.constFind(folder);
+    if (found == record.cend())
+        return std::nullopt;
+    return QSet<QString>(found->begin(), found->end());
+}
 
 bool sameShown(const QHash<QString, pageitems::Shown> &a, const QHash<QString, pageitems::Shown> &b)
 {
@@ -344,6 +354,8 @@ void Refresh::apply(const BatchSummary &batch)
         listed.insert(entry.keyword);
 
     bool allWritten = true;
+    const pagefiles::Record filesBefore = pagefiles::read(m_paths.folder);
+    pagefiles::Record files; // the pages that stay, each with the files the program wrote there
     QList<siteconfig::PageRecord> pages;
     QHash<QString, QStringList> shown; // by keyword, for the pages made now
     for (const keywordfile::Entry &entry : std::as_const(m_entries)) {
@@ -353,14 +365,17 @@ void Refresh::apply(const BatchSummary &batch)
             // Failed, stopped or never started: the page it had stays as it was.
             if (!notWritten.contains(entry.keyword))
                 m_summary.cancelled.append(PageResult{-1, entry, RunOutcome::Cancelled, {}, 0, {}, {}});
-            if (old)
+            if (old) {
                 pages.append(*old);
+                if (const auto found = filesBefore.constFind(old->folder); found != filesBefore.cend())
+                    files.insert(old->folder, *found);
+            }
             continue;
         }
         siteconfig::PageRecord record = old ? *old : siteconfig::PageRecord{entry.keyword, {}, {}, 0, {}};
         record.folder = m_folders.value(entry.keyword);
-        const pagesync::Outcome synced =
-            pagesync::syncFolder(result->folder, joinPath(m_paths.www, record.folder));
+        const pagesync::Outcome synced = pagesync::syncFolder(
+            result->folder, joinPath(m_paths.www, record.folder), oursIn(filesBefore, record.folder));
         for (const QString &kept : synced.kept)
             m_summary.kept.append(record.folder + u'/' + kept);
         if (!synced.ok) {
@@ -370,10 +385,14 @@ void Refresh::apply(const BatchSummary &batch)
             failed.outcome = RunOutcome::Failed;
             failed.reason = pageNotWritten;
             m_summary.failed.append(failed);
-            if (old)
+            if (old) {
                 pages.append(*old);
+                if (const auto found = filesBefore.constFind(old->folder); found != filesBefore.cend())
+                    files.insert(old->folder, *found);
+            }
             continue;
         }
+        files.insert(record.folder, synced.files);
         m_summary.filesWritten += synced.written + synced.removed;
         if (synced.changed() || !record.changed.isValid()) {
             record.changed = now;
@@ -392,18 +411,22 @@ void Refresh::apply(const BatchSummary &batch)
     for (const siteconfig::PageRecord &record : std::as_const(m_site.pages)) {
         if (listed.contains(record.keyword))
             continue;
+        if (const auto found = filesBefore.constFind(record.folder); found != filesBefore.cend())
+            files.insert(record.folder, *found);
         if (m_skipped.contains(record.keyword) || m_keepUnlisted) {
             pages.append(record);
             continue;
         }
-        const QString folder = joinPath(m_paths.www, record.folder);
-        if (QFileInfo(folder).isDir() && !QFileInfo(folder).isSymLink()) {
-            QDirIterator files(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-            for (; files.hasNext(); files.next())
-                ++m_summary.filesWritten;
-        }
-        if (!pagesync::removeTree(folder))
+        // The program's files go; the user's stay in the folder, no longer a page.
+        const pagesync::Outcome removed =
+            pagesync::removePage(joinPath(m_paths.www, record.folder), oursIn(filesBefore, record.folder));
+        for (const QString &kept : removed.kept)
+            m_summary.kept.append(record.folder + u'/' + kept);
+        m_summary.filesWritten += removed.removed;
+        if (!removed.ok)
             allWritten = false;
+        else
+            files.remove(record.folder);
         ++m_summary.pagesRemoved;
     }
 
@@ -450,6 +473,9 @@ void Refresh::apply(const BatchSummary &batch)
     else if (!allWritten)
         m_summary.error = cannotWritePages;
     recordPageItems(pages, shown, now.date());
+    // Written only when it changed, so that a refresh with nothing changed writes nothing.
+    if (files != filesBefore && !pagefiles::write(m_paths.folder, files) && m_summary.error.isEmpty())
+        m_summary.error = cannotWriteRecords;
     if (!m_links->write(joinPath(m_paths.folder, linkRecordFileName.toString()), now.date()) &&
         m_summary.error.isEmpty())
         m_summary.error = cannotWriteRecords;

@@ -18,7 +18,8 @@
 //   关键词.txt   the keyword list, in the batch format; the user may edit it
 //   www/         the site exactly as it is published: index.htm, sitemap.xml (with a base
 //                address) and a folder per keyword
-//   链接记录.json, 页面商品.json   each item's links as last shown, each page's items (never published)
+//   链接记录.json, 页面商品.json, 页面文件.json   each item's links as last shown, each page's
+//                items, the files each page was written with (never published)
 namespace sites {
 
 inline constexpr QStringView configFileName = u"站点.ini";
@@ -57,7 +58,7 @@ QString create(const QString &root, const siteconfig::Site &site, const QByteArr
                QString *error);
 
 // What the files of RefreshSummary::kept are said to be.
-inline constexpr QStringView keptFilesText = u"页面文件夹中不属于新页面的文件已保留";
+inline constexpr QStringView keptFilesText = u"页面文件夹中不是本程序写入的文件已保留";
 
 // What one refresh did.
 struct RefreshSummary
@@ -70,7 +71,7 @@ struct RefreshSummary
     QList<PageResult> failed;    // they keep the page they had
     QList<PageResult> cancelled; // stopped, or never started; they keep the page they had
     QStringList notices;         // lines of the keyword list that were skipped
-    QStringList kept;            // files in page folders the new pages do not have, kept (below www/)
+    QStringList kept;            // files in page folders the program did not write, kept (below www/)
     int wouldRemove = 0;         // refused for taking this many pages off the site (see allowRemoval)
     QString error;               // nothing was refreshed: why
 

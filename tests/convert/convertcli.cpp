@@ -32,6 +32,13 @@ private slots:
         QVERIFY(QFile::copy(QStringLiteral(TAOYEFANG_CLI), m_dir.filePath(u"taoyefang-cli"_qs)));
         QVERIFY(writeSettings(u"设置.ini"_qs, u"开放平台"_qs));
         QVERIFY(writeSettings(u"测试工具.ini"_qs, u"接口测试工具"_qs));
+        for (const auto &[name, pid] :
+             {std::pair{u"广告"_qs, u"mm_1_2_777"_qs}, std::pair{u"无号"_qs, QString()}}) {
+            QFile site(m_dir.filePath(u"站点/"_qs + name + u"/站点.ini"_qs));
+            QVERIFY(QDir().mkpath(QFileInfo(site).path()) && site.open(QIODevice::WriteOnly));
+            QVERIFY(site.write(gbk::encode(
+                        QString(u"[站点]\r\n名称="_qs + name + u"\r\nPID="_qs + pid + u"\r\n"_qs))) > 0);
+        }
     }
 
     void convertsTextAndInputs_data()
@@ -39,14 +46,15 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("input"); // on stdin
         QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("out"); // a pattern for all of stdout
+        QTest::addColumn<QString>("out");    // a pattern for all of stdout
+        QTest::addColumn<QString>("adzone"); // of every call made
 
         const QString link = u"http://127\\.0\\.0\\.1:\\d+/t/\\w{6}"_qs;
         QTest::newRow("two links and a 淘口令 from stdin, controls dropped")
             << QStringList{u"convert"_qs, u"--text"_qs, u"-"_qs}
             << u"好价\x1b[2J https://item.taobao.com/item.htm?id=15836207491\n"
                u"\u202e男鞋 https://m.tb.cn/h.5Xy9AbC 复制￥Zx8Cv6Bn4Mq￥打开"_qs
-            << 0 << u"好价\\[2J "_qs + link + u"\n男鞋 "_qs + link + u" 复制￥\\w{11}￥打开\n"_qs;
+            << 0 << u"好价\\[2J "_qs + link + u"\n男鞋 "_qs + link + u" 复制￥\\w{11}￥打开\n"_qs << u"3"_qs;
         // Keys in order; the known item in full, the others by their error.
         const QString known =
             u"\\{\"commission_rate\":\"6.00\",\"coupon_amount\":\"10\",\"coupon_end\":\"[\\d-]+\","
@@ -59,13 +67,20 @@ private slots:
                    u"\",\"tpwd\":\"￥\\w{11}￥\"\\}\n"
                    u"\\{.*\"error\":\"商品不存在或已下架，不能推广（错误码 "
                    u"2001）\".*\"input\":\"99999999999\".*\\}\n"
-                   u"\\{.*\"error\":\"不是商品链接、商品ID、推广短链或淘口令\".*\"input\":\"你好\".*\\}\n"_qs;
+                   u"\\{.*\"error\":\"不是商品链接、商品ID、推广短链或淘口令\".*\"input\":\"你好\".*\\}\n"_qs
+            << u"3"_qs;
         QTest::newRow("test tool mode") << QStringList{u"convert"_qs, u"--settings"_qs,
                                                        m_dir.filePath(u"测试工具.ini"_qs), u"10963374125"_qs}
-                                        << QString() << 2 << QString();
+                                        << QString() << 2 << QString() << QString();
         QTest::newRow("text and inputs both")
             << QStringList{u"convert"_qs, u"--text"_qs, u"-"_qs, u"10963374125"_qs} << QString() << 2
-            << QString();
+            << QString() << QString();
+        QTest::newRow("a site's own ad zone")
+            << QStringList{u"convert"_qs, u"--site"_qs, u"广告"_qs, u"10963374125"_qs} << QString() << 0
+            << link + u"\n"_qs << u"777"_qs;
+        QTest::newRow("a site without one")
+            << QStringList{u"convert"_qs, u"--site"_qs, u"无号"_qs, u"10963374125"_qs} << QString() << 2
+            << QString() << QString();
     }
     void convertsTextAndInputs()
     {
@@ -73,6 +88,8 @@ private slots:
         QFETCH(QString, input);
         QFETCH(int, exitCode);
         QFETCH(QString, out);
+        QFETCH(QString, adzone);
+        const qsizetype callsBefore = m_demo.requests().size();
         QProcess process;
         process.start(m_dir.filePath(u"taoyefang-cli"_qs), arguments);
         QVERIFY(process.waitForStarted());
@@ -90,6 +107,10 @@ private slots:
                  qPrintable(stdOut + stdErr));
         QCOMPARE(process.exitCode(), exitCode);
         QVERIFY(!stdErr.contains(u'\x1b') && !stdErr.contains(u'\u202e'));
+        const QList<httpkit::Request> calls = m_demo.requests().mid(callsBefore);
+        QCOMPARE(calls.isEmpty(), adzone.isEmpty());
+        for (const httpkit::Request &call : calls)
+            QVERIFY2(call.body.contains(QByteArray("adzone_id=" + adzone.toLatin1())), call.body.constData());
     }
 };
 

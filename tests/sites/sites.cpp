@@ -397,6 +397,59 @@ private slots:
         QCOMPARE(programfolder::readBytes(paths.www + u"/shou-ji/index.htm"_qs).count("class=\"goods\""), 5);
     }
 
+    // A file the page no longer has goes when the program wrote it and stays, named, when the user
+    // did; a site from before the record of written files keeps everything once, then behaves.
+    void pageFiles_data()
+    {
+        QTest::addColumn<bool>("recorded");
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QStringList>("left"); // in shou-ji/ afterwards
+        QTest::addColumn<QStringList>("kept");
+        const QStringList page{u"images"_qs, u"index.htm"_qs, u"preview"_qs, u"style.css"_qs};
+        QTest::newRow("a file the template dropped goes, the user's stays")
+            << true << u"连衣裙\n手机\n"_qs << page + QStringList{u"mine.txt"_qs}
+            << QStringList{u"shou-ji/mine.txt"_qs};
+        QTest::newRow("a site without the record keeps everything once")
+            << false << u"连衣裙\n手机\n"_qs << page + QStringList{u"mine.txt"_qs, u"old.css"_qs}
+            << QStringList{u"lian-yi-qun/old.css"_qs, u"shou-ji/mine.txt"_qs, u"shou-ji/old.css"_qs};
+        QTest::newRow("a page taken off keeps only the user's files")
+            << true << u"连衣裙\n"_qs << QStringList{u"mine.txt"_qs} << QStringList{u"shou-ji/mine.txt"_qs};
+    }
+    void pageFiles()
+    {
+        QFETCH(bool, recorded);
+        QFETCH(QString, list);
+        QFETCH(QStringList, left);
+        left.sort();
+        const QString templateFolder = m_setup.templateRoot + u"经典网格/"_qs;
+        QVERIFY(writeWholeFile(templateFolder + u"old.css"_qs, "p{}"));
+        const QString folder = madeSite(u"连衣裙\n手机\n"_qs);
+        QVERIFY(!folder.isEmpty());
+        const sites::Paths paths(folder);
+        const QString record = folder + u"/页面文件.json"_qs;
+        QVERIFY(QFileInfo::exists(paths.www + u"/shou-ji/old.css"_qs));
+        QVERIFY(writeWholeFile(paths.www + u"/shou-ji/mine.txt"_qs, "mine"));
+        QVERIFY(recorded || QFile::remove(record));
+        QVERIFY(QFile::remove(templateFolder + u"old.css"_qs) && writeList(paths.keywords, list));
+        sites::RefreshSummary done = refresh(folder, true);
+        QVERIFY2(done.allDone(), qPrintable(done.error));
+        done.kept.sort();
+        QTEST(done.kept, "kept");
+        QCOMPARE(QDir(paths.www + u"/shou-ji"_qs).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), left);
+
+        // From now on the record is there: a file the template gains and drops again goes.
+        QVERIFY(writeWholeFile(templateFolder + u"new.css"_qs, "p{}"));
+        QVERIFY(refresh(folder).allDone());
+        QVERIFY(QFileInfo::exists(paths.www + u"/lian-yi-qun/new.css"_qs));
+        QVERIFY(QFile::remove(templateFolder + u"new.css"_qs));
+        QVERIFY(!refresh(folder).kept.join(u' ').contains(u"new.css"_qs));
+        QVERIFY(!QFileInfo::exists(paths.www + u"/lian-yi-qun/new.css"_qs));
+        // Nothing changed: neither a page nor the record is written.
+        const QDateTime recordTime = QFileInfo(record).lastModified();
+        QCOMPARE(refresh(folder).filesWritten, 0);
+        QCOMPARE(QFileInfo(record).lastModified(), recordTime);
+    }
+
     // A disk that fills up leaves every page and its record as they were.
     void fullDisk()
     {
