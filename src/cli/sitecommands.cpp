@@ -31,7 +31,7 @@
 #include "itemfilters.h"
 #include "pageitems.h"
 #include "outputfolder.h"
-#include "templatelibrary.h"
+#include "joinpath.h"
 #include "textops.h"
 
 namespace cli {
