@@ -36,6 +36,7 @@
 #include "servicesettingsdialog.h"
 #include "sitedialog.h"
 #include "sortorders.h"
+#include "joinpath.h"
 #include "templatelibrary.h"
 #include "textops.h"
 

@@ -1,5 +1,7 @@
 #include "commandline.h"
 
+#include <algorithm>
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
@@ -11,22 +13,22 @@
 #include "batchrun.h"
 #include "cancellation.h"
 #include "cliform.h"
-#include "commandparts.h"
+#include "clisettings.h"
+#include "commandargs.h"
+#include "commands.h"
+#include "commonoptions.h"
+#include "console.h"
 #include "datalocations.h"
 #include "generationrun.h"
 #include "generationtexts.h"
-#include "inputrules.h"
-#include "itemfilters.h"
 #include "keywordfile.h"
 #include "wholefile.h"
 #include "progressline.h"
+#include "runfollower.h"
 #include "runstate.h"
-#include "settingsstore.h"
-#include "sortorders.h"
 #include "statustext.h"
 #include "templatelibrary.h"
 #include "textops.h"
-#include "topmessages.h"
 
 namespace cli {
 
@@ -67,25 +69,6 @@ const QString generalHelp =
     "  2  用法或输入有误,未写任何文件 / bad usage or input, nothing written\n"
     "\n"
     "taoyefang-cli <命令> --help 显示该命令的选项 / shows the options of a command.\n"_qs;
-
-// Why a settings file is not read; empty for one that is.
-QString snapshotRefusal(settingsstore::Snapshot::Status status)
-{
-    using Status = settingsstore::Snapshot::Status;
-    switch (status) {
-    case Status::Read:
-    case Status::Missing:
-        break;
-    case Status::TooLarge:
-        return u"不是设置文件(大于1 MB),未读取 / not a settings file (over 1 MB), not read"_qs;
-    case Status::NotSettings:
-        return u"不是设置文件(应以[基本设置]这样的节开头,且不含二进制内容),未改动 / "
-               u"not a settings file (no [section] first, or binary), left as it is"_qs;
-    case Status::Unreadable:
-        return u"无法读取设置文件 / cannot read the settings file"_qs;
-    }
-    return QString();
-}
 
 int generate(const QStringList &arguments, const Environment &env, const Console &console)
 {
@@ -299,213 +282,6 @@ int dispatch(const QStringList &arguments, const Environment &env, const Console
 }
 
 } // namespace
-
-QString optionsText(const QCommandLineParser &parser)
-{
-    QString text = parser.helpText();
-    const qsizetype at = text.indexOf(u"Options:"_qs);
-    if (at >= 0)
-        text = text.sliced(at);
-    text.replace(u"Options:"_qs, u"选项 / Options:"_qs);
-    text.replace(u"Arguments:"_qs, u"参数 / Arguments:"_qs);
-    return text;
-}
-
-bool parseCommand(QCommandLineParser &parser, const QStringList &arguments, const Console &console)
-{
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
-    if (parser.parse(QStringList{programName} + arguments.mid(1)))
-        return true;
-    console.error(u"命令行有误 / bad usage: "_qs + parser.errorText());
-    console.err << programName << u' ' << arguments.first() << u" --help"_qs << Qt::endl;
-    return false;
-}
-
-bool loadSettings(const QCommandLineParser &parser, const CommonOptions &options, const Environment &env,
-                  const Console &console, Settings &settings)
-{
-    if (parser.isSet(options.settings)) {
-        settings.path = QFileInfo(parser.value(options.settings)).absoluteFilePath();
-        // A mistyped name would otherwise run on the defaults without a word.
-        if (!QFileInfo(settings.path).isFile()) {
-            console.error(u"--settings: 设置文件不存在 / no such settings file: "_qs +
-                          QDir::toNativeSeparators(settings.path));
-            return false;
-        }
-    } else {
-        settings.path = locate(env.programFolder).settingsPath;
-    }
-    const settingsstore::Snapshot snapshot = settingsstore::readSnapshot(settings.path);
-    if (!snapshot.usable()) {
-        console.error(QDir::toNativeSeparators(settings.path) + u": "_qs + snapshotRefusal(snapshot.status));
-        return false;
-    }
-    settings.inputs = settingsstore::readInputs(snapshot, 0);
-    settings.hosts = settingsstore::readHosts(snapshot);
-    settings.sources = settingsstore::readSourceSettings(snapshot);
-    // Only the commands that make pages take --tokens (isSet would warn about the others).
-    settings.tokens = parser.optionNames().contains(options.tokens.names().constLast());
-    if (settings.sources.source == itemsource::Source::Unknown) {
-        console.error(settings.where(u"数据来源 "_qs + settings.sources.sourceText, u"服务设置"_qs) +
-                      u": "_qs + generationtexts::unknownSource.toString());
-        return false;
-    }
-    return true;
-}
-
-bool resolveInputs(const QCommandLineParser &parser, const CommonOptions &options, const Settings &settings,
-                   const Console &console, ResolvedInputs &resolved)
-{
-    CliForm::Inputs &in = resolved.inputs;
-    in.templateName = parser.value(options.templ);
-    if (parser.isSet(options.pid)) {
-        in.pid = parser.value(options.pid);
-        resolved.pidFrom = u"--pid"_qs;
-    } else {
-        in.pid = settings.inputs.pid;
-        resolved.pidFrom = settings.where(u"Text2"_qs);
-    }
-    if (parser.isSet(options.count)) {
-        in.count = parser.value(options.count);
-        resolved.countFrom = u"-n/--count"_qs;
-    } else {
-        in.count = settings.inputs.count;
-        resolved.countFrom = settings.where(u"Text3"_qs);
-    }
-    if (parser.isSet(options.sort)) {
-        in.sortText = parser.value(options.sort);
-        const auto known =
-            std::find_if(sortorders::all.begin(), sortorders::all.end(),
-                         [&](const sortorders::SortOrder &o) { return o.text == in.sortText; });
-        if (known == sortorders::all.end()) {
-            console.error(u"-s/--sort "_qs + in.sortText + u": 未知的排序 / unknown sort order"_qs);
-            console.err << u"可用的排序 / sort orders:"_qs << Qt::endl;
-            for (const sortorders::SortOrder &order : sortorders::all)
-                console.err << u"  "_qs << order.text.toString() << Qt::endl;
-            return false;
-        }
-    } else {
-        const int index = settings.inputs.sortIndex.value_or(-1);
-        in.sortText = index >= 0 ? sortorders::all[index].text.toString() : QString();
-    }
-    in.shortLinkState = parser.isSet(options.shortLinks) ? 1 : settings.inputs.checkState.value_or(0);
-    if (!readFilters(parser, options.filters, console, resolved.filter))
-        return false;
-    // The window takes "1.5" as a number and "abc" as 0; typed here, they are slips.
-    if (const QStringView refusal = inputrules::countTextRefusal(in.count); !refusal.isEmpty()) {
-        console.error(resolved.countFrom + u' ' + in.count + u": "_qs + refusal.toString());
-        return false;
-    }
-    return true;
-}
-
-bool readFilters(const QCommandLineParser &parser, const FilterOptions &options, const Console &console,
-                 ItemFilter &filter)
-{
-    if (parser.isSet(options.couponOnly))
-        filter.couponOnly = true;
-    if (parser.isSet(options.tmallOnly))
-        filter.tmallOnly = true;
-    ItemFilter changed = filter;
-    QString refusal;
-    if (parser.isSet(options.price))
-        refusal = itemfilters::setPrice(parser.value(options.price), changed);
-    if (refusal.isEmpty() && parser.isSet(options.minCommission))
-        refusal = itemfilters::setCommission(parser.value(options.minCommission), changed);
-    if (!refusal.isEmpty()) {
-        console.error(refusal);
-        return false;
-    }
-    filter = changed;
-    return true;
-}
-
-QString refusalPlace(const QString &message, const ResolvedInputs &resolved, const QString &keywordOption)
-{
-    if (message == itemfilters::testToolRefusal(resolved.filter))
-        return u"--coupon-only"_qs;
-    if (message == generationtexts::badPid || message.startsWith(openplatform::pidMessage))
-        return resolved.pidFrom + u' ' + resolved.inputs.pid;
-    if (message == generationtexts::emptyKeyword || message == generationtexts::keywordTooLong)
-        return keywordOption;
-    return QString(u"-t/--template "_qs + resolved.inputs.templateName).trimmed();
-}
-
-AppSetup setupFor(const Environment &env, const Settings &settings)
-{
-    // The same places as the window's: beside the program, or the user's once installed.
-    const DataLocations where = locate(env.programFolder);
-    AppSetup setup = AppSetup::inProgramFolder(env.programFolder);
-    setup.templateRoot = where.templateRoot;
-    setup.templateRoots = where.templateRoots;
-    setup.outputRoot = where.outputRoot;
-    setup.settingsPath = settings.path;
-    setup.hosts = settings.hosts;
-    setup.source = settings.sources.source;
-    setup.openPlatform = settings.sources.openPlatform;
-    if (settings.tokens)
-        setup.openPlatform.makeTpwd = true;
-    setup.now = env.now;
-    return setup;
-}
-
-BatchSettings batchSettingsFor(const ResolvedInputs &resolved)
-{
-    BatchSettings settings;
-    settings.templateName = resolved.inputs.templateName;
-    settings.count = resolved.inputs.count;
-    settings.sortText = resolved.inputs.sortText;
-    settings.pid = resolved.inputs.pid;
-    settings.shortLinkState = resolved.inputs.shortLinkState;
-    settings.filter = resolved.filter;
-    return settings;
-}
-
-QCommandLineOption jobsOption()
-{
-    return QCommandLineOption(u"jobs"_qs,
-                              u"同时生成的关键词数(1-8),默认1 / keywords at a time (1-8), default 1"_qs,
-                              u"N"_qs, u"1"_qs);
-}
-
-bool jobCount(const QCommandLineParser &parser, const QCommandLineOption &jobs, const Console &console,
-              int &count)
-{
-    bool ok = false;
-    count = parser.value(jobs).toInt(&ok);
-    if (ok && count >= 1 && count <= BatchSettings::maxJobs)
-        return true;
-    console.error(u"--jobs "_qs + parser.value(jobs) + u": 应为1到8 / must be 1 to 8"_qs);
-    return false;
-}
-
-bool oneArgument(const QCommandLineParser &parser, const Console &console, const QString &missing)
-{
-    const QStringList positional = parser.positionalArguments();
-    if (positional.size() == 1)
-        return true;
-    console.error(positional.isEmpty() ? missing
-                                       : u"多余的参数 / unexpected argument: "_qs + positional.at(1));
-    return false;
-}
-
-std::optional<int> takesNothing(const QStringList &arguments, const Console &console, const QString &help)
-{
-    QCommandLineParser parser;
-    const QCommandLineOption helpOption({u"h"_qs, u"help"_qs}, u"显示本帮助 / show this help"_qs);
-    parser.addOption(helpOption);
-    if (!parseCommand(parser, arguments, console))
-        return BadUsage;
-    if (parser.isSet(helpOption)) {
-        console.out << help << Qt::flush;
-        return AllDone;
-    }
-    if (!parser.positionalArguments().isEmpty()) {
-        console.error(u"多余的参数 / unexpected argument: "_qs + parser.positionalArguments().first());
-        return BadUsage;
-    }
-    return std::nullopt;
-}
 
 int run(const QStringList &arguments, const Environment &env)
 {

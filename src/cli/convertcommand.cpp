@@ -1,10 +1,14 @@
-#include "commandparts.h"
+#include "commands.h"
 
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include "clisettings.h"
+#include "commandargs.h"
+#include "commonoptions.h"
+#include "console.h"
 #include "cancellation.h"
 #include "convertreport.h"
 #include "converttexts.h"

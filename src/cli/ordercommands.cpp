@@ -1,7 +1,11 @@
-#include "commandparts.h"
+#include "commands.h"
 
 #include <QFileInfo>
 
+#include "clisettings.h"
+#include "commandargs.h"
+#include "commonoptions.h"
+#include "console.h"
 #include "datalocations.h"
 #include "earningsreport.h"
 #include "ordersettings.h"

@@ -1,4 +1,4 @@
-#include "commandparts.h"
+#include "commands.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -15,11 +15,16 @@
 #endif
 
 #include "appsetup.h"
+#include "clisettings.h"
+#include "commandargs.h"
+#include "commonoptions.h"
+#include "console.h"
 #include "batchrun.h"
 #include "datalocations.h"
 #include "inputrules.h"
 #include "keywordfile.h"
 #include "progressline.h"
+#include "runfollower.h"
 #include "publishtexts.h"
 #include "sitepublish.h"
 #include "sitetimer.h"
@@ -31,7 +36,7 @@
 #include "itemfilters.h"
 #include "pageitems.h"
 #include "outputfolder.h"
-#include "templatelibrary.h"
+#include "joinpath.h"
 #include "textops.h"
 
 namespace cli {

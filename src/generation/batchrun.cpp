@@ -19,6 +19,7 @@
 #include "runstate.h"
 #include "siteindex.h"
 #include "statustext.h"
+#include "joinpath.h"
 #include "templatelibrary.h"
 #include "textops.h"
 

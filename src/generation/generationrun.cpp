@@ -22,6 +22,7 @@
 #include "runstate.h"
 #include "templateformat.h"
 #include "templatecopy.h"
+#include "joinpath.h"
 #include "templatelibrary.h"
 #include "textops.h"
 

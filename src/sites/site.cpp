@@ -18,6 +18,7 @@
 #include "linkrecord.h"
 #include "sitesettings.h"
 #include "siteindex.h"
+#include "joinpath.h"
 #include "templatelibrary.h"
 #include "wholefile.h"
 #include "sitelock.h"

@@ -2,7 +2,7 @@
 
 #include <QLockFile>
 
-#include "templatelibrary.h"
+#include "joinpath.h"
 
 namespace sites {
 

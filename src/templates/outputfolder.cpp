@@ -12,7 +12,7 @@
 #endif
 
 #include "generationtexts.h"
-#include "templatelibrary.h"
+#include "joinpath.h"
 #include "textops.h"
 #include "wholefile.h"
 

@@ -11,6 +11,7 @@
 
 #include "charsets.h"
 #include "generationtexts.h"
+#include "joinpath.h"
 #include "templateformat.h"
 
 QStringList zairumoban(const QString &路径)
@@ -134,11 +135,4 @@ bool isPresentFile(const QString &path)
 {
     const QFileInfo info(path);
     return info.isFile() && !isHiddenEntry(info);
-}
-
-QString joinPath(const QString &root, const QString &name)
-{
-    if (root.isEmpty() || root.endsWith(u'/') || root.endsWith(QDir::separator()))
-        return root + name;
-    return root + u'/' + name;
 }

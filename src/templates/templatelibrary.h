@@ -45,6 +45,3 @@ bool isHiddenEntry(const QFileInfo &info);
 
 // An ordinary, visible file of that name exists.
 bool isPresentFile(const QString &path);
-
-// `root` joined with `name`, whether or not `root` ends with a separator.
-QString joinPath(const QString &root, const QString &name);

@@ -9,7 +9,7 @@
 #include <QStandardPaths>
 
 #include "pageaddress.h"
-#include "templatelibrary.h"
+#include "joinpath.h"
 #include "textops.h"
 #include "wholefile.h"
 

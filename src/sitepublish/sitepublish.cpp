@@ -8,7 +8,7 @@
 #include <QSet>
 #include <QStandardPaths>
 
-#include "templatelibrary.h"
+#include "joinpath.h"
 #include "publishtarget.h"
 #include "publishtexts.h"
 #include "site.h"
