@@ -39,8 +39,8 @@ int main(int argc, char *argv[])
         u"fresh-links"_qs,
         u"Mint a new link (e=) in every click_url and coupon_share_url and a new 淘口令 on every call, "
         "as a live gateway may; GET /demo/calls counts the calls by method."_qs);
-    parser.addOptions({portOption, gbkOption, delayOption, latencyOption, repriceOption, freshOption,
-                       ordersOption});
+    parser.addOptions(
+        {portOption, gbkOption, delayOption, latencyOption, repriceOption, freshOption, ordersOption});
     parser.process(app);
 
     bool portOk = false;
