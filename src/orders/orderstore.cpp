@@ -225,6 +225,15 @@ bool OrderStore::exec(const QString &sql)
     return false;
 }
 
+// Runs a prepared statement; on failure its error is the store's.
+bool OrderStore::exec(QSqlQuery &query)
+{
+    if (query.exec())
+        return true;
+    m_error = query.lastError().text();
+    return false;
+}
+
 bool OrderStore::begin()
 {
     // SQLite takes the write lock at once: two writers then wait for each other instead of one
@@ -302,10 +311,7 @@ bool OrderStore::setState(const QString &name, const QString &value)
     insert.prepare(u"INSERT INTO sync_state (name, value) VALUES (?, ?)"_qs);
     insert.addBindValue(name);
     insert.addBindValue(value);
-    if (query.exec() && insert.exec())
-        return true;
-    m_error = insert.lastError().text();
-    return false;
+    return exec(query) && exec(insert);
 }
 
 bool OrderStore::insertWindow(const Window &window)
@@ -314,10 +320,8 @@ bool OrderStore::insertWindow(const Window &window)
     exists.prepare(u"SELECT end_time FROM sync_windows WHERE query_type = ? AND start_time = ?"_qs);
     exists.addBindValue(int(window.by));
     exists.addBindValue(gatewayTime(window.start));
-    if (!exists.exec()) {
-        m_error = exists.lastError().text();
+    if (!exec(exists))
         return false;
-    }
     if (exists.next())
         return true;
     QSqlQuery query(db());
@@ -327,10 +331,7 @@ bool OrderStore::insertWindow(const Window &window)
     query.addBindValue(gatewayTime(window.start));
     query.addBindValue(gatewayTime(window.end));
     query.addBindValue(window.failures);
-    if (query.exec())
-        return true;
-    m_error = query.lastError().text();
-    return false;
+    return exec(query);
 }
 
 bool OrderStore::deleteWindow(const Window &window)
@@ -339,10 +340,7 @@ bool OrderStore::deleteWindow(const Window &window)
     query.prepare(u"DELETE FROM sync_windows WHERE query_type = ? AND start_time = ?"_qs);
     query.addBindValue(int(window.by));
     query.addBindValue(gatewayTime(window.start));
-    if (query.exec())
-        return true;
-    m_error = query.lastError().text();
-    return false;
+    return exec(query);
 }
 
 std::optional<QList<Window>> OrderStore::plan(const QDateTime &now, int days, qint64 windowSeconds,
@@ -515,10 +513,7 @@ bool OrderStore::windowFailed(const Window &window)
         u"UPDATE sync_windows SET failures = failures + 1 WHERE query_type = ? AND start_time = ?"_qs);
     query.addBindValue(int(window.by));
     query.addBindValue(gatewayTime(window.start));
-    if (query.exec())
-        return true;
-    m_error = query.lastError().text();
-    return false;
+    return exec(query);
 }
 
 std::optional<Order> OrderStore::order(const QString &tradeId)
@@ -545,10 +540,8 @@ std::optional<QList<OrderGroup>> OrderStore::groups(const QString &fromDay, cons
                   "FROM order_sums WHERE day >= ? AND day <= ? AND orders <> 0"_qs);
     query.addBindValue(fromDay);
     query.addBindValue(toDay);
-    if (!query.exec()) {
-        m_error = query.lastError().text();
+    if (!exec(query))
         return std::nullopt;
-    }
     QList<OrderGroup> out;
     while (query.next())
         out.append({query.value(0).toString(), query.value(1).toString(), query.value(2).toString(),

@@ -10,6 +10,7 @@
 #include "orderreader.h"
 
 class QSqlDatabase;
+class QSqlQuery;
 
 // The local database of orders, and of the windows a sync has still to read. Plain SQL through
 // Qt SQL: SQLite by default ("收益.sqlite", owner-only, WAL so that a reader never waits for a
@@ -108,6 +109,7 @@ public:
 private:
     QSqlDatabase db() const;
     bool exec(const QString &sql);
+    bool exec(QSqlQuery &query);
     bool migrate(QString *error);
     bool begin();
     bool commit();
