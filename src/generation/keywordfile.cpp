@@ -9,6 +9,7 @@
 #include "generationrun.h"
 #include "generationtexts.h"
 #include "inputrules.h"
+#include "textops.h"
 
 namespace keywordfile {
 
@@ -41,13 +42,6 @@ QList<QByteArrayView> byteLines(QByteArrayView bytes)
     return lines;
 }
 
-bool isUtf8(QByteArrayView bytes)
-{
-    QStringDecoder utf8(QStringConverter::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8.decode(bytes); // decoded only when taken as text
-    return !utf8.hasError();
-}
-
 // The lines that are no UTF-8, when the rest shows the file is UTF-8: lines with other than ASCII
 // in them that are UTF-8 are more than twice as many. GBK text's lines almost never are.
 std::optional<QList<int>> mostlyUtf8(QByteArrayView bytes)
@@ -58,7 +52,7 @@ std::optional<QList<int>> mostlyUtf8(QByteArrayView bytes)
     for (qsizetype i = 0; i < lines.size(); ++i) {
         if (std::all_of(lines[i].begin(), lines[i].end(), [](char c) { return (c & 0x80) == 0; }))
             continue;
-        if (isUtf8(lines[i]))
+        if (textops::isUtf8(lines[i]))
             ++good;
         else
             damaged.append(int(i + 1));
@@ -83,7 +77,7 @@ QString decode(const QByteArray &bytes, QString *encoding, QList<int> *damagedLi
             if (damagedLines) {
                 const QList<QByteArrayView> lines = byteLines(bytes);
                 for (qsizetype i = 0; i < lines.size(); ++i)
-                    if (!isUtf8(i == 0 ? lines[i].sliced(3) : lines[i]))
+                    if (!textops::isUtf8(i == 0 ? lines[i].sliced(3) : lines[i]))
                         damagedLines->append(int(i + 1));
             }
             return QStringDecoder(QStringConverter::Utf8).decode(bytes);

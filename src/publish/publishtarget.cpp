@@ -50,6 +50,10 @@ std::optional<Target> parse(const QString &address, QString *error)
         return refuse(error, publishtexts::badScheme);
     if (!url.password().isEmpty())
         return refuse(error, publishtexts::badScheme);
+    // "%E2%79%AF" is no text at all: decoded, it would name a folder of replacement characters
+    // that the user never wrote.
+    if (!textops::isUtf8(QByteArray::fromPercentEncoding(url.toEncoded())))
+        return refuse(error, publishtexts::badEncoding);
     target.host = url.host(QUrl::FullyDecoded);
     target.user = url.userName(QUrl::FullyDecoded);
     target.port = url.port();

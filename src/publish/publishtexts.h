@@ -13,6 +13,7 @@ inline const QString badScheme =
 inline const QString noHost = u"发布地址缺少主机"_qs;
 inline const QString noUser = u"发布地址缺少用户名(用户@主机)"_qs;
 inline const QString noPath = u"发布地址缺少路径:整个服务器或主目录不能作为发布目标"_qs;
+inline const QString badEncoding = u"发布地址中的%编码不是有效的UTF-8文字"_qs;
 inline const QString badPort = u"发布地址的端口无效"_qs;
 inline const QString noBucket = u"发布地址缺少存储桶"_qs;
 inline const QString noEndpoint = u"s3发布地址需要endpoint=…"_qs;

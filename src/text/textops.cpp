@@ -5,6 +5,7 @@
 #include <string>
 
 #include <QLocale>
+#include <QStringDecoder>
 
 namespace textops {
 
@@ -198,6 +199,13 @@ void appendFilled(QString &out, QStringView text, std::span<const std::pair<QStr
         }
     }
     out += text.sliced(copied);
+}
+
+bool isUtf8(QByteArrayView bytes)
+{
+    QStringDecoder utf8(QStringConverter::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(bytes); // decoded only when taken as text
+    return !utf8.hasError();
 }
 
 } // namespace textops

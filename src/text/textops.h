@@ -3,6 +3,7 @@
 #include <span>
 #include <utility>
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 
@@ -42,5 +43,8 @@ QString withoutControls(QStringView text);
 
 // A control character (C0, DEL, C1) or a bidirectional control: what withoutControls() drops.
 bool isControlOrBidi(QChar c);
+
+// Whether the bytes are valid UTF-8 throughout; a sequence cut short at the end is not.
+bool isUtf8(QByteArrayView bytes);
 
 } // namespace textops

@@ -146,6 +146,9 @@ private slots:
         QTest::newRow("s3: bucket and prefix, key ID as user")
             << u"s3://KEYID@bucket/site?endpoint=oss-cn-hangzhou.aliyuncs.com&region=cn-hangzhou"_qs
             << u"taoyefang:bucket/site"_qs << u"ENDPOINT=oss-cn-hangzhou.aliyuncs.com"_qs;
+        QTest::newRow("a folder name percent-encoded as UTF-8")
+            << u"sftp://me@example.com/%E7%AB%99%E7%82%B9"_qs << u"taoyefang:/站点"_qs
+            << u"HOST=example.com"_qs;
         const std::pair<const char *, QString> refused[] = {
             {"a password in the address", u"sftp://me:pw@example.com/www"_qs},
             {"no path: a sync would empty the server", u"sftp://me@example.com/"_qs},
@@ -162,6 +165,8 @@ private slots:
             {"a dot with a slash after it", u"ftp://me@example.com/./"_qs},
             {"an encoded slash hiding a parent", u"ftp://me@example.com/~%2F.."_qs},
             {"a NUL cutting the path", u"sftp://me@example.com/%00x"_qs},
+            {"percent-encoded bytes that are no UTF-8", u"sftp://me@example.com/%E2%79%AF"_qs},
+            {"a UTF-8 sequence cut short", u"sftp://me@example.com/www%E7%AB"_qs},
             {"a line break in the user", u"sftp://m%0Ae@example.com/www"_qs},
             {"a control character in the endpoint", u"s3://KEYID@bucket/site?endpoint=e%01.example"_qs},
         };
