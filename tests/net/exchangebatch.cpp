@@ -255,9 +255,11 @@ private slots:
         // Every connection with a request still out is closed by the client (one that had not
         // carried its request yet may stay for later ones).
         WAIT_COMPARE(m_service->server.answersOwed(), 0, 5000);
-        const qsizetype seen = m_service->server.requests().size();
+        // Nothing is sent after: a ninth request would mean the batch went on. A request written
+        // just before the cancel may still be on its way to the server, so the count is taken
+        // once things have settled.
         eventwait::settle(100);
-        QCOMPARE(m_service->server.requests().size(), seen); // nothing sent after
+        const qsizetype seen = m_service->server.requests().size();
         if (sent >= 0)
             QCOMPARE(seen, sent);
         QVERIFY(seen <= 8);
