@@ -73,20 +73,15 @@ bool resolveInputs(const QCommandLineParser &parser, const CommonOptions &option
 {
     CliForm::Inputs &in = resolved.inputs;
     in.templateName = parser.value(options.templ);
-    if (parser.isSet(options.pid)) {
-        in.pid = parser.value(options.pid);
-        resolved.pidFrom = u"--pid"_qs;
-    } else {
-        in.pid = settings.inputs.pid;
-        resolved.pidFrom = settings.where(u"Text2"_qs);
-    }
-    if (parser.isSet(options.count)) {
-        in.count = parser.value(options.count);
-        resolved.countFrom = u"-n/--count"_qs;
-    } else {
-        in.count = settings.inputs.count;
-        resolved.countFrom = settings.where(u"Text3"_qs);
-    }
+    // From the option when given, else from the settings; and where it came from, for messages.
+    const auto take = [&](const QCommandLineOption &option, const QString &optionName, const QString &setting,
+                          const QString &key, QString &value, QString &from) {
+        const bool given = parser.isSet(option);
+        value = given ? parser.value(option) : setting;
+        from = given ? optionName : settings.where(key);
+    };
+    take(options.pid, u"--pid"_qs, settings.inputs.pid, u"Text2"_qs, in.pid, resolved.pidFrom);
+    take(options.count, u"-n/--count"_qs, settings.inputs.count, u"Text3"_qs, in.count, resolved.countFrom);
     if (parser.isSet(options.sort)) {
         in.sortText = parser.value(options.sort);
         const auto known =

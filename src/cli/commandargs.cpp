@@ -36,11 +36,18 @@ QCommandLineOption jobsOption()
 bool jobCount(const QCommandLineParser &parser, const QCommandLineOption &jobs, const Console &console,
               int &count)
 {
+    return countInRange(parser, jobs, BatchSettings::maxJobs, console, count);
+}
+
+bool countInRange(const QCommandLineParser &parser, const QCommandLineOption &option, int most,
+                  const Console &console, int &count)
+{
     bool ok = false;
-    count = parser.value(jobs).toInt(&ok);
-    if (ok && count >= 1 && count <= BatchSettings::maxJobs)
+    count = parser.value(option).toInt(&ok);
+    if (ok && count >= 1 && count <= most)
         return true;
-    console.error(u"--jobs "_qs + parser.value(jobs) + u": 应为1到8 / must be 1 to 8"_qs);
+    console.error(u"--%1 %2: 应为1到%3 / must be 1 to %3"_qs.arg(
+        option.names().constLast(), parser.value(option), QString::number(most)));
     return false;
 }
 

@@ -24,6 +24,10 @@ QCommandLineOption jobsOption();
 bool jobCount(const QCommandLineParser &parser, const QCommandLineOption &jobs, const Console &console,
               int &count);
 
+// An option's whole number from 1 to `most`; false, having said what is wrong, when it is not.
+bool countInRange(const QCommandLineParser &parser, const QCommandLineOption &option, int most,
+                  const Console &console, int &count);
+
 // The one argument the command takes; false, having said what is wrong, when there is not exactly one.
 bool oneArgument(const QCommandLineParser &parser, const Console &console, const QString &missing);
 

@@ -44,17 +44,6 @@ QCommandLineOption daysOption(const QString &what)
     return QCommandLineOption(u"days"_qs, what, u"N"_qs, QString::number(orders::defaultDays));
 }
 
-bool dayCount(const QCommandLineParser &parser, const QCommandLineOption &days, const Console &console,
-              int &count)
-{
-    bool ok = false;
-    count = parser.value(days).toInt(&ok);
-    if (ok && count >= 1 && count <= orders::maxDays)
-        return true;
-    console.error(u"--days "_qs + parser.value(days) + u": 应为1到365 / must be 1 to 365"_qs);
-    return false;
-}
-
 orders::OrderSettings orderSettings(const Settings &settings, const Environment &env)
 {
     return orders::readOrderSettings(settingsstore::readSnapshot(settings.path),
@@ -80,7 +69,8 @@ int sync(const QStringList &arguments, const Environment &env, const Console &co
         return BadUsage;
     }
     Settings settings;
-    if (!dayCount(parser, days, console, dayValue) || !loadSettings(parser, options, env, console, settings))
+    if (!countInRange(parser, days, orders::maxDays, console, dayValue) ||
+        !loadSettings(parser, options, env, console, settings))
         return BadUsage;
     if (const QString refusal = orders::syncRefusal(settings.sources.source, settings.sources.openPlatform);
         !refusal.isEmpty()) {
@@ -165,7 +155,8 @@ int reportCommand(const QStringList &arguments, const Environment &env, const Co
     }
     int dayValue = orders::defaultDays;
     Settings settings;
-    if (!dayCount(parser, days, console, dayValue) || !loadSettings(parser, options, env, console, settings))
+    if (!countInRange(parser, days, orders::maxDays, console, dayValue) ||
+        !loadSettings(parser, options, env, console, settings))
         return BadUsage;
 
     const orders::OrderSettings stored = orderSettings(settings, env);
